@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/block_record.h"
+#include "core/block_status.h"
+#include "core/datetime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tvx {
+
+// Largest output of one record: 4-bit storage, one channel, 16-bit output.
+inline constexpr std::size_t kMaxDecodedBytes = 2042;
+
+// The image state of an IM2 recording: reference values from the header record, the format,
+// the gain and the record being examined, with the tests and the decoder that use them.
+// The passes use it without a worker thread and reach its fields directly.
+class CIm2 {
+public:
+    CIm2() = default;
+    virtual ~CIm2() = default;
+
+    // --- header and format
+    void SetFormat(std::uint8_t formatByte);
+    void InitFromHeader();
+    bool IsHeaderBad() const;
+    void SetFileLength(std::uint64_t bytes);   // m_nFileBlocks and m_bComplete from a length
+
+    // --- tests
+    BlockStatus CheckBlock() const;
+    BlockStatus CheckRecord(RecordView record, bool headerMode) const;
+    BlockStatus CheckBuffered(bool headerMode) const { return CheckRecord(m_block, headerMode); }
+
+    // Deciphers, checks and decodes m_block into out in one pass; allocates nothing.
+    // out must hold kMaxDecodedBytes. Leaves the image state as it was.
+    BlockStatus Decode(std::span<std::uint8_t> out, std::uint16_t* count) const;
+
+    // --- time
+    std::int64_t BlocksToMs(std::uint64_t count) const;
+    std::int64_t MsToBlock(std::int64_t ms) const;
+    std::int64_t PlayedMs() const;
+    std::int64_t PlayedMsByCounter() const;
+    std::int64_t StatedMs() const { return BlocksToMs(m_nStatedBlocks); }
+    std::int64_t FileMs() const { return BlocksToMs(m_nFileBlocks); }
+    COleDateTime StartTime() const;
+    COleDateTime PositionTime() const;
+    COleDateTimeSpan StatedSpan() const { return COleDateTimeSpan::FromMs(StatedMs()); }
+
+    // --- accessors
+    std::string GetUnitId() const { return m_strUnitId; }
+    std::uint16_t GetFileNumber() const { return m_wFileNumber; }
+    int GetChannels() const { return m_nChannels; }
+    bool IsRaw8() const { return m_bRaw8; }
+    bool IsComplete() const { return m_bComplete; }
+    void NextBlock() { ++m_nBlock; }
+
+    std::string m_strUnitId;
+    bool m_bHeaderBad = false;
+    bool m_bComplete = false;
+    std::uint16_t m_wFileNumber = 0;
+    std::uint32_t m_dwTimestamp = 0;
+    std::int32_t m_nQueuedMs = 0;
+    std::uint32_t m_nBlock = 0;
+    std::int32_t m_nStoredBits = 8;
+    std::int32_t m_nOutputBits = 8;
+    std::int32_t m_nSampleRate = 8000;
+    std::uint32_t m_nUnitNumber = 0;
+    std::uint32_t m_nStatedBlocks = 0;
+    std::uint32_t m_nFileBlocks = 0;
+    std::uint32_t m_nFirstIndex = 0;
+    std::uint32_t m_nLastIndex = 0;
+    double m_dGain = 1.0;
+    Record m_block{};
+    bool m_bRaw8 = false;
+    std::int32_t m_nChannels = 1;
+
+private:
+    BlockStatus ReferenceStatus(RecordView record, bool judgeOrder) const;
+};
+
+// A header BlockIndex of this or more cannot be a real recording.
+inline constexpr std::uint32_t kMaxHeaderBlockIndex = 0x8000000u;
+
+}  // namespace tvx
