@@ -24,6 +24,8 @@ Cause CauseOfErrno(int osError) {
 }
 
 std::string DescribeError(const Error& error) {
+    if (!error.detail.empty())
+        return error.detail;
     if (error.osError > 0)
         return std::strerror(error.osError);
     switch (error.cause) {

@@ -14,10 +14,11 @@ struct Error {
     int osError = 0;              // errno at the failing call; 0 when the fault is ours
     std::string path;
     std::uint64_t offset = 0;     // where in the file, when known
+    std::string detail;           // our own words, when the fault is not the system's
 };
 
 inline Error IoError(int osError, std::string path = {}) {
-    return {Cause::Io, osError, std::move(path), 0};
+    return {Cause::Io, osError, std::move(path), 0, {}};
 }
 
 // Maps errno to the cause a user can act on; one place for the whole program.

@@ -16,7 +16,7 @@ public:
         : m_cause(cause), m_lOsError(osError), m_strFileName(std::move(fileName)) {}
 
     const char* what() const noexcept override { return "file error"; }
-    Error ToError() const { return {m_cause, m_lOsError, m_strFileName, 0}; }
+    Error ToError() const { return {m_cause, m_lOsError, m_strFileName, 0, {}}; }
 
     Cause m_cause = Cause::Io;
     int m_lOsError = 0;           // errno; -1 for a short write
