@@ -1,0 +1,73 @@
+#include "analysis/auth_tally.h"
+
+namespace tvx {
+
+namespace {
+
+void Bump(std::atomic<std::int32_t>& counter) {
+    counter.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void AuthTally::Reset() {
+    m_strip.Reset();
+    for (auto* c : {&m_nUnitIdErrors, &m_nFileNumberErrors, &m_nSequenceErrors,
+                    &m_nChecksumErrors, &m_nVerifiedBlocks, &m_nIrregularBlocks})
+        c->store(0);
+    // The blink counter runs on across runs, as the window's own counter does.
+}
+
+bool AuthTally::OnBlockResult(std::int32_t index, BlockStatus status) {
+    const std::uint8_t state =
+        IsIrregular(status) ? StripStates::kIrregular : StripStates::kAuthentic;
+    if (m_strip.SetBlock(index, state) != StripStates::kNotJudged) {
+        // Judged before in this run, or outside the strip: counted already or never.
+        m_statusEnabled.store(false);
+        return false;
+    }
+    m_blink.fetch_add(1);
+    if (IsIrregular(status))
+        CountIrregular(status);
+    else
+        CountRegular(status);
+    return true;
+}
+
+void AuthTally::CountIrregular(BlockStatus status) {
+    if (status & kUnitIdError)
+        Bump(m_nUnitIdErrors);
+    if (status & kFileNumberError)
+        Bump(m_nFileNumberErrors);
+    if (status & (kBlockOrderError | kTimestampError))
+        Bump(m_nSequenceErrors);
+    if (status & kChecksumError)
+        Bump(m_nChecksumErrors);
+    // A header record shows in the error counts but is no audio, so no duration.
+    if (!(status & kHeaderRecord))
+        Bump(m_nIrregularBlocks);
+    m_statusColour.store(kStatusRed);
+    m_statusEnabled.store(true);
+    m_blink.store(0);
+}
+
+void AuthTally::CountRegular(BlockStatus status) {
+    if (!(status & kHeaderRecord))
+        Bump(m_nVerifiedBlocks);
+    m_statusColour.store(kStatusGreen);
+    // A clean run blinks the line: grey from the third good block, bright again after five.
+    const std::uint8_t blink = m_blink.load();
+    if (blink == 3) {
+        m_statusEnabled.store(false);
+    } else if (blink > 5) {
+        m_statusEnabled.store(true);
+        m_blink.store(0);
+    }
+}
+
+TallyCounts AuthTally::GetCounts() const {
+    return {m_nUnitIdErrors.load(),  m_nFileNumberErrors.load(), m_nSequenceErrors.load(),
+            m_nChecksumErrors.load(), m_nVerifiedBlocks.load(),  m_nIrregularBlocks.load()};
+}
+
+}  // namespace tvx

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "analysis/auth_tally.h"
+#include "core/datetime.h"
+#include "core/error.h"
+#include "core/hooks.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tvx {
+
+struct IrregularBlock {
+    std::int32_t index;     // -1 for the header record
+    BlockStatus status;
+    std::int64_t ms;        // where the block starts in the recording
+};
+
+// What the main window shows after a complete "&Authenticate", for one image.
+struct AuthReport {
+    std::string path;
+    std::string format;                 // "IM2"
+    std::string unitId;
+    std::uint16_t fileNumber = 0;
+    COleDateTime start;
+    int sampleRate = 0;
+    int bits = 0;                       // stored sample width
+    int channels = 0;
+    std::uint32_t statedBlocks = 0;     // from the header
+    std::uint32_t fileBlocks = 0;       // data records present in the file
+    bool headerOk = false;
+    bool complete = false;
+    bool cancelled = false;             // the scan was stopped before the end
+    TallyCounts counts;
+    AuthDurations durations;
+    std::vector<IrregularBlock> irregular;   // counted irregular records, in scan order
+};
+
+// Records per read: the window's reader scans 16 at a time; a batch caller may read more
+// and still reports every record exactly as the reader does.
+inline constexpr std::size_t kScanPieceRecords = 16;
+
+// Scans an IM2 image as the reader's worker does (header as -1, then every whole record from
+// 0) and counts every verdict through `tally`, which the caller has not allocated yet.
+// Cancel is polled after each piece. Fails only when the file cannot be opened or read.
+Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
+                                   std::size_t pieceRecords = kScanPieceRecords);
+
+}  // namespace tvx
