@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/error.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tvx {
+
+struct ConvertRequest {
+    std::string source;          // path of the image
+    std::string folder;          // destination folder
+    std::uint16_t megabytes = 0; // only the low 16 bits of what the user typed arrive
+    std::uint16_t minutes = 0;
+};
+
+enum class ConvertOutcome {
+    Completed,   // every block converted, "Decryption Completed." and the last summary written
+    Cancelled,   // Cancel, or an exception in the loop: "Decryption Cancelled."
+    Declined,    // segment 0 existed and AskYesNo answered No: nothing written
+    NotStarted,  // the source or segment 0's files could not be opened: nothing more written
+};
+
+struct ConvertResult {
+    ConvertOutcome outcome = ConvertOutcome::NotStarted;
+    std::uint32_t segments = 0;        // segments opened
+    std::uint64_t blocks = 0;          // blocks converted
+    std::uint64_t irregularBlocks = 0; // blocks whose decode status was not 0 (header included)
+    std::vector<std::string> files;    // every WAV and TXT written, in order
+    // NotStarted: the path and errno that stopped it. Cancelled by a failure, or Completed
+    // after a read failure ended the blocks early: that failure.
+    Error error;
+};
+
+}  // namespace tvx

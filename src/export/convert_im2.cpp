@@ -1,0 +1,198 @@
+#include "export/convert_im2.h"
+
+#include "core/file64.h"
+#include "core/format.h"
+#include "core/im2.h"
+#include "core/string_table.h"
+#include "export/im2_blocks.h"
+#include "export/segment_writer.h"
+#include "export/segments.h"
+#include "export/summary.h"
+
+#include <thread>
+#include <unistd.h>
+
+namespace tvx {
+namespace {
+
+bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+Error ErrorOf(const std::exception& failure) {
+    if (const auto* file = dynamic_cast<const CFileException*>(&failure))
+        return file->ToError();
+    return IoError(0);
+}
+
+class Im2Pass {
+public:
+    Im2Pass(const ConvertRequest& request, const SegmentNames& names, Hooks& hooks,
+            const PassOptions& options, ConvertResult& result)
+        : m_request(request), m_names(names), m_hooks(hooks), m_options(options),
+          m_result(result) {}
+
+    void Run() {
+        CFileException openFailure;
+        if (!m_source.Open(m_request.source, kGenericRead, kShareRead, kOpenExisting,
+                           &openFailure, kFlagSequentialScan)) {
+            m_result.error = openFailure.ToError();
+            return;
+        }
+        m_hooks.SetPos(0);
+        m_hooks.ShowProgress(true);
+        if (!ReadHeader())
+            return;
+        const std::uint32_t limit =
+            SegmentByteLimit(m_image.GetChannels(), m_image.m_nOutputBits, m_image.m_nSampleRate,
+                             m_request.megabytes, m_request.minutes);
+        ::unlink(m_names.TextPath(0).c_str());
+
+        const WaveFormat format{static_cast<std::uint32_t>(m_image.m_nSampleRate),
+                                static_cast<std::uint16_t>(m_image.m_nOutputBits),
+                                static_cast<std::uint16_t>(m_image.GetChannels())};
+        SegmentWriter writer(m_request.source, m_names, 114, format, limit,
+                             [this](TextStream& text, const SegmentCounters& counters,
+                                    std::uint32_t start, double duration) {
+                                 WriteSummary(m_request.source, text, m_image, counters, start,
+                                              duration);
+                             });
+        const bool cancelled = ConvertBlocks(writer);
+        m_source.Abort();   // read-only: closing cannot lose anything
+        m_result.segments = writer.SegmentsOpened();
+        if (m_result.outcome == ConvertOutcome::NotStarted) {
+            m_result.files = writer.Files();
+            return;
+        }
+        Finish(writer, cancelled);
+        m_result.files = writer.Files();
+    }
+
+private:
+    bool ReadHeader() {
+        try {
+            std::uint32_t got = 0;
+            while (got < kRecordSize) {
+                const std::uint32_t n = m_source.Read(m_image.m_block.data() + got,
+                                                      static_cast<std::uint32_t>(kRecordSize - got));
+                if (n == 0)
+                    break;
+                got += n;
+            }
+        } catch (const CFileException& failure) {
+            m_result.error = failure.ToError();
+            return false;
+        }
+        m_image.InitFromHeader();
+        m_headerStatus = m_image.CheckBuffered(true);
+        return true;
+    }
+
+    // Returns whether the pass was cancelled: by the user, or by any failure once the
+    // segment's files exist, which ends the pass the same way.
+    bool ConvertBlocks(SegmentWriter& writer) {
+        try {
+            Error openFailure;
+            if (!writer.OpenFirst(&openFailure)) {
+                m_result.error = openFailure;
+                return false;
+            }
+            m_result.outcome = ConvertOutcome::Cancelled;
+            if (IsIrregular(m_headerStatus)) {
+                writer.WriteErrorLine(Format(LoadString(151), 0u), m_headerStatus);
+                ++m_result.irregularBlocks;
+            }
+            return RunLoop(writer);
+        } catch (const std::exception& failure) {
+            if (m_result.outcome == ConvertOutcome::NotStarted)
+                m_result.outcome = ConvertOutcome::Cancelled;
+            m_result.error = ErrorOf(failure);
+            return true;
+        }
+    }
+
+    bool RunLoop(SegmentWriter& writer) {
+        const std::uint32_t stated = m_image.m_nStatedBlocks;
+        const bool readAhead = m_options.readAhead && std::thread::hardware_concurrency() > 1;
+        const std::unique_ptr<Im2BlockSource> blocks =
+            readAhead ? MakeReadAheadSource(m_source, m_image, stated)
+                      : MakeSequentialSource(m_source, m_image);
+        bool cancelled = false;
+        std::uint32_t readError = 0;
+        while (m_result.blocks < stated && !cancelled && readError == 0) {
+            // An application that is quitting ends the pass as Cancel does.
+            const bool quitting = !m_hooks.PumpWaitingMessage();
+            const BlockRead read = blocks->Next();
+            readError = read.readError;
+            if (read.kind == BlockRead::Kind::Block)
+                ConvertBlock(writer, *read.block, stated);
+            else if (read.kind == BlockRead::Kind::End && readError != kReadEndOfFile)
+                m_result.error = read.error;
+            cancelled = m_hooks.IsCancelled() || quitting;
+        }
+        return cancelled;
+    }
+
+    void ConvertBlock(SegmentWriter& writer, const DecodedBlock& block, std::uint32_t stated) {
+        if (block.status != 0) {
+            writer.WriteErrorLine(Format(LoadString(116), m_image.GetUnitId().c_str(),
+                                         unsigned{m_image.GetFileNumber()},
+                                         static_cast<unsigned long>(block.blockIndex)),
+                                  block.status);
+            ++m_result.irregularBlocks;
+        }
+        writer.WriteAudio(std::span(block.bytes.data(), block.count));
+        ++m_result.blocks;
+        m_image.NextBlock();
+        m_hooks.SetPos(static_cast<int>(static_cast<double>(m_result.blocks) / stated * 1000.0));
+    }
+
+    void Finish(SegmentWriter& writer, bool cancelled) {
+        if (!cancelled) {
+            try {
+                writer.FinishSegment();
+                m_hooks.SetPos(1000);
+                m_result.outcome = ConvertOutcome::Completed;
+                return;
+            } catch (const std::exception& failure) {
+                m_result.error = ErrorOf(failure);
+            }
+        }
+        writer.EndCancelled();
+        m_result.outcome = ConvertOutcome::Cancelled;
+    }
+
+    const ConvertRequest& m_request;
+    const SegmentNames& m_names;
+    Hooks& m_hooks;
+    const PassOptions& m_options;
+    ConvertResult& m_result;
+
+    CFile64 m_source;
+    CIm2 m_image;
+    BlockStatus m_headerStatus = 0;
+};
+
+}  // namespace
+
+ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks) {
+    return ConvertIm2(request, hooks, PassOptions{});
+}
+
+ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks, const PassOptions& options) {
+    ConvertResult result;
+    const SegmentNames names = NameSegments(request.source, request.folder);
+    const std::string firstWav = names.WavPath(0);
+    if (FileExists(firstWav) &&
+        !hooks.AskYesNo(LoadString(109), Format(LoadString(110), firstWav.c_str()))) {
+        result.outcome = ConvertOutcome::Declined;
+        return result;
+    }
+    hooks.SetMessage(Format(LoadString(111), FileNameOf(request.source).c_str()));
+    hooks.SetRange(1000);
+    hooks.BeginWaitCursor();
+    Im2Pass(request, names, hooks, options, result).Run();
+    hooks.EndWaitCursor();
+    hooks.ShowProgress(false);
+    return result;
+}
+
+}  // namespace tvx

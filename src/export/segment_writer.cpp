@@ -1,0 +1,121 @@
+#include "export/segment_writer.h"
+
+#include "core/format.h"
+#include "core/string_table.h"
+#include "export/summary.h"
+
+#include <sys/stat.h>
+
+namespace tvx {
+namespace {
+
+// A name may lead back to the image itself through a link; the image is never overwritten.
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+SegmentWriter::SegmentWriter(std::string sourcePath, SegmentNames names, int headingId,
+                             WaveFormat format, std::uint32_t byteLimit, SummaryWriter summary)
+    : m_sourcePath(std::move(sourcePath)), m_names(std::move(names)), m_headingId(headingId),
+      m_format(format), m_byteLimit(byteLimit), m_summary(std::move(summary)) {}
+
+bool SegmentWriter::OpenFirst(Error* error) { return OpenSegment(0, error); }
+
+bool SegmentWriter::OpenSegment(std::uint16_t index, Error* error) {
+    const std::string wavPath = m_names.WavPath(index);
+    const std::string textPath = m_names.TextPath(index);
+    for (const std::string* path : {&wavPath, &textPath}) {
+        if (IsSameFile(*path, m_sourcePath)) {
+            *error = {Cause::Access, 0, *path, 0, "the recording image itself"};
+            return false;
+        }
+    }
+    CFileException failure;
+    if (!m_wave.Open(wavPath, kGenericWrite, kShareRead | kShareWrite, kCreateAlways, &failure)) {
+        *error = failure.ToError();
+        return false;
+    }
+    m_files.push_back(wavPath);
+    if (!m_text.Open(textPath, &failure)) {
+        *error = failure.ToError();
+        return false;
+    }
+    m_files.push_back(textPath);
+    ++m_opened;
+    m_segment = index;
+    m_wave.SetFormat(m_format.samplesPerSec, m_format.bitsPerSample, m_format.channels);
+    m_text.Write(SummaryRule() + "\r\n");
+    m_text.Write(LoadString(m_headingId));
+    m_text.Write(Format(LoadString(115), m_names.name.c_str(), unsigned{index}));
+    return true;
+}
+
+void SegmentWriter::WriteErrorLine(const std::string& line, BlockStatus status) {
+    m_text.Write(line + "\n");
+    AddToCounters(m_counters, status);
+}
+
+void SegmentWriter::WriteAudio(std::span<const std::uint8_t> bytes) {
+    const auto n = static_cast<std::uint32_t>(bytes.size());
+    m_segmentBytes += n;
+    if (m_segmentBytes <= m_byteLimit) {
+        std::uint32_t lastCount = 0;
+        m_wave.GetLastWriteCount(&lastCount, true);
+        m_wave.Write(bytes.data(), n);   // a failed plain write only leaves the segment short
+        return;
+    }
+    const std::uint32_t overflow = m_segmentBytes - m_byteLimit;
+    m_wave.WriteAndSetEnd(bytes.data(), n - overflow);
+    FinishSegment();
+    Error error;
+    if (!OpenSegment(static_cast<std::uint16_t>(m_segment + 1), &error))
+        throw CFileException(error.cause, error.osError, error.path);
+    m_wave.WriteAndSetEnd(bytes.data() + (n - overflow), overflow);
+    m_segmentBytes = overflow;
+}
+
+void SegmentWriter::FinishSegment() {
+    const std::uint64_t mark = m_text.Size();
+    try {
+        m_text.Write(std::string(LoadString(117)) + "\n");
+        const double duration = m_wave.GetDurationSeconds();
+        m_summary(m_text, m_counters, m_startSeconds, duration);
+        m_startSeconds += m_wave.GetWholeSeconds();
+        m_wave.Close();
+        m_text.Close();
+    } catch (...) {
+        if (m_text.IsOpen()) {
+            try {
+                m_text.TruncateTo(mark);
+            } catch (const CFileException&) {
+                // the text keeps what it has; the cancel line below still follows it
+            }
+        }
+        throw;
+    }
+    m_counters.fill(0);
+}
+
+void SegmentWriter::EndCancelled() noexcept {
+    if (m_text.IsOpen()) {
+        try {
+            m_text.Write(std::string(LoadString(118)) + "\n");
+        } catch (...) {
+            // a full disk takes the last line too; the text then simply ends unfinished
+        }
+        try {
+            m_text.Close();
+        } catch (...) {
+        }
+    }
+    try {
+        m_wave.Close();
+    } catch (...) {
+    }
+}
+
+}  // namespace tvx

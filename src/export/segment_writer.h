@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/block_status.h"
+#include "core/error.h"
+#include "export/file_wave.h"
+#include "export/segments.h"
+#include "export/text_stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tvx {
+
+struct WaveFormat {
+    std::uint32_t samplesPerSec = 8000;
+    std::uint16_t bitsPerSample = 16;
+    std::uint16_t channels = 1;
+};
+
+// Writes a segment's summary block after its "Decryption Completed." line.
+using SummaryWriter = std::function<void(TextStream& text, const SegmentCounters& counters,
+                                         std::uint32_t segmentStartSeconds,
+                                         double durationSeconds)>;
+
+// The WAV segments of one conversion and the text file beside each: opening and closing
+// segments, error lines, and the cut of the audio at the segment byte limit. The passes of
+// every format share it and differ only in where their blocks come from.
+class SegmentWriter {
+public:
+    SegmentWriter(std::string sourcePath, SegmentNames names, int headingId, WaveFormat format,
+                  std::uint32_t byteLimit, SummaryWriter summary);
+
+    // Segment 0. False, with the reason, when its WAV or text file cannot be opened;
+    // throws CFileException when writing its first lines fails.
+    bool OpenFirst(Error* error);
+
+    // One " ERROR: ..." line in the current text file, counted in the segment's counters.
+    void WriteErrorLine(const std::string& line, BlockStatus status);
+
+    // The decoded bytes of one block; the block that crosses the limit is cut between two
+    // segments byte for byte. Throws CFileException.
+    void WriteAudio(std::span<const std::uint8_t> bytes);
+
+    // "Decryption Completed.", the summary, and both files closed. On a failure the text
+    // is taken back to where it stood, so it never shows a half summary, and it throws.
+    void FinishSegment();
+
+    // "Decryption Cancelled." as far as the disk allows, and both files closed; never throws.
+    void EndCancelled() noexcept;
+
+    std::uint32_t SegmentsOpened() const { return m_opened; }
+    const std::vector<std::string>& Files() const { return m_files; }
+
+private:
+    bool OpenSegment(std::uint16_t index, Error* error);
+
+    std::string m_sourcePath;
+    SegmentNames m_names;
+    int m_headingId;
+    WaveFormat m_format;
+    std::uint32_t m_byteLimit;
+    SummaryWriter m_summary;
+
+    CFileWave m_wave;
+    TextStream m_text;
+    SegmentCounters m_counters{};
+    std::uint16_t m_segment = 0;
+    std::uint32_t m_segmentBytes = 0;
+    std::uint32_t m_startSeconds = 0;
+    std::uint32_t m_opened = 0;
+    std::vector<std::string> m_files;
+};
+
+}  // namespace tvx
