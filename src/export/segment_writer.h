@@ -56,6 +56,7 @@ public:
 
 private:
     bool OpenSegment(std::uint16_t index, Error* error);
+    void FlushPending();
 
     std::string m_sourcePath;
     SegmentNames m_names;
@@ -72,6 +73,7 @@ private:
     std::uint32_t m_startSeconds = 0;
     std::uint32_t m_opened = 0;
     std::vector<std::string> m_files;
+    std::vector<std::uint8_t> m_pending;   // plain writes not yet handed to the WAV
 };
 
 }  // namespace tvx
