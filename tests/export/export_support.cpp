@@ -1,0 +1,121 @@
+#include "export_support.h"
+
+#include "core/im2.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+
+namespace tvx::test {
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    m_path = std::string(base && *base ? base : "/tmp") + "/tvx-export-XXXXXX";
+    if (::mkdtemp(m_path.data()) == nullptr)
+        ADD_FAILURE() << "cannot create a temporary folder: " << std::strerror(errno);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadText(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return std::uint32_t{Le16(b, at)} | std::uint32_t{Le16(b, at + 2)} << 16;
+}
+
+std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
+}
+
+std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image) {
+    CIm2 im2;
+    std::copy_n(image.begin(), kRecordSize, im2.m_block.begin());
+    im2.InitFromHeader();
+    std::vector<std::uint8_t> all;
+    std::array<std::uint8_t, kMaxDecodedBytes> out{};
+    for (std::size_t at = kRecordSize; at + kRecordSize <= image.size(); at += kRecordSize) {
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize, im2.m_block.begin());
+        std::uint16_t count = 0;
+        im2.Decode(out, &count);
+        all.insert(all.end(), out.begin(), out.begin() + count);
+        im2.NextBlock();
+    }
+    return all;
+}
+
+std::vector<std::uint8_t> WavData(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin() + std::min<std::ptrdiff_t>(44, std::ssize(bytes)), bytes.end()};
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', from)) {
+        lines.push_back(text.substr(from, lf - from));
+        from = lf + 1;
+    }
+    return lines;
+}
+
+bool RecordingHooks::IsCancelled() {
+    ++polls;
+    const bool cancel = cancelWhen && cancelWhen(polls);
+    calls.push_back(cancel ? "Cancelled" : "Poll");
+    return cancel;
+}
+
+bool RecordingHooks::AskYesNo(const std::string& caption, const std::string& text) {
+    ++questions;
+    calls.push_back("Ask(" + caption + "|" + text + ")");
+    return answer;
+}
+
+bool RecordingHooks::PumpWaitingMessage() {
+    ++pumps;
+    calls.push_back("Pump");
+    return true;
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_oldSoft = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        ADD_FAILURE() << "cannot limit the file size: " << std::strerror(errno);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_oldSoft;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+}  // namespace tvx::test

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/hooks.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tvx::test {
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+std::vector<std::string> FolderEntries(const std::string& folder);   // sorted names
+std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at);
+std::uint16_t Le16(const std::vector<std::uint8_t>& bytes, std::size_t at);
+
+// The decoded bytes of every whole data record, straight from the core decoder.
+std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image);
+
+// Everything after a WAV file's 44-byte header.
+std::vector<std::uint8_t> WavData(const std::string& path);
+
+// Lines split at LF, each keeping what stood before its LF (so a CR CR LF line ends in "\r").
+std::vector<std::string> LinesOf(const std::string& text);
+
+// Every hook call in order; the answer and Cancel are scripted.
+class RecordingHooks : public Hooks {
+public:
+    bool answer = false;
+    std::function<bool(int polls)> cancelWhen;   // asked at every IsCancelled
+    std::vector<std::string> calls;
+    int pumps = 0, polls = 0, questions = 0;
+
+    void SetMessage(const std::string& text) override { calls.push_back("SetMessage(" + text + ")"); }
+    void SetRange(int upper) override { calls.push_back("SetRange(" + std::to_string(upper) + ")"); }
+    void SetPos(int position) override { calls.push_back("SetPos(" + std::to_string(position) + ")"); }
+    void ShowProgress(bool visible) override { calls.push_back(visible ? "Show" : "Hide"); }
+    void BeginWaitCursor() override { calls.push_back("Wait"); }
+    void EndWaitCursor() override { calls.push_back("EndWait"); }
+    bool IsCancelled() override;
+    bool AskYesNo(const std::string& caption, const std::string& text) override;
+    bool PumpWaitingMessage() override;
+};
+
+// Caps the size of every file this process writes, so writing past it fails as on a full
+// disk (EFBIG, its signal ignored) until the end of the scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
+
+private:
+    std::uint64_t m_oldSoft = 0;
+};
+
+}  // namespace tvx::test

@@ -1,0 +1,104 @@
+#include "export/file_wave.h"
+
+#include "export_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tvx {
+namespace {
+
+using test::Le16;
+using test::Le32;
+using test::ReadBytes;
+
+std::vector<std::uint8_t> Ramp(std::size_t n) {
+    std::vector<std::uint8_t> bytes(n);
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return bytes;
+}
+
+bool OpenNew(CFileWave& wave, const std::string& path) {
+    return wave.Open(path, kGenericWrite, kShareRead | kShareWrite, kCreateAlways, nullptr);
+}
+
+TEST(FileWave, EmptyFileIsTheDefaultHeaderExactly) {
+    test::TempDir dir;
+    {
+        CFileWave wave;
+        ASSERT_TRUE(OpenNew(wave, dir / "empty.wav"));
+        wave.Close();
+    }
+    const std::vector<std::uint8_t> expected = {
+        'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+        16, 0, 0, 0, 1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x22, 0x56, 0, 0,
+        2, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    EXPECT_EQ(ReadBytes(dir / "empty.wav"), expected);
+}
+
+TEST(FileWave, FormatAndSizesAfterClose) {
+    struct Case {
+        std::uint32_t rate;
+        std::uint16_t bits, channels;
+        std::uint32_t bytesPerSecond;
+        std::uint16_t align;
+        std::uint32_t dataBytes, wholeSeconds;
+    };
+    const Case cases[] = {{8000, 16, 1, 16000, 2, 16001, 1}, {22050, 8, 2, 44100, 2, 88200, 2},
+                          {22050, 8, 2, 44100, 2, 88199, 1}, {16000, 16, 2, 64000, 4, 0, 0}};
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate) + "/" + std::to_string(c.bits) + "/" +
+                     std::to_string(c.channels) + " " + std::to_string(c.dataBytes));
+        const std::vector<std::uint8_t> data = Ramp(c.dataBytes);
+        const std::uint32_t half = c.dataBytes / 2;
+        {
+            CFileWave wave;
+            ASSERT_TRUE(OpenNew(wave, dir / "f.wav"));
+            wave.Write(data.data(), half);
+            // Stamping the format rewrites the front and leaves the write position alone.
+            wave.SetFormat(c.rate, c.bits, c.channels);
+            wave.WriteAndSetEnd(data.data() + half, c.dataBytes - half);
+            EXPECT_EQ(wave.GetWholeSeconds(), c.wholeSeconds);
+            EXPECT_DOUBLE_EQ(wave.GetDurationSeconds(), double(c.dataBytes) / c.bytesPerSecond);
+            EXPECT_EQ(Le32(ReadBytes(dir / "f.wav"), 40), 0u) << "sized before Close";
+            wave.Close();
+        }
+        const std::vector<std::uint8_t> bytes = ReadBytes(dir / "f.wav");
+        ASSERT_EQ(bytes.size(), 44u + c.dataBytes);
+        EXPECT_EQ(Le32(bytes, 4), 36u + c.dataBytes);
+        EXPECT_EQ(Le16(bytes, 22), c.channels);
+        EXPECT_EQ(Le32(bytes, 24), c.rate);
+        EXPECT_EQ(Le32(bytes, 28), c.bytesPerSecond);
+        EXPECT_EQ(Le16(bytes, 32), c.align);
+        EXPECT_EQ(Le16(bytes, 34), c.bits);
+        EXPECT_EQ(Le32(bytes, 40), c.dataBytes);
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 44));
+    }
+}
+
+TEST(FileWave, FullDiskLeavesAHeaderThatDescribesWhatWasWritten) {
+    test::TempDir dir;
+    const std::vector<std::uint8_t> data = Ramp(4000);
+    {
+        const test::FileSizeLimit limit(44 + 2500);
+        CFileWave wave;
+        ASSERT_TRUE(OpenNew(wave, dir / "full.wav"));
+        EXPECT_TRUE(wave.Write(data.data(), 2000));
+        // The disk takes 500 of these bytes; a plain write only reports it.
+        EXPECT_FALSE(wave.Write(data.data() + 2000, 2000));
+        std::uint32_t last = 0;
+        wave.GetLastWriteCount(&last, true);
+        EXPECT_EQ(last, 500u);
+        EXPECT_THROW(wave.WriteAndSetEnd(data.data(), 10), CFileException);
+        wave.Close();
+    }
+    const std::vector<std::uint8_t> bytes = ReadBytes(dir / "full.wav");
+    ASSERT_EQ(bytes.size(), 2544u);
+    EXPECT_EQ(Le32(bytes, 4), 2536u);
+    EXPECT_EQ(Le32(bytes, 40), 2500u);
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 2500, bytes.begin() + 44));
+}
+
+}  // namespace
+}  // namespace tvx
