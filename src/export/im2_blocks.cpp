@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -80,14 +81,21 @@ private:
     DecodedBlock m_block;
 };
 
-// The worker fills chunks of decoded blocks in a ring; the caller's thread empties them in
-// order. The lock guards only the ring's counts, never a read or a decode.
+// Records are read and decoded in chunks of kChunkBlocks, chunk i holding records from
+// i x kChunkBlocks, into a ring that the caller's thread empties in order. The worker claims
+// chunks one after the other; the caller, rather than wait for the chunk it needs, claims
+// the next free one and decodes it itself. The lock guards only the claims and the flags,
+// never a read or a decode.
 class ReadAheadSource final : public Im2BlockSource {
 public:
     ReadAheadSource(CFile64& file, const CIm2& image, std::uint64_t blocks)
-        : m_file(file), m_image(image), m_blocks(blocks), m_chunks(kChunks) {
+        : m_workerReader(file, image), m_blocks(blocks),
+          m_chunkCount((blocks + kChunkBlocks - 1) / kChunkBlocks), m_chunks(kChunks) {
         for (Chunk& chunk : m_chunks)
             chunk.blocks.resize(kChunkBlocks);
+        // The caller's share goes through a handle of its own; without one it only waits.
+        if (m_callerFile.Open(file.GetFileName(), kGenericRead, kShareRead, kOpenExisting))
+            m_callerReader.emplace(m_callerFile, image);
         m_worker = std::thread([this] { WorkerMain(); });
     }
 
@@ -96,7 +104,7 @@ public:
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
-        m_freed.notify_all();
+        m_changed.notify_all();
         m_worker.join();
     }
 
@@ -113,124 +121,156 @@ public:
                     return m_current->end;
                 Release();
             }
-            std::unique_lock lock(m_mutex);
-            m_filled.wait(lock, [this] { return m_ready > 0 || m_done; });
-            if (m_ready == 0)
-                return {};   // the worker had nothing more: read as the end of the file
-            m_current = &m_chunks[m_head];
-            m_at = 0;
-            m_partialGiven = false;
+            if (!TakeHead())
+                return {};   // nothing more will come: read as the end of the file
         }
     }
 
 private:
-    static constexpr std::size_t kChunkBlocks = 128;
-    static constexpr std::size_t kChunks = 8;
+    static constexpr std::uint64_t kChunkBlocks = 128;
+    static constexpr std::uint64_t kChunks = 8;
 
     struct Chunk {
         std::vector<DecodedBlock> blocks;
         std::size_t count = 0;
+        bool ready = false;     // filled and not yet emptied
         bool partial = false;   // a cut record followed the blocks
         bool ended = false;     // and then the end, kept in `end`
         BlockRead end;
     };
 
+    // One file handle and one image state, used by one thread only.
+    struct Reader {
+        Reader(CFile64& f, const CIm2& i) : file(f), image(i), piece(kChunkBlocks * kRecordSize) {}
+        CFile64& file;
+        CIm2 image;
+        std::vector<std::uint8_t> piece;
+    };
+
+    // Gives exactly what one read of a record at a time would have given for this chunk.
+    void Fill(Reader& reader, std::uint64_t index, Chunk& chunk) noexcept {
+        chunk.count = 0;
+        chunk.partial = false;
+        chunk.ended = false;
+        const std::uint64_t first = index * kChunkBlocks;
+        const auto want = static_cast<std::uint32_t>(std::min(kChunkBlocks, m_blocks - first));
+        try {
+            if (FillFrom(reader, first, want, chunk))
+                return;
+            // A failed piece is read again record by record to find the record that fails.
+            for (std::uint32_t r = 0; r < want && !chunk.ended; ++r)
+                if (!FillFrom(reader, first + r, 1, chunk))
+                    return;
+        } catch (...) {
+            chunk.ended = true;
+            chunk.end = EndOf(CFileException(Cause::Io, EIO, reader.file.GetFileName()));
+        }
+    }
+
+    // Reads `records` records from `first` and decodes them after the chunk's blocks so far
+    // (a whole piece starts the chunk). False when the read failed; the failure of a single
+    // record is the chunk's end.
+    bool FillFrom(Reader& reader, std::uint64_t first, std::uint32_t records, Chunk& chunk) {
+        const std::uint32_t want = records * static_cast<std::uint32_t>(kRecordSize);
+        std::uint32_t got = 0;
+        try {
+            reader.file.SeekTo((first + 1) * kRecordSize);
+            got = ReadFull(reader.file, reader.piece.data(), want);
+        } catch (const CFileException& failure) {
+            if (records == 1) {
+                chunk.ended = true;
+                chunk.end = EndOf(failure);
+            }
+            return false;
+        }
+        const std::size_t whole = got / kRecordSize;
+        const std::size_t at = records == 1 ? chunk.count : 0;
+        for (std::size_t i = 0; i < whole; ++i)
+            DecodeInto(reader.image, static_cast<std::uint32_t>(first + i),
+                       reader.piece.data() + i * kRecordSize, chunk.blocks[at + i]);
+        chunk.count = at + whole;
+        if (got < want) {
+            // A short read is the end: a cut record first, then a read that finds nothing.
+            chunk.partial = got % kRecordSize != 0;
+            chunk.ended = true;
+            chunk.end = BlockRead{};
+        }
+        return true;
+    }
+
+    bool CanClaim() const {
+        return !m_noMore && m_nextClaim < m_chunkCount && m_nextClaim < m_head + kChunks;
+    }
+
+    // Claims, fills and publishes the next chunk; called with the lock held.
+    void ClaimAndFill(Reader& reader, std::unique_lock<std::mutex>& lock) {
+        const std::uint64_t index = m_nextClaim++;
+        Chunk& chunk = m_chunks[index % kChunks];
+        lock.unlock();
+        Fill(reader, index, chunk);
+        lock.lock();
+        chunk.ready = true;
+        if (chunk.ended)
+            m_noMore = true;   // nothing after an end is ever asked for
+        m_changed.notify_all();
+    }
+
+    bool TakeHead() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            Chunk& head = m_chunks[m_head % kChunks];
+            if (head.ready) {
+                m_current = &head;
+                m_at = 0;
+                m_partialGiven = false;
+                return true;
+            }
+            if (m_head >= m_nextClaim && !CanClaim())
+                return false;
+            if (m_callerReader && CanClaim())
+                ClaimAndFill(*m_callerReader, lock);
+            else
+                m_changed.wait(lock);
+        }
+    }
+
     void Release() {
         {
             std::lock_guard lock(m_mutex);
-            m_head = (m_head + 1) % kChunks;
-            --m_ready;
+            m_current->ready = false;
+            ++m_head;
         }
-        m_freed.notify_one();
+        m_changed.notify_all();
         m_current = nullptr;
     }
 
     void WorkerMain() {
-        // Nothing may leave the thread: any failure reads as the end of the file.
-        try {
-            Produce();
-        } catch (...) {
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_filled.notify_one();
-    }
-
-    void Produce() {
-        std::vector<std::uint8_t> piece(kChunkBlocks * kRecordSize);
-        std::uint64_t produced = 0;
-        bool recordByRecord = false;   // after a failed piece, find the failing record
-        while (produced < m_blocks) {
-            Chunk* chunk = nullptr;
-            {
-                std::unique_lock lock(m_mutex);
-                m_freed.wait(lock, [this] { return m_stop || m_ready < kChunks; });
-                if (m_stop)
-                    return;
-                chunk = &m_chunks[m_tail];
-            }
-            chunk->count = 0;
-            chunk->partial = false;
-            chunk->ended = false;
-            const std::uint64_t wantBlocks =
-                recordByRecord ? 1 : std::min<std::uint64_t>(kChunkBlocks, m_blocks - produced);
-            const auto want = static_cast<std::uint32_t>(wantBlocks * kRecordSize);
-            std::uint32_t got = 0;
-            try {
-                got = ReadFull(m_file, piece.data(), want);
-            } catch (const CFileException& failure) {
-                chunk->ended = true;
-                chunk->end = EndOf(failure);
-            }
-            if (chunk->ended && !recordByRecord) {
-                recordByRecord = true;
-                try {
-                    m_file.SeekTo((produced + 1) * kRecordSize);
-                    continue;
-                } catch (const CFileException& failure) {
-                    chunk->end = EndOf(failure);
-                }
-            }
-            const std::size_t whole = got / kRecordSize;
-            for (std::size_t i = 0; i < whole; ++i)
-                DecodeInto(m_image, static_cast<std::uint32_t>(produced + i),
-                           piece.data() + i * kRecordSize, chunk->blocks[i]);
-            chunk->count = whole;
-            produced += whole;
-            if (!chunk->ended && got < want) {
-                // A short read is the end: a cut record first, then a read that finds nothing.
-                chunk->partial = got % kRecordSize != 0;
-                chunk->ended = true;
-                chunk->end = BlockRead{};
-            }
-            {
-                std::lock_guard lock(m_mutex);
-                m_tail = (m_tail + 1) % kChunks;
-                ++m_ready;
-            }
-            m_filled.notify_one();
-            if (chunk->ended)
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] {
+                return m_stop || CanClaim() || m_noMore || m_nextClaim >= m_chunkCount;
+            });
+            if (m_stop || !CanClaim())
                 return;
+            ClaimAndFill(m_workerReader, lock);
         }
     }
 
-    CFile64& m_file;
-    CIm2 m_image;
+    Reader m_workerReader;
+    CFile64 m_callerFile;
+    std::optional<Reader> m_callerReader;
     const std::uint64_t m_blocks;
+    const std::uint64_t m_chunkCount;
     std::vector<Chunk> m_chunks;
 
     std::mutex m_mutex;
-    std::condition_variable m_filled;
-    std::condition_variable m_freed;
-    std::size_t m_head = 0;    // next chunk to empty
-    std::size_t m_tail = 0;    // next chunk to fill
-    std::size_t m_ready = 0;   // filled and not yet released
+    std::condition_variable m_changed;
+    std::uint64_t m_head = 0;        // next chunk to empty
+    std::uint64_t m_nextClaim = 0;   // next chunk to fill
+    bool m_noMore = false;           // a filled chunk ended the records
     bool m_stop = false;
-    bool m_done = false;
 
-    Chunk* m_current = nullptr;   // caller's side only
+    Chunk* m_current = nullptr;      // caller's side only
     std::size_t m_at = 0;
     bool m_partialGiven = false;
 

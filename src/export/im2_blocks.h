@@ -42,9 +42,10 @@ public:
 // data record; image holds the header's state.
 std::unique_ptr<Im2BlockSource> MakeSequentialSource(CFile64& file, const CIm2& image);
 
-// Reads large pieces and decodes up to `blocks` records ahead on one worker thread; Next()
-// gives exactly what the sequential source would. The worker owns the file until the
-// source is destroyed. Falls back to the sequential source when no thread can be started.
+// Reads large pieces and decodes up to `blocks` records ahead on one worker thread, the
+// caller's thread decoding a piece itself (through its own read-only handle) rather than
+// wait; Next() gives exactly what the sequential source would. The worker owns `file` until
+// the source is destroyed. Falls back to the sequential source when no thread can start.
 std::unique_ptr<Im2BlockSource> MakeReadAheadSource(CFile64& file, const CIm2& image,
                                                     std::uint64_t blocks);
 
