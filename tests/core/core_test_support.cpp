@@ -1,0 +1,46 @@
+#include "core_test_support.h"
+
+#include "synth/image_reading.h"
+
+namespace tvx::test {
+
+Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
+    Plain p;
+    p.fill(fill);
+    std::size_t i = 0;
+    for (int b : prefix)
+        p[i++] = static_cast<std::uint8_t>(b);
+    return p;
+}
+
+void LoadState(CIm2& im2, const synth::Im2Options& options) {
+    im2.m_block = synth::HeaderRecord(options);
+    im2.InitFromHeader();
+    im2.m_bHeaderBad = im2.IsHeaderBad();
+}
+
+Record RecordOf(const synth::Im2Options& options, const Plain& plain, std::uint32_t index) {
+    return synth::SealRecord(plain, {.fileNumber = options.fileNumber,
+                                     .unitNumber = options.unitNumber,
+                                     .timestamp = options.timestamp,
+                                     .blockIndex = index,
+                                     .formatByte = synth::FormatByteFor(options),
+                                     .modelCode = options.modelCode});
+}
+
+std::vector<int> As16(const std::uint8_t* bytes, std::size_t count) {
+    std::vector<int> samples;
+    for (std::size_t i = 0; i + 1 < count; i += 2)
+        samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+    return samples;
+}
+
+synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode) {
+    synth::Im2Options o;
+    o.storedBits = storedBits;
+    o.channels = channels;
+    o.modelCode = modelCode;
+    return o;
+}
+
+}  // namespace tvx::test
