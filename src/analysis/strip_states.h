@@ -9,7 +9,8 @@ namespace tvx {
 
 // One state byte per record of the loaded image, plus `extra` slots in front for the header
 // records, which arrive with negative indices. Written by a reader's worker while the window
-// paints from it, so each byte is an atomic.
+// paints from it, so each byte is reached atomically. The bytes come zeroed from the system,
+// untouched until judged: a damaged header may state billions of blocks.
 class StripStates {
 public:
     static constexpr std::uint8_t kNotJudged = 0;
@@ -30,7 +31,14 @@ public:
     std::uint32_t GetExtra() const { return m_nExtra; }
 
 private:
-    std::unique_ptr<std::atomic<std::uint8_t>[]> m_states;
+    struct Free {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::atomic_ref<std::uint8_t> At(std::size_t entry) const {
+        return std::atomic_ref<std::uint8_t>(m_states.get()[entry]);
+    }
+
+    std::unique_ptr<std::uint8_t[], Free> m_states;
     std::size_t m_nEntries = 0;
     std::uint32_t m_nExtra = 0;
 };
