@@ -1,0 +1,12 @@
+#pragma once
+
+#include "cli/options.h"
+
+namespace tvx::cli {
+
+// Each returns the tool's exit status.
+int RunVerify(const Options& options);
+int RunConvert(const Options& options);
+int RunDetails(const Options& options);
+
+}  // namespace tvx::cli

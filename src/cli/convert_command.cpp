@@ -1,0 +1,80 @@
+#include "analysis/im2_header.h"
+#include "analysis/image_format.h"
+#include "cli/commands.h"
+#include "cli/exit_status.h"
+#include "cli/report_text.h"
+#include "cli/terminal_hooks.h"
+#include "export/convert_im2.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tvx::cli {
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The pass is silent about a source it cannot read; a terminal user deserves the reason.
+std::optional<Error> CheckSource(const std::string& path) {
+    if (ChooseFormat(path) != ImageFormat::Im2)
+        return Error{Cause::BadFormat, 0, path, 0, "This version converts IM2 images only"};
+    CIm2 probe;
+    return LoadIm2Header(path, probe);
+}
+
+void ListFiles(const ConvertResult& result) {
+    for (const std::string& file : result.files)
+        std::printf("%s\n", file.c_str());
+}
+
+int Outcome(const ConvertResult& result, const ConvertRequest& request) {
+    switch (result.outcome) {
+    case ConvertOutcome::Completed:
+        ListFiles(result);
+        std::fprintf(stderr, "Converted %llu blocks into %u segment%s.\n",
+                     static_cast<unsigned long long>(result.blocks), result.segments,
+                     result.segments == 1 ? "" : "s");
+        return result.irregularBlocks == 0 ? kExitAuthentic : kExitIrregular;
+    case ConvertOutcome::Cancelled:
+        ListFiles(result);
+        std::fprintf(stderr, "Decryption Cancelled.\n");
+        return kExitIrregular;
+    case ConvertOutcome::Declined:
+        std::fprintf(stderr,
+                     "tessivox-cli: the first segment already exists in %s; nothing was "
+                     "written (add --yes to overwrite it)\n",
+                     request.folder.c_str());
+        return kExitIrregular;
+    case ConvertOutcome::NotStarted:
+        break;
+    }
+    std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
+    return kExitUnreadable;
+}
+
+}  // namespace
+
+int RunConvert(const Options& options) {
+    const std::string& path = options.images[0];
+    if (auto failed = CheckSource(path)) {
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(*failed).c_str());
+        return kExitUnreadable;
+    }
+    if (!IsFolder(options.outFolder)) {
+        std::fprintf(stderr, "tessivox-cli: %s: no such folder\n", options.outFolder.c_str());
+        return kExitUsage;
+    }
+    InstallInterruptHandler();
+    TerminalHooks hooks(options.assumeYes, isatty(STDERR_FILENO));
+    const ConvertRequest request{path, options.outFolder, options.megabytes, options.minutes};
+    const ConvertResult result = ConvertIm2(request, hooks);
+    hooks.ShowProgress(false);
+    return Outcome(result, request);
+}
+
+}  // namespace tvx::cli

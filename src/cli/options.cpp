@@ -1,0 +1,127 @@
+#include "cli/options.h"
+
+#include <charconv>
+
+namespace tvx::cli {
+
+namespace {
+
+ParseResult Fail(std::string why) { return {std::nullopt, std::move(why)}; }
+
+std::optional<Command> CommandOf(const std::string& word) {
+    if (word == "verify")
+        return Command::Verify;
+    if (word == "convert")
+        return Command::Convert;
+    if (word == "details")
+        return Command::Details;
+    if (word == "help" || word == "--help" || word == "-h")
+        return Command::Help;
+    if (word == "--version" || word == "-V")
+        return Command::Version;
+    return std::nullopt;
+}
+
+// A segment limit as the convert dialog takes it: a whole number the unit's counters can hold.
+std::optional<std::uint16_t> LimitOf(const std::string& text) {
+    unsigned value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || at != end || text.empty() || value > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+// Reads the value of an option given as "--name VALUE" or "--name=VALUE".
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size())
+            return false;
+        value = args[++i];
+        return true;
+    }
+    value = arg.substr(name.size() + 1);
+    return true;
+}
+
+bool Matches(const std::string& arg, const std::string& name) {
+    return arg == name || arg.rfind(name + "=", 0) == 0;
+}
+
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    if (args.empty())
+        return Fail("no command given");
+    const auto command = CommandOf(args[0]);
+    if (!command)
+        return Fail("unknown command '" + args[0] + "'");
+    Options o;
+    o.command = *command;
+    if (o.command == Command::Help || o.command == Command::Version)
+        return {o, {}};
+    bool optionsEnded = false;
+    bool sawMinutes = false;
+    bool sawMegabytes = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.images.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            o.command = Command::Help;
+            return {o, {}};
+        } else if (arg == "--json" && o.command == Command::Verify) {
+            o.json = true;
+        } else if (arg == "--yes" && o.command == Command::Convert) {
+            o.assumeYes = true;
+        } else if (Matches(arg, "--out") && o.command == Command::Convert) {
+            if (!TakeValue(args, i, "--out", value) || value.empty())
+                return Fail("--out needs a folder");
+            o.outFolder = value;
+        } else if ((Matches(arg, "--minutes") || Matches(arg, "--megabytes")) &&
+                   o.command == Command::Convert) {
+            const bool minutes = Matches(arg, "--minutes");
+            const std::string name = minutes ? "--minutes" : "--megabytes";
+            std::optional<std::uint16_t> limit;
+            if (!TakeValue(args, i, name, value) || !(limit = LimitOf(value)))
+                return Fail(name + " needs a whole number from 0 to 65535");
+            (minutes ? o.minutes : o.megabytes) = *limit;
+            (minutes ? sawMinutes : sawMegabytes) = true;
+        } else {
+            return Fail("unknown option '" + arg + "'");
+        }
+    }
+    if (o.images.empty())
+        return Fail("no image given");
+    if (o.command != Command::Verify && o.images.size() > 1)
+        return Fail("this command takes one image");
+    if (o.command == Command::Convert && o.outFolder.empty())
+        return Fail("convert needs --out FOLDER");
+    if (sawMinutes && sawMegabytes)
+        return Fail("give --minutes or --megabytes, not both");
+    return {o, {}};
+}
+
+const char* UsageText() {
+    return "Usage:\n"
+           "  tessivox-cli verify IMAGE... [--json]\n"
+           "      Authenticate every block of each image and print the results.\n"
+           "  tessivox-cli convert IMAGE --out FOLDER [--minutes N | --megabytes N] [--yes]\n"
+           "      Convert the image into WAV segments, each with a summary text beside it.\n"
+           "      A new segment starts after N minutes or N megabytes of audio (at most\n"
+           "      2047 MiB each). An existing first segment is only overwritten with --yes.\n"
+           "      Ctrl-C cancels; the current segment is kept and marked cancelled.\n"
+           "  tessivox-cli details IMAGE\n"
+           "      Print the image's identity, audio format, start and length.\n"
+           "  tessivox-cli --help | --version\n"
+           "\n"
+           "Exit status: 0 done and every block authentic; 1 irregular blocks found, or a\n"
+           "conversion cancelled or refused; 2 usage error; 3 an image could not be read.\n";
+}
+
+}  // namespace tvx::cli

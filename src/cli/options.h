@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvx::cli {
+
+enum class Command { Help, Version, Verify, Convert, Details };
+
+struct Options {
+    Command command = Command::Help;
+    std::vector<std::string> images;
+    bool json = false;
+    bool assumeYes = false;
+    std::string outFolder;
+    std::uint16_t minutes = 0;
+    std::uint16_t megabytes = 0;
+};
+
+// The parsed command line, or the reason it makes no sense (the tool prints it with usage).
+struct ParseResult {
+    std::optional<Options> options;
+    std::string error;
+};
+
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+const char* UsageText();
+
+}  // namespace tvx::cli

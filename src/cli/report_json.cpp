@@ -1,0 +1,88 @@
+#include "cli/report_json.h"
+
+#include "cli/report_text.h"
+#include "core/format.h"
+
+namespace tvx::cli {
+
+namespace {
+
+void Member(JsonWriter& json, const char* key, const std::string& value) {
+    json.Key(key);
+    json.String(value);
+}
+
+void Member(JsonWriter& json, const char* key, std::int64_t value) {
+    json.Key(key);
+    json.Int(value);
+}
+
+void MemberBool(JsonWriter& json, const char* key, bool value) {
+    json.Key(key);
+    json.Bool(value);
+}
+
+void WriteCounts(JsonWriter& json, const TallyCounts& c) {
+    json.Key("counts");
+    json.BeginObject();
+    Member(json, "unit_id", c.unitIdErrors);
+    Member(json, "file_number", c.fileNumberErrors);
+    Member(json, "sequence", c.sequenceErrors);
+    Member(json, "checksum", c.checksumErrors);
+    json.EndObject();
+}
+
+void WriteIrregular(JsonWriter& json, const AuthReport& r) {
+    json.Key("irregular");
+    json.BeginArray();
+    for (const IrregularBlock& b : r.irregular) {
+        json.BeginObject();
+        Member(json, "index", b.index);
+        Member(json, "status", Format("0x%08X", b.status));
+        Member(json, "ms", b.ms);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+}  // namespace
+
+void WriteReportJson(JsonWriter& json, const AuthReport& r) {
+    json.BeginObject();
+    Member(json, "path", r.path);
+    Member(json, "format", r.format);
+    Member(json, "unit_id", r.unitId);
+    Member(json, "file_number", r.fileNumber);
+    Member(json, "start", r.start.Format(kDateFormat));
+    Member(json, "sample_rate", r.sampleRate);
+    Member(json, "bits", r.bits);
+    Member(json, "channels", r.channels);
+    Member(json, "blocks", r.statedBlocks);
+    Member(json, "file_blocks", r.fileBlocks);
+    MemberBool(json, "header_ok", r.headerOk);
+    MemberBool(json, "complete", r.complete);
+    MemberBool(json, "cancelled", r.cancelled);
+    MemberBool(json, "authentic", IsAllAuthentic(r));
+    Member(json, "duration", FormatMs(r.durations.durationMs));
+    Member(json, "verified", FormatMs(r.durations.verifiedMs));
+    Member(json, "irregularities", FormatMs(r.durations.irregularMs));
+    Member(json, "unauthenticated", FormatMs(r.durations.unauthenticatedMs));
+    Member(json, "duration_ms", r.durations.durationMs);
+    Member(json, "verified_ms", r.durations.verifiedMs);
+    Member(json, "irregular_ms", r.durations.irregularMs);
+    Member(json, "unauthenticated_ms", r.durations.unauthenticatedMs);
+    WriteCounts(json, r.counts);
+    Member(json, "verified_blocks", r.counts.verifiedBlocks);
+    Member(json, "irregular_blocks", r.counts.irregularBlocks);
+    WriteIrregular(json, r);
+    json.EndObject();
+}
+
+void WriteFailureJson(JsonWriter& json, const Error& error) {
+    json.BeginObject();
+    Member(json, "path", error.path);
+    Member(json, "error", DescribeError(error));
+    json.EndObject();
+}
+
+}  // namespace tvx::cli

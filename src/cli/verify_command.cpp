@@ -1,0 +1,74 @@
+#include "analysis/authenticate.h"
+#include "analysis/image_format.h"
+#include "cli/commands.h"
+#include "cli/exit_status.h"
+#include "cli/json_writer.h"
+#include "cli/report_json.h"
+#include "cli/report_text.h"
+#include "cli/terminal_hooks.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace tvx::cli {
+
+namespace {
+
+// Large reads keep the scan at the speed of the disk; the verdicts are the reader's own.
+constexpr std::size_t kBatchPieceRecords = 2048;
+
+Result<AuthReport> Examine(const std::string& path, Hooks& hooks) {
+    const ImageFormat format = ChooseFormat(path);
+    if (format != ImageFormat::Im2) {
+        const char* why = format == ImageFormat::None
+                              ? "Not a recording image: the name must end in .IM2"
+                              : "This version reads IM2 images only";
+        return Error{Cause::BadFormat, 0, path, 0, why};
+    }
+    AuthTally tally;
+    return AuthenticateIm2(path, hooks, tally, kBatchPieceRecords);
+}
+
+int StatusOf(const Result<AuthReport>& result) {
+    if (!result)
+        return kExitUnreadable;
+    return IsAllAuthentic(*result) ? kExitAuthentic : kExitIrregular;
+}
+
+}  // namespace
+
+int RunVerify(const Options& options) {
+    InstallInterruptHandler();
+    const bool progress = !options.json && isatty(STDERR_FILENO);
+    JsonWriter json;
+    const bool asArray = options.json && options.images.size() > 1;
+    if (asArray)
+        json.BeginArray();
+    int status = kExitAuthentic;
+    for (std::size_t i = 0; i < options.images.size(); ++i) {
+        const std::string& path = options.images[i];
+        TerminalHooks hooks(false, progress);
+        hooks.SetMessage("Authenticating " + path);
+        const Result<AuthReport> result = Examine(path, hooks);
+        hooks.ShowProgress(false);
+        status = Worse(status, StatusOf(result));
+        if (options.json) {
+            result ? WriteReportJson(json, *result) : WriteFailureJson(json, result.GetError());
+            continue;
+        }
+        if (!result) {
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.GetError()).c_str());
+            continue;
+        }
+        std::fputs(((i > 0 ? "\n" : "") + VerifyText(*result)).c_str(), stdout);
+        if (WasInterrupted())
+            break;
+    }
+    if (asArray)
+        json.EndArray();
+    if (options.json)
+        std::printf("%s\n", json.Text().c_str());
+    return status;
+}
+
+}  // namespace tvx::cli

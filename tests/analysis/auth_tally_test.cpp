@@ -1,0 +1,115 @@
+#include "analysis/auth_tally.h"
+#include "analysis/image_format.h"
+
+#include <gtest/gtest.h>
+
+namespace tvx {
+namespace {
+
+constexpr BlockStatus kUnitAndSum = kIrregular | kUnitIdError | kChecksumError;
+
+TEST(StripStates, OffsetsHeaderSlotsAndRefusesOutsideOrBadStates) {
+    StripStates strip;
+    ASSERT_TRUE(strip.Allocate(100, 3));
+    EXPECT_EQ(strip.GetEntries(), 103u);
+    EXPECT_EQ(strip.SetBlock(-3, 2), 0);        // entry 0
+    EXPECT_EQ(strip.GetEntry(0), 2);
+    EXPECT_EQ(strip.SetBlock(-4, 2), 0xFF);
+    EXPECT_EQ(strip.SetBlock(100, 2), 0xFF);
+    EXPECT_EQ(strip.SetBlock(99, 4), 0xFF);
+    EXPECT_EQ(strip.GetEntry(102), 0);          // the refused state changed nothing
+    EXPECT_EQ(strip.SetBlock(99, 3), 0);
+    EXPECT_EQ(strip.SetBlock(99, 2), 3);        // the first state comes back the second time
+    strip.Reset();
+    EXPECT_EQ(strip.GetEntry(102), 0);
+    ASSERT_TRUE(strip.Allocate(0, 0));
+    EXPECT_EQ(strip.SetBlock(0, 2), 0xFF);
+}
+
+TEST(AuthTally, CountsEachRecordOnceHoweverOftenItIsJudged) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(10, 1));
+    EXPECT_TRUE(tally.OnBlockResult(4, 0));
+    EXPECT_FALSE(tally.OnBlockResult(4, 0));            // played after it was authenticated
+    EXPECT_FALSE(tally.OnBlockResult(4, kUnitAndSum));  // a later verdict changes nothing
+    EXPECT_TRUE(tally.OnBlockResult(5, kUnitAndSum));
+    EXPECT_FALSE(tally.OnBlockResult(10, 0));           // beyond the stated blocks
+    const TallyCounts c = tally.GetCounts();
+    EXPECT_EQ(c.verifiedBlocks, 1);
+    EXPECT_EQ(c.irregularBlocks, 1);
+    EXPECT_EQ(c.unitIdErrors, 1);
+    EXPECT_EQ(c.checksumErrors, 1);
+    EXPECT_EQ(c.fileNumberErrors, 0);
+    EXPECT_EQ(c.sequenceErrors, 0);
+}
+
+TEST(AuthTally, SequenceCountsOrderAndTimestampOncePerBlock) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(4, 1));
+    tally.OnBlockResult(0, kIrregular | kBlockOrderError | kTimestampError);
+    tally.OnBlockResult(1, kIrregular | kTimestampError);
+    tally.OnBlockResult(2, kIrregular | kFileNumberError);
+    const TallyCounts c = tally.GetCounts();
+    EXPECT_EQ(c.sequenceErrors, 2);
+    EXPECT_EQ(c.fileNumberErrors, 1);
+    EXPECT_EQ(c.irregularBlocks, 3);
+}
+
+TEST(AuthTally, HeaderRecordsCountInErrorsButNeverInDurations) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(3, 1));
+    EXPECT_TRUE(tally.OnBlockResult(-1, kHeaderRecord | kIrregular | kChecksumError));
+    TallyCounts c = tally.GetCounts();
+    EXPECT_EQ(c.checksumErrors, 1);
+    EXPECT_EQ(c.irregularBlocks, 0);
+    EXPECT_EQ(c.verifiedBlocks, 0);
+
+    tally.Reset();
+    EXPECT_TRUE(tally.OnBlockResult(-1, kHeaderRecord));   // a sound header counts nowhere
+    c = tally.GetCounts();
+    EXPECT_EQ(c.checksumErrors + c.verifiedBlocks + c.irregularBlocks, 0);
+}
+
+TEST(AuthTally, StatusLineTurnsRedOnIrregularAndBlinksOnACleanRun) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(20, 1));
+    tally.OnBlockResult(0, kIrregular | kChecksumError);
+    EXPECT_EQ(tally.GetStatusColour(), AuthTally::kStatusRed);
+    EXPECT_TRUE(tally.IsStatusEnabled());
+    std::vector<bool> enabled;
+    for (int i = 1; i <= 7; ++i) {
+        tally.OnBlockResult(i, 0);
+        enabled.push_back(tally.IsStatusEnabled());
+    }
+    EXPECT_EQ(tally.GetStatusColour(), AuthTally::kStatusGreen);
+    // Grey from the third good block, bright again after the sixth.
+    EXPECT_EQ(enabled, (std::vector<bool>{true, true, false, false, false, true, true}));
+    tally.OnBlockResult(3, 0);   // already judged: the line greys
+    EXPECT_FALSE(tally.IsStatusEnabled());
+}
+
+TEST(ComputeDurations, UnauthenticatedIsWhatIsNeitherVerifiedNorIrregular) {
+    const auto msOf = [](std::uint64_t blocks) { return static_cast<std::int64_t>(blocks) * 64; };
+    TallyCounts c;
+    c.verifiedBlocks = 7;
+    c.irregularBlocks = 2;
+    const AuthDurations d = ComputeDurations(c, 10, 640, msOf);
+    EXPECT_EQ(d.durationMs, 640);
+    EXPECT_EQ(d.verifiedMs, 448);
+    EXPECT_EQ(d.irregularMs, 128);
+    EXPECT_EQ(d.unauthenticatedMs, 64);
+    // Before any verdict Unauthenticated is the whole recording.
+    EXPECT_EQ(ComputeDurations(TallyCounts{}, 10, 640, msOf).unauthenticatedMs, 640);
+}
+
+TEST(ChooseFormat, FirstExtensionFoundPastTheStartWins) {
+    EXPECT_EQ(ChooseFormat("/cases/A.IX2/rec.img"), ImageFormat::Ix2);
+    EXPECT_EQ(ChooseFormat("rec.Im2"), ImageFormat::Im2);
+    EXPECT_EQ(ChooseFormat("/x/rec.IMG"), ImageFormat::Img);
+    EXPECT_EQ(ChooseFormat(".IMG"), ImageFormat::None);
+    EXPECT_EQ(ChooseFormat("/x/rec.wav"), ImageFormat::None);
+    EXPECT_EQ(ChooseFormat("rec.im2.bak"), ImageFormat::Im2);
+}
+
+}  // namespace
+}  // namespace tvx

@@ -1,0 +1,200 @@
+#include "run_tool.h"
+
+#include "synth/synth.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tvx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using synth::Fault;
+using synth::FaultKind;
+using testing::RunTool;
+using testing::ToolRun;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The value printed after the first line's label, without the padding.
+std::string Field(const std::string& text, const std::string& label) {
+    const std::size_t at = text.find(label);
+    if (at == std::string::npos)
+        return "(no " + label + ")";
+    const std::size_t from = text.find_first_not_of(' ', at + label.size());
+    return text.substr(from, text.find('\n', from) - from);
+}
+
+class CliTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("tvx-cli-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir / "out");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // 16-bit mono at 8000 Hz: 32 ms per block.
+    std::string Image(std::vector<Fault> faults = {}, const char* name = "F00012.IM2",
+                      std::uint32_t blocks = 20) {
+        synth::Im2Options o;
+        o.storedBits = 16;
+        o.blocks = blocks;
+        const std::string path = (m_dir / name).string();
+        EXPECT_TRUE(synth::WriteBytes(path, synth::MakeIm2(o, faults)));
+        return path;
+    }
+
+    std::string Out() const { return (m_dir / "out").string(); }
+
+    fs::path m_dir;
+};
+
+TEST_F(CliTool, VersionHelpAndUsageErrors) {
+    const ToolRun version = RunTool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "1.3.7\n");
+    const ToolRun help = RunTool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Has(help.out, "tessivox-cli verify"));
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"verify"}, {"convert", "x.IM2"}, {"verify", "x.IM2", "--bogus"}}) {
+        const ToolRun r = RunTool(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(Has(r.err, "Usage:"));
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+TEST_F(CliTool, VerifyOfAnUntouchedImageShowsEverythingVerified) {
+    const ToolRun r = RunTool({"verify", Image()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Field(r.out, "Duration:"), "00:00:00.640");
+    EXPECT_EQ(Field(r.out, "Verified:"), "00:00:00.640");
+    EXPECT_EQ(Field(r.out, "Unauthenticated:"), "00:00:00.000");
+    EXPECT_EQ(Field(r.out, "CheckSum:"), "0");
+    EXPECT_EQ(Field(r.out, "File Header:"), "sound");
+    EXPECT_TRUE(Has(r.out, "Irregular blocks: 0"));
+    EXPECT_TRUE(Has(r.out, "Fri, 14 Mar 2008, 09:26:53"));
+    EXPECT_TRUE(r.err.empty()) << r.err;   // no progress when stderr is not a terminal
+}
+
+TEST_F(CliTool, VerifyJsonCarriesTheCountsAndTheIrregularBlocks) {
+    const std::string path =
+        Image({{FaultKind::PayloadByte, 2}, {FaultKind::UnitNumber, 7}, {FaultKind::BadHeader, 0}});
+    const ToolRun r = RunTool({"verify", "--json", path});
+    EXPECT_EQ(r.status, 1);
+    for (const char* part :
+         {"\"format\": \"IM2\"", "\"file_number\": 12", "\"start\": \"Fri, 14 Mar 2008, 09:26:53\"",
+          "\"sample_rate\": 8000", "\"bits\": 16", "\"channels\": 1", "\"blocks\": 20",
+          "\"header_ok\": false", "\"complete\": true", "\"duration\": \"00:00:00.640\"",
+          "\"verified\": \"00:00:00.576\"", "\"irregularities\": \"00:00:00.064\"",
+          "\"unauthenticated\": \"00:00:00.000\"", "\"duration_ms\": 640", "\"verified_ms\": 576",
+          "\"irregular_ms\": 64", "\"unauthenticated_ms\": 0", "\"unit_id\": 1",
+          "\"checksum\": 2", "\"sequence\": 0", "\"verified_blocks\": 18",
+          "\"irregular_blocks\": 2", "\"index\": -1", "\"status\": \"0x80000008\"",
+          "\"index\": 7", "\"ms\": 224"})
+        EXPECT_TRUE(Has(r.out, part)) << part << "\n" << r.out;
+    EXPECT_EQ(r.out.front(), '{');
+}
+
+TEST_F(CliTool, VerifyOfSeveralImagesGivesAnArrayAndTheWorstStatus) {
+    const std::string good = Image({}, "good.IM2");
+    const std::string missing = (m_dir / "missing.IM2").string();
+    const ToolRun r = RunTool({"verify", "--json", good, missing});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out.front(), '[');
+    EXPECT_TRUE(Has(r.out, "\"verified_blocks\": 20"));
+    EXPECT_TRUE(Has(r.out, "\"error\": \"No such file or directory\""));
+}
+
+TEST_F(CliTool, UnreadableImagesNameThePathAndTheReason) {
+    std::ofstream(m_dir / "empty.IM2").close();
+    std::ofstream(m_dir / "short.IM2") << std::string(600, 'x');
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    for (const Case& c : {Case{(m_dir / "none.IM2").string(), "No such file or directory"},
+                          Case{m_dir.string() + "/sub.IM2", "No such file or directory"},
+                          Case{(m_dir / "empty.IM2").string(), "too short"},
+                          Case{(m_dir / "plain.wav").string(), "must end in .IM2"}}) {
+        const ToolRun r = RunTool({"verify", c.path});
+        EXPECT_EQ(r.status, 3) << c.path;
+        EXPECT_TRUE(Has(r.err, c.path)) << r.err;
+        EXPECT_TRUE(Has(r.err, c.reason)) << r.err;
+    }
+    fs::create_directories(m_dir / "folder.IM2");
+    const ToolRun dir = RunTool({"details", (m_dir / "folder.IM2").string()});
+    EXPECT_EQ(dir.status, 3);
+    EXPECT_TRUE(Has(dir.err, "directory")) << dir.err;
+    // Not whole records after the header: judged, not refused.
+    const ToolRun ragged = RunTool({"verify", (m_dir / "short.IM2").string()});
+    EXPECT_NE(ragged.status, 3) << ragged.err;
+}
+
+TEST_F(CliTool, DetailsPrintsTheDialogAsText) {
+    const ToolRun r = RunTool({"details", Image()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Has(r.out, "The details of the loaded IM2 file are:\n"));
+    EXPECT_TRUE(Has(r.out, "\nRecording Number: 12\nSample Rate (Hz): 8000\nChannels: 1\n"
+                           "Bits Per Sample: 16\nTime and Length Details:\nRecording:\n"
+                           "Start:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:00:00\n"
+                           "Complete:\tYES\n"))
+        << r.out;
+    EXPECT_FALSE(Has(r.out, "\r"));
+}
+
+TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnExistingOneAloneWithoutYes) {
+    const std::string path = Image({}, "F00012.IM2", 4000);   // 128 s of audio
+    const ToolRun first = RunTool({"convert", path, "--out", Out(), "--minutes", "1"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    for (const char* name : {"F00012.00.wav", "F00012.00.txt", "F00012.01.wav", "F00012.01.txt",
+                             "F00012.02.wav", "F00012.02.txt"})
+        EXPECT_TRUE(fs::exists(m_dir / "out" / name)) << name;
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "F00012.00.wav"), 44u + 960000u);
+    EXPECT_TRUE(Has(first.out, "F00012.02.txt"));
+
+    const std::string before = Slurp(m_dir / "out" / "F00012.00.txt");
+    fs::remove(m_dir / "out" / "F00012.02.wav");
+    const ToolRun again = RunTool({"convert", path, "--out", Out()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(Has(again.err, "--yes"));
+    EXPECT_EQ(Slurp(m_dir / "out" / "F00012.00.txt"), before);
+    EXPECT_FALSE(fs::exists(m_dir / "out" / "F00012.02.wav"));
+
+    const ToolRun forced = RunTool({"convert", path, "--out", Out(), "--yes"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "F00012.00.wav"), 44u + 4000u * 512u);
+}
+
+TEST_F(CliTool, ConvertOfADamagedImageSaysSoInItsStatus) {
+    const ToolRun r =
+        RunTool({"convert", Image({{FaultKind::Timestamp, 3}}), "--out", Out(), "--yes"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(Has(Slurp(m_dir / "out" / "F00012.00.txt"), "Timestamp Errors: 1"));
+}
+
+TEST_F(CliTool, ConvertRefusesAMissingFolderAndAnUnreadableSource) {
+    const ToolRun noFolder = RunTool({"convert", Image(), "--out", (m_dir / "nope").string()});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_TRUE(Has(noFolder.err, "nope"));
+    const ToolRun noSource = RunTool({"convert", (m_dir / "gone.IM2").string(), "--out", Out()});
+    EXPECT_EQ(noSource.status, 3);
+    EXPECT_TRUE(Has(noSource.err, "gone.IM2"));
+    EXPECT_TRUE(fs::is_empty(m_dir / "out"));
+}
+
+}  // namespace
+}  // namespace tvx::cli

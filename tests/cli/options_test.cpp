@@ -1,0 +1,94 @@
+#include "cli/json_writer.h"
+#include "cli/options.h"
+#include "cli/terminal_hooks.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace tvx::cli {
+namespace {
+
+ParseResult Parse(std::vector<std::string> args) { return ParseArguments(args); }
+
+TEST(ParseArguments, TakesTheCommandsAndTheirOptions) {
+    const ParseResult v = Parse({"verify", "a.IM2", "b.IM2", "--json"});
+    ASSERT_TRUE(v.options);
+    EXPECT_EQ(v.options->command, Command::Verify);
+    EXPECT_EQ(v.options->images, (std::vector<std::string>{"a.IM2", "b.IM2"}));
+    EXPECT_TRUE(v.options->json);
+
+    const ParseResult c = Parse({"convert", "a.IM2", "--out=/tmp/x", "--minutes", "5", "--yes"});
+    ASSERT_TRUE(c.options);
+    EXPECT_EQ(c.options->outFolder, "/tmp/x");
+    EXPECT_EQ(c.options->minutes, 5);
+    EXPECT_EQ(c.options->megabytes, 0);
+    EXPECT_TRUE(c.options->assumeYes);
+
+    const ParseResult dashed = Parse({"details", "--", "-odd.IM2"});
+    ASSERT_TRUE(dashed.options);
+    EXPECT_EQ(dashed.options->images, (std::vector<std::string>{"-odd.IM2"}));
+}
+
+TEST(ParseArguments, RefusesWhatCannotBeMeant) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {},
+             {"frobnicate", "a.IM2"},
+             {"verify"},
+             {"verify", "a.IM2", "--yes"},              // an option of another command
+             {"convert", "a.IM2"},                      // no folder
+             {"convert", "a.IM2", "--out"},
+             {"convert", "a.IM2", "--out", "d", "--minutes", "70000"},
+             {"convert", "a.IM2", "--out", "d", "--minutes", "-1"},
+             {"convert", "a.IM2", "--out", "d", "--megabytes", "1x"},
+             {"convert", "a.IM2", "--out", "d", "--minutes", "1", "--megabytes", "1"},
+             {"details", "a.IM2", "b.IM2"}}) {
+        const ParseResult r = Parse(args);
+        EXPECT_FALSE(r.options) << ::testing::PrintToString(args);
+        EXPECT_FALSE(r.error.empty());
+    }
+}
+
+TEST(JsonWriter, NestsAndEscapes) {
+    JsonWriter json(0);
+    json.BeginObject();
+    json.Key("path");
+    json.String("a\"b\\c\n\x01");
+    json.Key("list");
+    json.BeginArray();
+    json.Int(-1);
+    json.Bool(true);
+    json.BeginObject();
+    json.EndObject();
+    json.EndArray();
+    json.EndObject();
+    std::string flat;
+    for (char c : json.Text())
+        if (c != '\n')
+            flat += c;
+    EXPECT_EQ(flat, R"({"path": "a\"b\\c\n\u0001","list": [-1,true,{}]})");
+}
+
+TEST(JsonEscaped, KeepsUtf8AndMarksBytesThatAreNot) {
+    EXPECT_EQ(JsonEscaped("Aufnahme-\xC3\xBC.IM2"), "Aufnahme-\xC3\xBC.IM2");
+    EXPECT_EQ(JsonEscaped("bad\xFF" "end"), "bad\\ufffdend");
+    EXPECT_EQ(JsonEscaped("cut\xE2\x82"), "cut\\ufffd\\ufffd");
+    EXPECT_EQ(JsonEscaped("\xED\xA0\x80"), "\\ufffd\\ufffd\\ufffd");   // a surrogate
+}
+
+TEST(TerminalHooks, InterruptBecomesCancelAndNoIsTheDefaultAnswer) {
+    TerminalHooks quiet(false, false);
+    EXPECT_FALSE(quiet.AskYesNo("Tessivox", "Overwrite?"));
+    EXPECT_TRUE(quiet.WasDeclined());
+    TerminalHooks yes(true, false);
+    EXPECT_TRUE(yes.AskYesNo("Tessivox", "Overwrite?"));
+
+    InstallInterruptHandler();
+    EXPECT_FALSE(quiet.IsCancelled());
+    std::raise(SIGINT);
+    EXPECT_TRUE(quiet.IsCancelled());
+    std::signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace tvx::cli
