@@ -4,8 +4,15 @@ namespace tvx {
 
 namespace {
 
+// One worker counts at a time, so a plain load and store suffice; readers on other threads
+// see each value whole, at most one tick old. No locked instruction per block.
 void Bump(std::atomic<std::int32_t>& counter) {
-    counter.fetch_add(1, std::memory_order_relaxed);
+    counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+template <typename T, typename V>
+void Put(std::atomic<T>& value, V v) {
+    value.store(static_cast<T>(v), std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -23,10 +30,10 @@ bool AuthTally::OnBlockResult(std::int32_t index, BlockStatus status) {
         IsIrregular(status) ? StripStates::kIrregular : StripStates::kAuthentic;
     if (m_strip.SetBlock(index, state) != StripStates::kNotJudged) {
         // Judged before in this run, or outside the strip: counted already or never.
-        m_statusEnabled.store(false);
+        Put(m_statusEnabled, false);
         return false;
     }
-    m_blink.fetch_add(1);
+    Put(m_blink, m_blink.load(std::memory_order_relaxed) + 1);
     if (IsIrregular(status))
         CountIrregular(status);
     else
@@ -46,22 +53,22 @@ void AuthTally::CountIrregular(BlockStatus status) {
     // A header record shows in the error counts but is no audio, so no duration.
     if (!(status & kHeaderRecord))
         Bump(m_nIrregularBlocks);
-    m_statusColour.store(kStatusRed);
-    m_statusEnabled.store(true);
-    m_blink.store(0);
+    Put(m_statusColour, kStatusRed);
+    Put(m_statusEnabled, true);
+    Put(m_blink, 0);
 }
 
 void AuthTally::CountRegular(BlockStatus status) {
     if (!(status & kHeaderRecord))
         Bump(m_nVerifiedBlocks);
-    m_statusColour.store(kStatusGreen);
+    Put(m_statusColour, kStatusGreen);
     // A clean run blinks the line: grey from the third good block, bright again after five.
-    const std::uint8_t blink = m_blink.load();
+    const std::uint8_t blink = m_blink.load(std::memory_order_relaxed);
     if (blink == 3) {
-        m_statusEnabled.store(false);
+        Put(m_statusEnabled, false);
     } else if (blink > 5) {
-        m_statusEnabled.store(true);
-        m_blink.store(0);
+        Put(m_statusEnabled, true);
+        Put(m_blink, 0);
     }
 }
 

@@ -49,12 +49,16 @@ public:
 
 private:
     void CheckPiece(std::span<const std::uint8_t> bytes) {
-        // Whole records only: a cut tail is never judged.
-        for (std::size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-            std::memcpy(m_image.m_block.data(), bytes.data() + at, kRecordSize);
-            Report(static_cast<std::int32_t>(m_image.m_nBlock), m_image.CheckBlock());
+        // Whole records only: a cut tail is never judged. Records are judged where they lie;
+        // m_block ends up holding the last one, as if each had been copied in.
+        std::size_t at = 0;
+        for (; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+            const RecordView record(bytes.data() + at, kRecordSize);
+            Report(static_cast<std::int32_t>(m_image.m_nBlock), m_image.CheckBlock(record));
             m_image.NextBlock();
         }
+        if (at > 0)
+            std::memcpy(m_image.m_block.data(), bytes.data() + at - kRecordSize, kRecordSize);
     }
 
     void Report(std::int32_t index, BlockStatus status) {

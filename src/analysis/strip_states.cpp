@@ -27,7 +27,12 @@ std::uint8_t StripStates::SetBlock(std::int32_t index, std::uint8_t state) {
     const std::int64_t entry = std::int64_t{index} + m_nExtra;
     if (entry < 0 || entry >= static_cast<std::int64_t>(m_nEntries) || state >= 4)
         return kRefused;
-    return At(static_cast<std::size_t>(entry)).exchange(state, std::memory_order_relaxed);
+    // One writer at a time (the reader's worker): no locked exchange needed per block.
+    const auto cell = At(static_cast<std::size_t>(entry));
+    const std::uint8_t previous = cell.load(std::memory_order_relaxed);
+    if (previous != state)
+        cell.store(state, std::memory_order_relaxed);
+    return previous;
 }
 
 std::uint8_t StripStates::GetEntry(std::size_t entry) const {

@@ -60,7 +60,9 @@ int RunVerify(const Options& options) {
             std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.GetError()).c_str());
             continue;
         }
-        std::fputs(((i > 0 ? "\n" : "") + VerifyText(*result)).c_str(), stdout);
+        if (i > 0)
+            std::fputs("\n", stdout);
+        std::fputs(VerifyText(*result).c_str(), stdout);
         if (WasInterrupted())
             break;
     }

@@ -70,8 +70,8 @@ BlockStatus CIm2::ReferenceStatus(RecordView record, bool judgeOrder) const {
     return s;
 }
 
-BlockStatus CIm2::CheckBlock() const {
-    return ReferenceStatus(m_block, true) | ChecksumStatus(m_block);
+BlockStatus CIm2::CheckBlock(RecordView record) const {
+    return ReferenceStatus(record, true) | ChecksumStatus(record);
 }
 
 BlockStatus CIm2::CheckRecord(RecordView record, bool headerMode) const {

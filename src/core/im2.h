@@ -29,7 +29,9 @@ public:
     void SetFileLength(std::uint64_t bytes);   // m_nFileBlocks and m_bComplete from a length
 
     // --- tests
-    BlockStatus CheckBlock() const;
+    BlockStatus CheckBlock() const { return CheckBlock(m_block); }
+    // The same test of a record that has not been copied into m_block.
+    BlockStatus CheckBlock(RecordView record) const;
     BlockStatus CheckRecord(RecordView record, bool headerMode) const;
     BlockStatus CheckBuffered(bool headerMode) const { return CheckRecord(m_block, headerMode); }
 
