@@ -75,7 +75,6 @@ BENCHMARK_CAPTURE(BM_Decode, stored8_plain, Variant{8, 31, 1});
 BENCHMARK_CAPTURE(BM_Decode, stored8_comp6, Variant{8, 6, 1});
 BENCHMARK_CAPTURE(BM_Decode, stored8_comp4, Variant{8, 4, 1});
 BENCHMARK_CAPTURE(BM_Decode, stored4_comp5, Variant{4, 5, 1});
-BENCHMARK_CAPTURE(BM_Decode, stored4_comp3, Variant{4, 3, 1});
 BENCHMARK_CAPTURE(BM_Decode, stored4_comp4_mono, Variant{4, 4, 1});
 BENCHMARK_CAPTURE(BM_Decode, stored4_comp4_stereo, Variant{4, 4, 2});
 BENCHMARK_CAPTURE(BM_Decode, stored4_comp6, Variant{4, 6, 1});
