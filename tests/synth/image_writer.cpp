@@ -1,4 +1,5 @@
 #include "synth/image_builder.h"
+#include "synth/streamed_file.h"
 #include "synth/synth.h"
 
 #include <cerrno>
@@ -89,6 +90,21 @@ bool WriteIm2File(const std::string& path, const Im2Options& options,
     }
     if (!WriteAll(file.Fd(), batch.data(), batch.size()))
         return false;
+    return file.Commit();
+}
+
+bool WriteStreamed(const std::string& path,
+                   const std::function<bool(std::vector<std::uint8_t>& batch)>& next) {
+    TemporaryFile file(path);
+    if (file.Fd() < 0)
+        return false;
+    std::vector<std::uint8_t> batch;
+    for (bool more = true; more;) {
+        batch.clear();
+        more = next(batch);
+        if (!WriteAll(file.Fd(), batch.data(), batch.size()))
+            return false;
+    }
     return file.Commit();
 }
 

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "audio/ring_buffer.h"
+#include "core/error.h"
+#include "core/file64.h"
+#include "readers/ix2.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tvx {
+
+// An IX2 file opened for a pass as the reader opens it: the header region parsed by the outer
+// image and, for a chain, the inner stream's reference values, split and snapshot taken from
+// its first inner block. Reader() is the image whose blocks are the audio.
+class Ix2Source {
+public:
+    // Opens read-only; fails only when the file cannot be opened or read. A short header
+    // region is no failure: it leaves the split unknown and the structure judged bad.
+    std::optional<Error> Open(const std::string& path);
+
+    CIx2& Reader() { return m_bChain ? m_inner : m_outer; }
+    const CIx2& Reader() const { return m_bChain ? m_inner : m_outer; }
+    CIx2& Outer() { return m_outer; }
+    const CIx2& Outer() const { return m_outer; }
+    CFile64& File() { return m_file; }
+    CRingBuffer& Ring() { return m_ring; }
+    bool IsChain() const { return m_bChain; }
+    // The index blocks or the first block are irregular: the structure question's flag.
+    bool IsHeaderBad() const { return m_bHeaderBad; }
+    std::size_t RegionBytes() const { return m_nRegionBytes; }
+
+    // Positions on audio block k of the split (0 is the file's first) with an emptied ring;
+    // the outer image then expects the block number of the outer block it lands on.
+    void SeekBlock(std::uint64_t k);
+    // The next audio block into out; false at the end of the file. A chain's inner block
+    // needs 528 bytes of stream: an outer block read short ends it.
+    bool NextBlock(Record& out);
+
+    // A chain's outer block: deciphered by the outer image, its payload appended to the ring.
+    void FeedOuter(RecordView outer);
+    // 528 bytes of stream as an inner block; false while the ring holds fewer.
+    bool TakeInner(Record& out);
+
+private:
+    void SetUpChain();
+    std::uint32_t ReadFull(std::uint8_t* to, std::uint32_t count);
+
+    CFile64 m_file;
+    CIx2 m_outer;
+    CIx2 m_inner;
+    CRingBuffer m_ring;
+    bool m_bChain = false;
+    bool m_bHeaderBad = true;
+    std::size_t m_nRegionBytes = 0;
+    std::uint32_t m_nSkip = 0;   // stream bytes to drop after the next outer block
+};
+
+// A name ending in IM2, in any letter case, is read with IM2 rules even as an IX2.
+bool HasIm2Ending(const std::string& path);
+
+}  // namespace tvx
