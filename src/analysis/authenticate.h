@@ -13,7 +13,7 @@
 namespace tvx {
 
 struct IrregularBlock {
-    std::int32_t index;     // -1 for the header record
+    std::int32_t index;     // -1 for the header record; -3..-1 for the index blocks of an IX2
     BlockStatus status;
     std::int64_t ms;        // where the block starts in the recording
 };
@@ -21,7 +21,7 @@ struct IrregularBlock {
 // What the main window shows after a complete "&Authenticate", for one image.
 struct AuthReport {
     std::string path;
-    std::string format;                 // "IM2"
+    std::string format;                 // "IM2", "IX2"
     std::string unitId;
     std::uint16_t fileNumber = 0;
     COleDateTime start;
@@ -36,6 +36,18 @@ struct AuthReport {
     TallyCounts counts;
     AuthDurations durations;
     std::vector<IrregularBlock> irregular;   // counted irregular records, in scan order
+
+    // IX2: the split this file holds, in the recording's block numbers (all ones: unknown).
+    // A chain's own values are its inner stream's; the slave values are the outer image's.
+    bool isIx2 = false;
+    bool chain = false;
+    std::string slaveUnitId;
+    std::uint16_t slaveFileNumber = 0;
+    COleDateTime splitStart;
+    std::uint64_t splitFirst = 0;
+    std::uint64_t splitLast = 0;
+    std::uint64_t splitBlocks = 0;
+    bool wholeSplit = false;
 };
 
 // Records per read: the window's reader scans 16 at a time; a batch caller may read more
