@@ -4,6 +4,7 @@
 #include "core/format.h"
 #include "core/im2.h"
 #include "core/string_table.h"
+#include "export/convert_pass.h"
 #include "export/im2_blocks.h"
 #include "export/segment_writer.h"
 #include "export/segments.h"
@@ -14,14 +15,6 @@
 
 namespace tvx {
 namespace {
-
-bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-Error ErrorOf(const std::exception& failure) {
-    if (const auto* file = dynamic_cast<const CFileException*>(&failure))
-        return file->ToError();
-    return IoError(0);
-}
 
 class Im2Pass {
 public:
@@ -55,14 +48,18 @@ public:
                                  WriteSummary(m_request.source, text, m_image, counters, start,
                                               duration);
                              });
-        const bool cancelled = ConvertBlocks(writer);
+        std::vector<HeaderError> headerErrors;
+        if (IsIrregular(m_headerStatus))
+            headerErrors.push_back({0, m_headerStatus});
+        const bool cancelled = ConvertSegments(writer, m_result, headerErrors,
+                                               [&] { return RunLoop(writer); });
         m_source.Abort();   // read-only: closing cannot lose anything
         m_result.segments = writer.SegmentsOpened();
         if (m_result.outcome == ConvertOutcome::NotStarted) {
             m_result.files = writer.Files();
             return;
         }
-        Finish(writer, cancelled);
+        EndPass(writer, cancelled, m_hooks, m_result);
         m_result.files = writer.Files();
     }
 
@@ -84,29 +81,6 @@ private:
         m_image.InitFromHeader();
         m_headerStatus = m_image.CheckBuffered(true);
         return true;
-    }
-
-    // Returns whether the pass was cancelled: by the user, or by any failure once the
-    // segment's files exist, which ends the pass the same way.
-    bool ConvertBlocks(SegmentWriter& writer) {
-        try {
-            Error openFailure;
-            if (!writer.OpenFirst(&openFailure)) {
-                m_result.error = openFailure;
-                return false;
-            }
-            m_result.outcome = ConvertOutcome::Cancelled;
-            if (IsIrregular(m_headerStatus)) {
-                writer.WriteErrorLine(Format(LoadString(151), 0u), m_headerStatus);
-                ++m_result.irregularBlocks;
-            }
-            return RunLoop(writer);
-        } catch (const std::exception& failure) {
-            if (m_result.outcome == ConvertOutcome::NotStarted)
-                m_result.outcome = ConvertOutcome::Cancelled;
-            m_result.error = ErrorOf(failure);
-            return true;
-        }
     }
 
     bool RunLoop(SegmentWriter& writer) {
@@ -145,21 +119,6 @@ private:
         m_hooks.SetPos(static_cast<int>(static_cast<double>(m_result.blocks) / stated * 1000.0));
     }
 
-    void Finish(SegmentWriter& writer, bool cancelled) {
-        if (!cancelled) {
-            try {
-                writer.FinishSegment();
-                m_hooks.SetPos(1000);
-                m_result.outcome = ConvertOutcome::Completed;
-                return;
-            } catch (const std::exception& failure) {
-                m_result.error = ErrorOf(failure);
-            }
-        }
-        writer.EndCancelled();
-        m_result.outcome = ConvertOutcome::Cancelled;
-    }
-
     const ConvertRequest& m_request;
     const SegmentNames& m_names;
     Hooks& m_hooks;
@@ -178,21 +137,9 @@ ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks) {
 }
 
 ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks, const PassOptions& options) {
-    ConvertResult result;
-    const SegmentNames names = NameSegments(request.source, request.folder);
-    const std::string firstWav = names.WavPath(0);
-    if (FileExists(firstWav) &&
-        !hooks.AskYesNo(LoadString(109), Format(LoadString(110), firstWav.c_str()))) {
-        result.outcome = ConvertOutcome::Declined;
-        return result;
-    }
-    hooks.SetMessage(Format(LoadString(111), FileNameOf(request.source).c_str()));
-    hooks.SetRange(1000);
-    hooks.BeginWaitCursor();
-    Im2Pass(request, names, hooks, options, result).Run();
-    hooks.EndWaitCursor();
-    hooks.ShowProgress(false);
-    return result;
+    return RunPass(request, hooks, [&](const SegmentNames& names, ConvertResult& result) {
+        Im2Pass(request, names, hooks, options, result).Run();
+    });
 }
 
 }  // namespace tvx
