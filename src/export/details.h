@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/im2.h"
+#include "readers/ix2.h"
 
 #include <string>
 
@@ -12,6 +13,23 @@ std::string DetailsCaption(const std::string& formatName);
 // The time and length text of an IM2 image: its start, stated duration and completeness,
 // one CR LF line each under "Recording:".
 std::string Im2DetailsText(const CIm2& image);
+
+// The time and length text of an IX2 file: the recording, then the split this file holds;
+// a chain's start is shown beside the outer image's as the slave.
+std::string Ix2DetailsText(const CIx2& image);
+
+// Everything the Details dialog shows, in its fields' own texts.
+struct DetailsFields {
+    std::string formatName;   // "IM2", "IX2", "IX2 chain", "IMG"
+    std::string unitText;
+    std::string number;
+    std::string sampleRate;
+    std::string channels;
+    std::string bits;
+    std::string details;      // CR LF lines
+};
+DetailsFields Im2Details(const CIm2& image);
+DetailsFields Ix2Details(const CIx2& image);
 
 // "Fri, 14 Mar 2008, 09:26:53": how the details show a calendar time.
 std::string DetailsTime(const COleDateTime& time);

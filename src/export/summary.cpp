@@ -3,6 +3,7 @@
 #include "core/datetime.h"
 #include "core/format.h"
 #include "core/string_table.h"
+#include "readers/ix2.h"
 
 #include <cmath>
 
@@ -27,8 +28,11 @@ std::string SummaryRule() { return LoadString(113); }
 std::string SummaryText(const CIm2& reader, const SegmentCounters& counters,
                         std::uint32_t segmentStartSeconds, double durationSeconds) {
     const COleDateTime start = reader.StartTime();
+    // An IX2 file holds one split: its segments count from the split's start.
+    const auto* split = dynamic_cast<const CIx2*>(&reader);
+    const COleDateTime base = split ? split->SplitStartTime() : start;
     const COleDateTime segmentStart =
-        start + COleDateTimeSpan::FromSeconds(static_cast<double>(segmentStartSeconds));
+        base + COleDateTimeSpan::FromSeconds(static_cast<double>(segmentStartSeconds));
     const auto rate = static_cast<unsigned>(reader.m_nSampleRate);
     const auto samples =
         static_cast<unsigned long>(std::trunc(reader.m_nSampleRate * durationSeconds));
@@ -42,6 +46,10 @@ std::string SummaryText(const CIm2& reader, const SegmentCounters& counters,
     s += Format(LoadString(126), unsigned{reader.GetFileNumber()}) + "\n";
     s += LoadString(127) + start.Format(kTimePattern) + "\n";
     s += Duration(128, reader.StatedSpan()) + "\n";
+    if (split) {
+        s += LoadString(153) + base.Format(kTimePattern) + "\n";
+        s += Duration(154, split->SplitSpan()) + "\n";
+    }
     s += LoadString(129) + segmentStart.Format(kTimePattern) + "\n";
     s += Duration(130, COleDateTimeSpan::FromSeconds(durationSeconds)) + "\n";
     s += Format(LoadString(131), rate / 1000, rate % 1000) + "\n";

@@ -78,6 +78,10 @@ void Ix2Source::SetUpChain() {
 
 void Ix2Source::FeedOuter(RecordView outer) {
     std::copy(outer.begin(), outer.end(), m_outer.m_block.begin());
+    FeedOuterBlock();
+}
+
+void Ix2Source::FeedOuterBlock() {
     std::array<std::uint8_t, kMaxDecodedBytes> payload;
     std::uint16_t count = 0;
     m_outer.Decode(payload, &count);   // an outer block's own verdict is never reported

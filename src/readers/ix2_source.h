@@ -41,6 +41,8 @@ public:
 
     // A chain's outer block: deciphered by the outer image, its payload appended to the ring.
     void FeedOuter(RecordView outer);
+    // The same for the record the outer image already holds.
+    void FeedOuterBlock();
     // 528 bytes of stream as an inner block; false while the ring holds fewer.
     bool TakeInner(Record& out);
 
