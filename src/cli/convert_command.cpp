@@ -2,9 +2,12 @@
 #include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/image_kind.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
 #include "export/convert_im2.h"
+#include "export/convert_ix2.h"
+#include "readers/ix2_source.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -21,10 +24,22 @@ bool IsFolder(const std::string& path) {
 
 // The pass is silent about a source it cannot read; a terminal user deserves the reason.
 std::optional<Error> CheckSource(const std::string& path) {
-    if (ChooseFormat(path) != ImageFormat::Im2)
-        return Error{Cause::BadFormat, 0, path, 0, "This version converts IM2 images only"};
-    CIm2 probe;
-    return LoadIm2Header(path, probe);
+    if (auto unknown = UnknownFormat(path))
+        return unknown;
+    switch (FormatToRead(path)) {
+    case ImageFormat::Ix2:
+        return Ix2Source().Open(path);
+    case ImageFormat::Im2: {
+        CIm2 probe;
+        return LoadIm2Header(path, probe);
+    }
+    default:
+        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+    }
+}
+
+ConvertResult ConvertAs(ImageFormat format, const ConvertRequest& request, Hooks& hooks) {
+    return format == ImageFormat::Ix2 ? ConvertIx2(request, hooks) : ConvertIm2(request, hooks);
 }
 
 void ListFiles(const ConvertResult& result) {
@@ -72,7 +87,7 @@ int RunConvert(const Options& options) {
     InstallInterruptHandler();
     TerminalHooks hooks(options.assumeYes, isatty(STDERR_FILENO));
     const ConvertRequest request{path, options.outFolder, options.megabytes, options.minutes};
-    const ConvertResult result = ConvertIm2(request, hooks);
+    const ConvertResult result = ConvertAs(FormatToRead(path), request, hooks);
     hooks.ShowProgress(false);
     return Outcome(result, request);
 }

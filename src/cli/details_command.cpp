@@ -2,9 +2,11 @@
 #include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/image_kind.h"
 #include "cli/report_text.h"
 #include "core/format.h"
 #include "export/details.h"
+#include "readers/ix2_source.h"
 
 #include <cstdio>
 
@@ -23,30 +25,44 @@ std::string TerminalLines(const std::string& text) {
     return out;
 }
 
+Result<DetailsFields> DetailsOf(const std::string& path) {
+    if (auto unknown = UnknownFormat(path))
+        return *unknown;
+    switch (FormatToRead(path)) {
+    case ImageFormat::Ix2: {
+        Ix2Source source;
+        if (auto failed = source.Open(path))
+            return *failed;
+        return Ix2Details(source.Reader());
+    }
+    case ImageFormat::Im2: {
+        CIm2 image;
+        if (auto failed = LoadIm2Header(path, image))
+            return *failed;
+        return Im2Details(image);
+    }
+    default:
+        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+    }
+}
+
 }  // namespace
 
 int RunDetails(const Options& options) {
-    const std::string& path = options.images[0];
-    if (ChooseFormat(path) != ImageFormat::Im2) {
-        std::fprintf(stderr, "tessivox-cli: %s: this version describes IM2 images only\n",
-                     path.c_str());
+    const Result<DetailsFields> details = DetailsOf(options.images[0]);
+    if (!details) {
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(details.GetError()).c_str());
         return kExitUnreadable;
     }
-    CIm2 image;
-    if (auto failed = LoadIm2Header(path, image)) {
-        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(*failed).c_str());
-        return kExitUnreadable;
-    }
-    // The dialog's fields hold 16-bit values.
-    const auto u16 = [](int v) { return unsigned{static_cast<std::uint16_t>(v)}; };
-    std::string out = DetailsCaption("IM2") + "\n";
-    out += "Unit ID: " + image.GetUnitId() + "\n";
-    out += Format("Recording Number: %u\n", unsigned{image.GetFileNumber()});
-    out += Format("Sample Rate (Hz): %u\n", u16(image.m_nSampleRate));
-    out += Format("Channels: %u\n", u16(image.GetChannels()));
-    out += Format("Bits Per Sample: %u\n", u16(image.m_nStoredBits));
+    const DetailsFields& f = *details;
+    std::string out = DetailsCaption(f.formatName) + "\n";
+    out += "Unit ID: " + f.unitText + "\n";
+    out += "Recording Number: " + f.number + "\n";
+    out += "Sample Rate (Hz): " + f.sampleRate + "\n";
+    out += "Channels: " + f.channels + "\n";
+    out += "Bits Per Sample: " + f.bits + "\n";
     out += "Time and Length Details:\n";
-    out += TerminalLines(Im2DetailsText(image));
+    out += TerminalLines(f.details);
     std::fputs(out.c_str(), stdout);
     return kExitAuthentic;
 }

@@ -136,4 +136,9 @@ void JsonWriter::Bool(bool value) {
     m_out += value ? "true" : "false";
 }
 
+void JsonWriter::Null() {
+    BeforeValue();
+    m_out += "null";
+}
+
 }  // namespace tvx::cli

@@ -21,6 +21,7 @@ public:
     void String(const std::string& value);
     void Int(std::int64_t value);
     void Bool(bool value);
+    void Null();
 
     const std::string& Text() const { return m_out; }
 

@@ -2,6 +2,7 @@
 
 #include "cli/report_text.h"
 #include "core/format.h"
+#include "readers/ix2.h"
 
 namespace tvx::cli {
 
@@ -45,6 +46,30 @@ void WriteIrregular(JsonWriter& json, const AuthReport& r) {
     json.EndArray();
 }
 
+// Block numbers all ones are unknown: null.
+void MemberBlock(JsonWriter& json, const char* key, std::uint64_t value) {
+    json.Key(key);
+    if (value == kUnknownBlock)
+        json.Null();
+    else
+        json.Int(static_cast<std::int64_t>(value));
+}
+
+void WriteSplit(JsonWriter& json, const AuthReport& r) {
+    if (r.chain) {
+        Member(json, "slave_unit_id", r.slaveUnitId);
+        Member(json, "slave_file_number", r.slaveFileNumber);
+    }
+    if (!r.isIx2)
+        return;
+    MemberBool(json, "chain", r.chain);
+    Member(json, "split_start", r.splitStart.Format(kDateFormat));
+    MemberBlock(json, "split_first", r.splitFirst);
+    MemberBlock(json, "split_last", r.splitLast);
+    Member(json, "split_blocks", static_cast<std::int64_t>(r.splitBlocks));
+    MemberBool(json, "whole_split", r.wholeSplit);
+}
+
 }  // namespace
 
 void WriteReportJson(JsonWriter& json, const AuthReport& r) {
@@ -61,6 +86,7 @@ void WriteReportJson(JsonWriter& json, const AuthReport& r) {
     Member(json, "file_blocks", r.fileBlocks);
     MemberBool(json, "header_ok", r.headerOk);
     MemberBool(json, "complete", r.complete);
+    WriteSplit(json, r);
     MemberBool(json, "cancelled", r.cancelled);
     MemberBool(json, "authentic", IsAllAuthentic(r));
     Member(json, "duration", FormatMs(r.durations.durationMs));

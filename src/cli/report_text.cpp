@@ -1,6 +1,7 @@
 #include "cli/report_text.h"
 
 #include "core/format.h"
+#include "readers/ix2.h"
 
 namespace tvx::cli {
 
@@ -23,11 +24,37 @@ std::string IrregularList(const AuthReport& r) {
     return out;
 }
 
+std::string BlockNumber(std::uint64_t n) {
+    return n == kUnknownBlock ? std::string("unknown") : Format("%llu", static_cast<unsigned long long>(n));
+}
+
+std::string SplitLines(const AuthReport& r) {
+    std::string out = Line("Split Start:", r.splitStart.Format(kDateFormat));
+    out += Line("Split:", Format("blocks %s to %s, %llu blocks%s", BlockNumber(r.splitFirst).c_str(),
+                                 BlockNumber(r.splitLast).c_str(),
+                                 static_cast<unsigned long long>(r.splitBlocks),
+                                 r.wholeSplit ? ", all in the file" : ", not all in the file"));
+    return out;
+}
+
 }  // namespace
 
+std::uint64_t BlocksToJudge(const AuthReport& r) {
+    return r.isIx2 ? r.splitBlocks : r.statedBlocks;
+}
+
+std::string UnitIdText(const AuthReport& r) {
+    return r.chain ? Format("%s (Slave %s)", r.unitId.c_str(), r.slaveUnitId.c_str()) : r.unitId;
+}
+
+std::string FileNumberText(const AuthReport& r) {
+    return r.chain ? Format("%u (Slave %u)", unsigned{r.fileNumber}, unsigned{r.slaveFileNumber})
+                   : Format("%u", unsigned{r.fileNumber});
+}
+
 bool IsAllAuthentic(const AuthReport& r) {
-    return r.headerOk && !r.cancelled && r.irregular.empty() &&
-           static_cast<std::uint32_t>(r.counts.verifiedBlocks) == r.statedBlocks;
+    return r.headerOk && !r.cancelled && r.irregular.empty() && BlocksToJudge(r) > 0 &&
+           static_cast<std::uint64_t>(r.counts.verifiedBlocks) == BlocksToJudge(r);
 }
 
 std::string VerifyText(const AuthReport& r) {
@@ -35,11 +62,13 @@ std::string VerifyText(const AuthReport& r) {
     out += Line("Format:", Format("%s, %d Hz, %d bits, %d channel%s", r.format.c_str(),
                                   r.sampleRate, r.bits, r.channels, r.channels == 1 ? "" : "s"));
     out += Line("Start:", r.start.Format(kDateFormat));
-    out += Line("Unit ID:", r.unitId);
-    out += Line("File Number:", Format("%u", unsigned{r.fileNumber}));
+    out += Line("Unit ID:", UnitIdText(r));
+    out += Line("File Number:", FileNumberText(r));
     out += Line("File Header:", r.headerOk ? "sound" : "faulty");
     out += Line("File Length:", r.complete ? "complete" : "faulty (incomplete)");
     out += Line("Blocks:", Format("%u stated, %u in the file", r.statedBlocks, r.fileBlocks));
+    if (r.isIx2)
+        out += SplitLines(r);
     out += "Authentication Results:\n";
     out += Line("  Duration:", FormatMs(r.durations.durationMs));
     out += Line("  Verified:", FormatMs(r.durations.verifiedMs));

@@ -9,8 +9,14 @@ namespace tvx::cli {
 
 inline constexpr const char* kDateFormat = "%a, %d %b %Y, %H:%M:%S";
 
-// Every block there is, judged and authentic: the header, and each block the header states.
+// Every block there is, judged and authentic: the header, and each block the header states
+// (an IX2 file: each block of its split).
 bool IsAllAuthentic(const AuthReport& report);
+std::uint64_t BlocksToJudge(const AuthReport& report);
+
+// As the main window shows them: a chain's own values with the outer image's as the slave.
+std::string UnitIdText(const AuthReport& report);
+std::string FileNumberText(const AuthReport& report);
 
 // The report as the main window would show it, for a reader.
 std::string VerifyText(const AuthReport& report);

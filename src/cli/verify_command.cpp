@@ -1,7 +1,9 @@
 #include "analysis/authenticate.h"
+#include "analysis/authenticate_ix2.h"
 #include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/image_kind.h"
 #include "cli/json_writer.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
@@ -18,15 +20,17 @@ namespace {
 constexpr std::size_t kBatchPieceRecords = 2048;
 
 Result<AuthReport> Examine(const std::string& path, Hooks& hooks) {
-    const ImageFormat format = ChooseFormat(path);
-    if (format != ImageFormat::Im2) {
-        const char* why = format == ImageFormat::None
-                              ? "Not a recording image: the name must end in .IM2"
-                              : "This version reads IM2 images only";
-        return Error{Cause::BadFormat, 0, path, 0, why};
-    }
+    if (auto unknown = UnknownFormat(path))
+        return *unknown;
     AuthTally tally;
-    return AuthenticateIm2(path, hooks, tally, kBatchPieceRecords);
+    switch (FormatToRead(path)) {
+    case ImageFormat::Ix2:
+        return AuthenticateIx2(path, hooks, tally, kBatchPieceRecords);
+    case ImageFormat::Im2:
+        return AuthenticateIm2(path, hooks, tally, kBatchPieceRecords);
+    default:
+        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+    }
 }
 
 int StatusOf(const Result<AuthReport>& result) {

@@ -1,5 +1,6 @@
 #include "run_tool.h"
 
+#include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +130,7 @@ TEST_F(CliTool, UnreadableImagesNameThePathAndTheReason) {
     for (const Case& c : {Case{(m_dir / "none.IM2").string(), "No such file or directory"},
                           Case{m_dir.string() + "/sub.IM2", "No such file or directory"},
                           Case{(m_dir / "empty.IM2").string(), "too short"},
-                          Case{(m_dir / "plain.wav").string(), "must end in .IM2"}}) {
+                          Case{(m_dir / "plain.wav").string(), "must contain .IX2, .IM2 or .IMG"}}) {
         const ToolRun r = RunTool({"verify", c.path});
         EXPECT_EQ(r.status, 3) << c.path;
         EXPECT_TRUE(Has(r.err, c.path)) << r.err;
@@ -194,6 +195,72 @@ TEST_F(CliTool, ConvertRefusesAMissingFolderAndAnUnreadableSource) {
     EXPECT_EQ(noSource.status, 3);
     EXPECT_TRUE(Has(noSource.err, "gone.IM2"));
     EXPECT_TRUE(fs::is_empty(m_dir / "out"));
+}
+
+class CliIx2 : public CliTool {
+protected:
+    std::string Split(bool chain, std::vector<Fault> faults = {}) {
+        synth::Ix2Options o;
+        o.audio.storedBits = 16;
+        o.audio.blocks = 50;
+        o.splitFirst = 200;
+        o.recordingLast = 999;
+        o.chain = chain;
+        const std::string path = (m_dir / (chain ? "C00012.IX2" : "P00012.IX2")).string();
+        EXPECT_TRUE(synth::WriteIx2File(path, o, faults));
+        return path;
+    }
+};
+
+TEST_F(CliIx2, VerifyShowsAChainWithItsSlaveIdentity) {
+    const ToolRun r = RunTool({"verify", Split(true)});
+    EXPECT_EQ(r.status, 0) << r.err << r.out;
+    EXPECT_EQ(Field(r.out, "Unit ID:"), "QM-04242 (Slave QM-00777)");
+    EXPECT_EQ(Field(r.out, "File Number:"), "12 (Slave 3)");
+    EXPECT_EQ(Field(r.out, "Duration:"), "00:00:01.600");   // the split's 50 blocks
+    EXPECT_EQ(Field(r.out, "Verified:"), "00:00:01.600");
+    const ToolRun plain = RunTool({"verify", Split(false)});
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(Field(plain.out, "Unit ID:"), "QM-04242");
+}
+
+TEST_F(CliIx2, VerifyJsonCarriesTheSplitAndTheSlave) {
+    const ToolRun chain = RunTool({"verify", "--json", Split(true, {{FaultKind::PayloadByte, 9}})});
+    EXPECT_EQ(chain.status, 1);
+    for (const char* part : {"\"format\": \"IX2\"", "\"slave_unit_id\": \"QM-00777\"",
+                             "\"slave_file_number\": 3", "\"split_first\": 200",
+                             "\"split_last\": 249", "\"split_blocks\": 50",
+                             "\"whole_split\": true", "\"blocks\": 1000", "\"index\": 9",
+                             "\"verified_blocks\": 49"})
+        EXPECT_TRUE(Has(chain.out, part)) << part << "\n" << chain.out;
+    const ToolRun plain = RunTool({"verify", "--json", Split(false)});
+    EXPECT_FALSE(Has(plain.out, "slave_unit_id"));
+    EXPECT_TRUE(Has(plain.out, "\"split_blocks\": 50"));
+}
+
+TEST_F(CliIx2, ShortFileIsJudgedWithItsSplitUnknown) {
+    const std::string path = (m_dir / "short.IX2").string();
+    synth::Ix2Options o;
+    o.cutTo = 900;
+    ASSERT_TRUE(synth::WriteIx2File(path, o));
+    const ToolRun r = RunTool({"verify", "--json", path});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(Has(r.out, "\"split_first\": null")) << r.out;
+    EXPECT_TRUE(Has(r.out, "\"header_ok\": false"));
+}
+
+TEST_F(CliIx2, ConvertAndDetailsReadTheChainsInnerStream) {
+    const std::string path = Split(true);
+    const ToolRun convert = RunTool({"convert", "--out", Out(), path});
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "C00012.00.wav"), 44u + 50 * 512);
+    EXPECT_TRUE(Has(Slurp(m_dir / "out" / "C00012.00.txt"), "IX2 Split Length: 0:00:01\r\n"));
+    const ToolRun details = RunTool({"details", path});
+    EXPECT_EQ(details.status, 0) << details.err;
+    EXPECT_TRUE(Has(details.out, "The details of the loaded IX2 chain file are:\n"
+                                 "Unit ID: QM-04242 (slave QM-00777)\n"
+                                 "Recording Number: 12 (slave 3)\n"))
+        << details.out;
 }
 
 }  // namespace

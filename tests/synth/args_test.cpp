@@ -54,6 +54,28 @@ TEST(SynthArgs, LengthInHoursOrMebibytes) {
     EXPECT_EQ(p.args->options.blocks, 0u);
 }
 
+TEST(SynthArgs, AnIx2NameTakesTheSplitOptions) {
+    const ParsedArgs p = Parse({"out.ix2", "--chain", "--split-first", "7", "--split-last", "90",
+                                "--recording-last", "400", "--no-entry", "--broken-index", "1",
+                                "--cut", "5000", "--mib", "1", "--bits", "8"});
+    ASSERT_TRUE(p.args) << p.error;
+    const SynthArgs& a = *p.args;
+    EXPECT_TRUE(a.ix2);
+    const Ix2Options& o = a.ix2Options;
+    EXPECT_TRUE(o.chain);
+    EXPECT_EQ(o.splitFirst, 7u);
+    EXPECT_EQ(o.splitLast, 90);
+    EXPECT_EQ(o.recordingLast, 400);
+    EXPECT_FALSE(o.matchingEntry);
+    EXPECT_EQ(o.brokenIndexBlock, 1);
+    EXPECT_EQ(o.cutTo, 5000u);
+    EXPECT_EQ(o.audio.storedBits, 8);
+    // 1 MiB holds 1,985 records: three index blocks, then 1,982 outer blocks of 512 stream bytes.
+    EXPECT_EQ(o.audio.blocks, 1982u * 512 / 528);
+    EXPECT_FALSE(Parse({"out.IX2", "--broken-index", "3"}).args);
+    EXPECT_FALSE(Parse({"out.IM2"}).args->ix2);
+}
+
 TEST(SynthArgs, BadCommandLinesAreRefused) {
     const std::vector<std::vector<std::string>> kBad = {
         {},

@@ -1,5 +1,6 @@
 #include "synth/synth_args.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -74,7 +75,37 @@ std::optional<std::uint32_t> BlocksOf(const std::string& unit, double amount,
     return static_cast<std::uint32_t>(std::max(blocks, 0.0));
 }
 
+// The options of an IX2 image beyond its audio; false when arg is not one of them.
+bool TakeIx2Flag(const std::string& arg, Ix2Options& o) {
+    if (arg == "--chain")
+        o.chain = true;
+    else if (arg == "--no-entry")
+        o.matchingEntry = false;
+    else if (arg == "--no-decoy")
+        o.decoyEntry = false;
+    else
+        return false;
+    return true;
+}
+
+// An IX2 file of the size asked holds three index blocks fewer, and a chain's inner blocks
+// fill 512 of every 528 bytes.
+std::uint32_t Ix2BlocksOf(std::uint32_t im2Blocks, bool chain) {
+    const std::uint64_t records = std::uint64_t{im2Blocks} + 1;
+    const std::uint64_t data = records > 3 ? records - 3 : 0;
+    return static_cast<std::uint32_t>(chain ? data * kPayloadSize / kRecordSize : data);
+}
+
 }  // namespace
+
+bool NamesIx2(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail == ".IX2";
+}
 
 ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
     SynthArgs a;
@@ -90,6 +121,8 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
             a.path = arg;
             continue;
         }
+        if (TakeIx2Flag(arg, a.ix2Options))
+            continue;
         if (i + 1 >= argv.size())
             return fail(arg + " needs a value");
         const std::string& value = argv[++i];
@@ -142,6 +175,26 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
             if (!v)
                 return bad();
             a.options.seed = *v;
+        } else if (arg == "--split-first") {
+            const auto v = ParseUnsigned<std::uint32_t>(value, UINT32_MAX);
+            if (!v)
+                return bad();
+            a.ix2Options.splitFirst = *v;
+        } else if (arg == "--split-last" || arg == "--recording-last") {
+            const auto v = ParseUnsigned<std::uint32_t>(value, UINT32_MAX);
+            if (!v)
+                return bad();
+            (arg == "--split-last" ? a.ix2Options.splitLast : a.ix2Options.recordingLast) = *v;
+        } else if (arg == "--broken-index") {
+            const auto v = ParseUnsigned<int>(value, 2);
+            if (!v)
+                return bad();
+            a.ix2Options.brokenIndexBlock = *v;
+        } else if (arg == "--cut") {
+            const auto v = ParseUnsigned<std::uint64_t>(value, UINT64_MAX);
+            if (!v)
+                return bad();
+            a.ix2Options.cutTo = *v;
         } else if (arg == "--fault") {
             const auto f = ParseFault(value);
             if (!f)
@@ -160,6 +213,12 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
         if (!blocks)
             return fail("too long: " + lengthOption);
         a.options.blocks = *blocks;
+    }
+    a.ix2 = NamesIx2(a.path);
+    if (a.ix2) {
+        if (lengthOption == "--mib")
+            a.options.blocks = Ix2BlocksOf(a.options.blocks, a.ix2Options.chain);
+        a.ix2Options.audio = a.options;
     }
     return {std::move(a), {}};
 }

@@ -1,5 +1,6 @@
-// tvx-synth: writes a synthetic IM2 image for tests, benchmarks and demonstrations.
+// tvx-synth: writes a synthetic IM2 or IX2 image for tests, benchmarks and demonstrations.
 
+#include "synth/ix2_synth.h"
 #include "synth/synth.h"
 #include "synth/synth_args.h"
 
@@ -27,14 +28,17 @@ int main(int argc, char** argv) {
     }
     const tvx::synth::SynthArgs& a = *parsed.args;
     const auto start = std::chrono::steady_clock::now();
-    if (!tvx::synth::WriteIm2File(a.path, a.options, a.faults)) {
+    const bool written = a.ix2 ? tvx::synth::WriteIx2File(a.path, a.ix2Options, a.faults)
+                               : tvx::synth::WriteIm2File(a.path, a.options, a.faults);
+    if (!written) {
         std::fprintf(stderr, "tvx-synth: could not write %s: %s\n", a.path.c_str(),
                      std::strerror(errno));
         return kExitWriteFailed;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto bytes = static_cast<double>(tvx::synth::ImageSize(a.options, a.faults));
+    const auto bytes = static_cast<double>(a.ix2 ? tvx::synth::Ix2ImageSize(a.ix2Options)
+                                                 : tvx::synth::ImageSize(a.options, a.faults));
     std::fprintf(stderr, "tvx-synth: wrote %s: %u data blocks, %.0f bytes in %.2f s (%.1f MiB/s)\n",
                  a.path.c_str(), static_cast<unsigned>(a.options.blocks), bytes, seconds,
                  seconds > 0 ? bytes / 1048576.0 / seconds : 0.0);
