@@ -8,5 +8,6 @@ namespace tvx::cli {
 int RunVerify(const Options& options);
 int RunConvert(const Options& options);
 int RunDetails(const Options& options);
+int RunPeaks(const Options& options);
 
 }  // namespace tvx::cli

@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
             return RunConvert(options);
         case Command::Details:
             return RunDetails(options);
+        case Command::Peaks:
+            return RunPeaks(options);
         }
     } catch (const std::exception& e) {
         // A fault of ours, not of the image: say so rather than die without a word.

@@ -15,6 +15,8 @@ std::optional<Command> CommandOf(const std::string& word) {
         return Command::Convert;
     if (word == "details")
         return Command::Details;
+    if (word == "peaks")
+        return Command::Peaks;
     if (word == "help" || word == "--help" || word == "-h")
         return Command::Help;
     if (word == "--version" || word == "-V")
@@ -92,6 +94,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 return Fail(name + " needs a whole number from 0 to 65535");
             (minutes ? o.minutes : o.megabytes) = *limit;
             (minutes ? sawMinutes : sawMegabytes) = true;
+        } else if (Matches(arg, "--width") && o.command == Command::Peaks) {
+            std::optional<std::uint16_t> width;
+            if (!TakeValue(args, i, "--width", value) || !(width = LimitOf(value)) || *width == 0)
+                return Fail("--width needs a whole number from 1 to 65535");
+            o.width = *width;
         } else {
             return Fail("unknown option '" + arg + "'");
         }
@@ -118,6 +125,9 @@ const char* UsageText() {
            "      Ctrl-C cancels; the current segment is kept and marked cancelled.\n"
            "  tessivox-cli details IMAGE\n"
            "      Print the image's identity, audio format, start and length.\n"
+           "  tessivox-cli peaks IMAGE [--width N]\n"
+           "      Print the overview waveform of N columns (1000 by default), one line per\n"
+           "      column: its number and the peak-to-peak value of each channel, 0 to 65535.\n"
            "  tessivox-cli --help | --version\n"
            "\n"
            "Exit status: 0 done and every block authentic; 1 irregular blocks found, or a\n"

@@ -7,7 +7,7 @@
 
 namespace tvx::cli {
 
-enum class Command { Help, Version, Verify, Convert, Details };
+enum class Command { Help, Version, Verify, Convert, Details, Peaks };
 
 struct Options {
     Command command = Command::Help;
@@ -17,6 +17,7 @@ struct Options {
     std::string outFolder;
     std::uint16_t minutes = 0;
     std::uint16_t megabytes = 0;
+    std::uint16_t width = 1000;   // peaks: columns of the overview
 };
 
 // The parsed command line, or the reason it makes no sense (the tool prints it with usage).

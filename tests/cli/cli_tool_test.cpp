@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -261,6 +262,19 @@ TEST_F(CliIx2, ConvertAndDetailsReadTheChainsInnerStream) {
                                  "Unit ID: QM-04242 (slave QM-00777)\n"
                                  "Recording Number: 12 (slave 3)\n"))
         << details.out;
+}
+
+TEST_F(CliIx2, PeaksPrintOneLinePerColumnAndRefuseWhatCannotBeRead) {
+    const ToolRun chain = RunTool({"peaks", Split(true), "--width", "8"});
+    EXPECT_EQ(chain.status, 0) << chain.err;
+    EXPECT_EQ(chain.out.rfind("blocks: 50\ncolumns: 8 of 8\nchannels: 1\n0\t", 0), 0u) << chain.out;
+    EXPECT_EQ(std::count(chain.out.begin(), chain.out.end(), '\n'), 3 + 8);
+    // The same audio gives the same overview, whichever form carries it.
+    EXPECT_EQ(RunTool({"peaks", Split(false), "--width=8"}).out, chain.out);
+    const ToolRun missing = RunTool({"peaks", (m_dir / "gone.IM2").string()});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_TRUE(Has(missing.err, "Failed to open: ")) << missing.err;
+    EXPECT_EQ(RunTool({"peaks", Split(true), "--width", "0"}).status, 2);
 }
 
 }  // namespace
