@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/block_record.h"
+#include "core/block_status.h"
+#include "core/datetime.h"
+#include "core/file64.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tvx {
+
+// Trailer of an IMG record: no cipher, and the block number counts from 1 in record 1.
+inline constexpr std::size_t kImgOffCoding = 513;
+inline constexpr std::size_t kImgOffSampleRate = 514;
+inline constexpr std::size_t kImgOffSampleCount = 516;
+inline constexpr std::size_t kImgOffUnitId = 518;
+inline constexpr std::size_t kImgOffFileNumber = 520;
+inline constexpr std::size_t kImgOffBlockNumber = 522;
+inline constexpr std::size_t kImgOffBlockSum = 526;
+inline constexpr std::size_t kImgOffVoiceSum = 527;
+
+// Samples one record decodes to: 8-bit PCM, or a first sample and 102 groups of eight codes.
+inline constexpr std::size_t kImg8Samples = 512;
+inline constexpr std::size_t kImg5Samples = 817;
+
+// Magnitudes of the 5-bit delta code, by its low four bits.
+inline constexpr int kImgSteps[16] = {0, 1, 2, 4, 6, 9, 12, 16, 21, 27, 35, 45, 58, 74, 95, 121};
+
+// Sum modulo 256 of a record's 512 payload bytes: what byte 526 must hold.
+std::uint8_t ImgBlockSum(RecordView record);
+
+// An IMG image: record 1's reference values, the record count without the erased tail, and
+// the record functions the passes use. Without a worker thread it plays nothing.
+class CImg {
+public:
+    CImg() = default;
+    virtual ~CImg() = default;
+
+    void ParseReference();                       // from m_record
+    std::uint32_t CountRecords(CFile64& file);   // keeps the file's position
+    BlockStatus CheckRecord() const;             // m_record against m_nRecordCounter
+    // 8-bit PCM with the gain into out (at least 817 bytes); the same flags as CheckRecord.
+    BlockStatus DecodeRecord(std::span<std::uint8_t> out, std::uint16_t* count) const;
+
+    std::int64_t TimeOfRecord(std::int64_t n) const;
+    std::uint32_t RecordAtTime(std::int64_t ms) const;   // the nearest record start, from 1
+    std::int64_t GetLengthMs() const { return TimeOfRecord(m_nRecordCount); }
+    COleDateTimeSpan GetLength() const { return COleDateTimeSpan::FromMs(GetLengthMs()); }
+    std::int64_t GetPlayTime() const;
+    std::int64_t GetCounterTime() const;
+
+    std::string GetUnitIdText() const;           // "%X": as the reader and the summaries show it
+    std::string GetWindowUnitIdText() const;     // "QL-%04X": as the window and details show it
+    int SamplesPerRecord() const { return m_nCoding == 5 ? 816 : 512; }
+    void SetGain(double gain) { m_dGain = gain; }
+
+    double m_dGain = 1.0;
+    Record m_record{};
+    std::uint32_t m_nRecordCount = 0;
+    std::uint32_t m_nRefUnitId = 0;
+    std::uint32_t m_nRefFileNumber = 0;
+    std::uint32_t m_nCoding = 8;
+    std::uint32_t m_nSampleRate = 8000;
+    std::uint32_t m_nRecordCounter = 1;
+    std::int32_t m_nQueuedMs = 0;
+};
+
+}  // namespace tvx
