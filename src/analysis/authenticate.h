@@ -21,7 +21,7 @@ struct IrregularBlock {
 // What the main window shows after a complete "&Authenticate", for one image.
 struct AuthReport {
     std::string path;
-    std::string format;                 // "IM2", "IX2"
+    std::string format;                 // "IM2", "IX2", "IMG"
     std::string unitId;
     std::uint16_t fileNumber = 0;
     COleDateTime start;
@@ -32,6 +32,7 @@ struct AuthReport {
     std::uint32_t fileBlocks = 0;       // data records present in the file
     bool headerOk = false;
     bool complete = false;
+    bool structureJudged = true;        // IMG images have no header or length verdict
     bool cancelled = false;             // the scan was stopped before the end
     TallyCounts counts;
     AuthDurations durations;

@@ -3,6 +3,7 @@
 #include "core/file64.h"
 #include "core/format.h"
 #include "core/im2.h"
+#include "readers/img.h"
 #include "readers/ix2_source.h"
 
 #include <algorithm>
@@ -90,10 +91,43 @@ private:
     Ix2Source m_source;
 };
 
+class ImgPeakSource final : public PeakSource {
+public:
+    std::optional<Error> Open(const std::string& path) {
+        CFileException failure;
+        if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure))
+            return failure.ToError();
+        ReadFull(m_file, m_img.m_record.data(), kRecordSize);
+        m_img.ParseReference();
+        m_img.m_nRecordCount = m_img.CountRecords(m_file);
+        return std::nullopt;
+    }
+    std::uint32_t Blocks() const override { return m_img.m_nRecordCount; }
+    int OutputBits() const override { return 8; }
+    int Channels() const override { return 1; }
+    bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
+                std::uint16_t& count) override {
+        m_file.SeekTo((j + 1) * kRecordSize);
+        if (ReadFull(m_file, m_img.m_record.data(), kRecordSize) != kRecordSize)
+            return false;
+        m_img.DecodeRecord(out, &count);
+        return true;
+    }
+
+private:
+    CFile64 m_file;
+    CImg m_img;
+};
+
 std::unique_ptr<PeakSource> OpenSource(const std::string& path, ImageFormat format,
                                        std::optional<Error>& failure) {
     if (format == ImageFormat::Ix2 && !HasIm2Ending(path)) {
         auto source = std::make_unique<Ix2PeakSource>();
+        failure = source->Open(path);
+        return source;
+    }
+    if (format == ImageFormat::Img) {
+        auto source = std::make_unique<ImgPeakSource>();
         failure = source->Open(path);
         return source;
     }

@@ -6,7 +6,9 @@
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
 #include "export/convert_im2.h"
+#include "export/convert_img.h"
 #include "export/convert_ix2.h"
+#include "readers/img.h"
 #include "readers/ix2_source.h"
 
 #include <cstdio>
@@ -33,13 +35,23 @@ std::optional<Error> CheckSource(const std::string& path) {
         CIm2 probe;
         return LoadIm2Header(path, probe);
     }
-    default:
-        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+    default: {
+        CFile64 probe;
+        CImg img;
+        return OpenImg(probe, path, img);
+    }
     }
 }
 
 ConvertResult ConvertAs(ImageFormat format, const ConvertRequest& request, Hooks& hooks) {
-    return format == ImageFormat::Ix2 ? ConvertIx2(request, hooks) : ConvertIm2(request, hooks);
+    switch (format) {
+    case ImageFormat::Ix2:
+        return ConvertIx2(request, hooks);
+    case ImageFormat::Img:
+        return ConvertImg(request, hooks);
+    default:
+        return ConvertIm2(request, hooks);
+    }
 }
 
 void ListFiles(const ConvertResult& result) {

@@ -6,6 +6,7 @@
 #include "cli/report_text.h"
 #include "core/format.h"
 #include "export/details.h"
+#include "readers/img.h"
 #include "readers/ix2_source.h"
 
 #include <cstdio>
@@ -41,8 +42,13 @@ Result<DetailsFields> DetailsOf(const std::string& path) {
             return *failed;
         return Im2Details(image);
     }
-    default:
-        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+    default: {
+        CFile64 file;
+        CImg image;
+        if (auto failed = OpenImg(file, path, image))
+            return *failed;
+        return ImgDetails(image);
+    }
     }
 }
 

@@ -78,7 +78,11 @@ void WriteReportJson(JsonWriter& json, const AuthReport& r) {
     Member(json, "format", r.format);
     Member(json, "unit_id", r.unitId);
     Member(json, "file_number", r.fileNumber);
-    Member(json, "start", r.start.Format(kDateFormat));
+    json.Key("start");
+    if (r.structureJudged)
+        json.String(r.start.Format(kDateFormat));
+    else
+        json.Null();   // IMG images carry no date
     Member(json, "sample_rate", r.sampleRate);
     Member(json, "bits", r.bits);
     Member(json, "channels", r.channels);
@@ -86,6 +90,7 @@ void WriteReportJson(JsonWriter& json, const AuthReport& r) {
     Member(json, "file_blocks", r.fileBlocks);
     MemberBool(json, "header_ok", r.headerOk);
     MemberBool(json, "complete", r.complete);
+    MemberBool(json, "structure_judged", r.structureJudged);
     WriteSplit(json, r);
     MemberBool(json, "cancelled", r.cancelled);
     MemberBool(json, "authentic", IsAllAuthentic(r));

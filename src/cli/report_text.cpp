@@ -61,11 +61,14 @@ std::string VerifyText(const AuthReport& r) {
     std::string out = r.path + "\n";
     out += Line("Format:", Format("%s, %d Hz, %d bits, %d channel%s", r.format.c_str(),
                                   r.sampleRate, r.bits, r.channels, r.channels == 1 ? "" : "s"));
-    out += Line("Start:", r.start.Format(kDateFormat));
+    if (r.structureJudged)
+        out += Line("Start:", r.start.Format(kDateFormat));   // IMG images carry no date
     out += Line("Unit ID:", UnitIdText(r));
     out += Line("File Number:", FileNumberText(r));
-    out += Line("File Header:", r.headerOk ? "sound" : "faulty");
-    out += Line("File Length:", r.complete ? "complete" : "faulty (incomplete)");
+    out += Line("File Header:", !r.structureJudged ? "not judged" : r.headerOk ? "sound" : "faulty");
+    out += Line("File Length:", !r.structureJudged ? "not judged"
+                                : r.complete       ? "complete"
+                                                   : "faulty (incomplete)");
     out += Line("Blocks:", Format("%u stated, %u in the file", r.statedBlocks, r.fileBlocks));
     if (r.isIx2)
         out += SplitLines(r);

@@ -1,4 +1,5 @@
 #include "analysis/authenticate.h"
+#include "analysis/authenticate_img.h"
 #include "analysis/authenticate_ix2.h"
 #include "analysis/image_format.h"
 #include "cli/commands.h"
@@ -29,7 +30,7 @@ Result<AuthReport> Examine(const std::string& path, Hooks& hooks) {
     case ImageFormat::Im2:
         return AuthenticateIm2(path, hooks, tally, kBatchPieceRecords);
     default:
-        return Error{Cause::BadFormat, 0, path, 0, "This version does not read IMG images"};
+        return AuthenticateImg(path, hooks, tally, kBatchPieceRecords);
     }
 }
 

@@ -89,6 +89,18 @@ DetailsFields Ix2Details(const CIx2& image) {
     return f;
 }
 
+DetailsFields ImgDetails(const CImg& image) {
+    DetailsFields f;
+    f.formatName = LoadString(148);
+    f.unitText = image.GetWindowUnitIdText();
+    f.number = U16(image.m_nRefFileNumber);
+    f.sampleRate = U16(image.m_nSampleRate);
+    f.bits = U16(image.m_nCoding);
+    f.channels = U16(1);
+    f.details = DurationLine(image.GetLength());
+    return f;
+}
+
 std::string Im2DetailsText(const CIm2& image) {
     return "Recording:\r\n" + StartLine(image.StartTime()) + DurationLine(image.StatedSpan()) +
            CompleteLine(image.IsComplete());

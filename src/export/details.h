@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/im2.h"
+#include "readers/img.h"
 #include "readers/ix2.h"
 
 #include <string>
@@ -30,6 +31,8 @@ struct DetailsFields {
 };
 DetailsFields Im2Details(const CIm2& image);
 DetailsFields Ix2Details(const CIx2& image);
+// IMG images carry no dates: the text is the duration alone.
+DetailsFields ImgDetails(const CImg& image);
 
 // "Fri, 14 Mar 2008, 09:26:53": how the details show a calendar time.
 std::string DetailsTime(const COleDateTime& time);

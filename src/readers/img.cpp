@@ -122,4 +122,33 @@ std::string CImg::GetUnitIdText() const { return Format("%X", m_nRefUnitId); }
 
 std::string CImg::GetWindowUnitIdText() const { return Format("QL-%04X", m_nRefUnitId); }
 
+std::optional<Error> OpenImg(CFile64& file, const std::string& path, CImg& img) {
+    CFileException failure;
+    if (!file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure,
+                   kFlagSequentialScan)) {
+        Error e = failure.ToError();
+        e.path = path;
+        return e;
+    }
+    try {
+        std::uint32_t got = 0;
+        while (got < kRecordSize) {
+            const std::uint32_t n = file.Read(img.m_record.data() + got, static_cast<std::uint32_t>(kRecordSize - got));
+            if (n == 0)
+                break;
+            got += n;
+        }
+        if (got != kRecordSize)
+            return Error{Cause::BadFormat, 0, path, 0, "The file is too short to hold one record"};
+        img.ParseReference();
+        img.m_nRecordCount = img.CountRecords(file);
+        file.SeekToBegin();
+    } catch (const CFileException& e) {
+        Error error = e.ToError();
+        error.path = path;
+        return error;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tvx

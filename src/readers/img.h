@@ -3,10 +3,12 @@
 #include "core/block_record.h"
 #include "core/block_status.h"
 #include "core/datetime.h"
+#include "core/error.h"
 #include "core/file64.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -67,5 +69,10 @@ public:
     std::uint32_t m_nRecordCounter = 1;
     std::int32_t m_nQueuedMs = 0;
 };
+
+// Opens an IMG image read-only as the reader opens it: record 1 read and parsed, the records
+// counted, the file back at its start. Fails when the file cannot be opened or read, or holds
+// not even one whole record.
+std::optional<Error> OpenImg(CFile64& file, const std::string& path, CImg& img);
 
 }  // namespace tvx

@@ -1,5 +1,6 @@
 #include "run_tool.h"
 
+#include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
@@ -275,6 +276,33 @@ TEST_F(CliIx2, PeaksPrintOneLinePerColumnAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(missing.status, 3);
     EXPECT_TRUE(Has(missing.err, "Failed to open: ")) << missing.err;
     EXPECT_EQ(RunTool({"peaks", Split(true), "--width", "0"}).status, 2);
+}
+
+TEST_F(CliTool, ImgImagesAreVerifiedConvertedAndDescribed) {
+    const std::string path = (m_dir / "V00007.IMG").string();
+    ASSERT_TRUE(synth::WriteImgFile(path, {.bits = 5, .records = 25, .erased = 4},
+                                    std::vector<synth::ImgFault>{{synth::ImgFaultKind::RecordIndex, 9}}));
+    const ToolRun verify = RunTool({"verify", path});
+    EXPECT_EQ(verify.status, 1) << verify.err;
+    EXPECT_EQ(Field(verify.out, "Unit ID:"), "QL-1A2B");
+    EXPECT_EQ(Field(verify.out, "File Header:"), "not judged");
+    EXPECT_FALSE(Has(verify.out, "Start:"));
+    EXPECT_EQ(Field(verify.out, "Sequence / Timing:"), "1");
+    const ToolRun json = RunTool({"verify", "--json", path});
+    EXPECT_TRUE(Has(json.out, "\"start\": null")) << json.out;
+    EXPECT_TRUE(Has(json.out, "\"format\": \"IMG\""));
+
+    const ToolRun convert = RunTool({"convert", "--out", Out(), path});
+    EXPECT_EQ(convert.status, 1) << convert.err;   // record 9 is irregular
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "V00007.00.wav"), 44u + 24 * 817);
+    EXPECT_TRUE(Has(Slurp(m_dir / "out" / "V00007.00.txt"), "INDEX:10\r\n"));
+
+    const ToolRun details = RunTool({"details", path});
+    EXPECT_EQ(details.status, 0) << details.err;
+    EXPECT_TRUE(Has(details.out, "The details of the loaded IMG file are:\nUnit ID: QL-1A2B\n"
+                                 "Recording Number: 7\nSample Rate (Hz): 8000\nChannels: 1\n"
+                                 "Bits Per Sample: 5\nTime and Length Details:\nDuration:\t0:00:02\n"))
+        << details.out;
 }
 
 }  // namespace

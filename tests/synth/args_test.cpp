@@ -76,6 +76,22 @@ TEST(SynthArgs, AnIx2NameTakesTheSplitOptions) {
     EXPECT_FALSE(Parse({"out.IM2"}).args->ix2);
 }
 
+TEST(SynthArgs, AnImgNameTakesItsOwnOptions) {
+    const ParsedArgs p = Parse({"out.img", "--bits", "5", "--blocks", "90", "--erased", "4",
+                                "--img-fault", "voice:3", "--img-fault", "cut"});
+    ASSERT_TRUE(p.args) << p.error;
+    EXPECT_TRUE(p.args->img);
+    EXPECT_EQ(p.args->imgOptions.bits, 5);
+    EXPECT_EQ(p.args->imgOptions.records, 90u);
+    EXPECT_EQ(p.args->imgOptions.erased, 4u);
+    ASSERT_EQ(p.args->imgFaults.size(), 2u);
+    EXPECT_EQ(p.args->imgFaults[0].record, 3u);
+    EXPECT_EQ(p.args->imgFaults[1].record, 100u);   // bytes kept of the cut record
+    EXPECT_FALSE(Parse({"out.IMG", "--bits", "4"}).args);
+    EXPECT_FALSE(Parse({"out.IM2", "--bits", "5"}).args);
+    EXPECT_FALSE(Parse({"out.IMG", "--img-fault", "bogus"}).args);
+}
+
 TEST(SynthArgs, BadCommandLinesAreRefused) {
     const std::vector<std::vector<std::string>> kBad = {
         {},

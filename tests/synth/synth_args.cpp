@@ -96,16 +96,43 @@ std::uint32_t Ix2BlocksOf(std::uint32_t im2Blocks, bool chain) {
     return static_cast<std::uint32_t>(chain ? data * kPayloadSize / kRecordSize : data);
 }
 
-}  // namespace
-
-bool NamesIx2(const std::string& path) {
+bool EndsIn(const std::string& path, const char* extension) {
     if (path.size() < 4)
         return false;
     std::string tail = path.substr(path.size() - 4);
     for (char& c : tail)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail == ".IX2";
+    return tail == extension;
 }
+
+std::optional<ImgFault> ParseImgFault(const std::string& text) {
+    static const std::pair<const char*, ImgFaultKind> kNames[] = {
+        {"voice", ImgFaultKind::VoiceChecksum}, {"index", ImgFaultKind::RecordIndex},
+        {"sum", ImgFaultKind::BlockChecksum},   {"unit", ImgFaultKind::UnitId},
+        {"file", ImgFaultKind::FileNumber},     {"count", ImgFaultKind::SampleCount},
+        {"cut", ImgFaultKind::CutLast},
+    };
+    const std::size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
+    for (const auto& [n, kind] : kNames) {
+        if (name != n)
+            continue;
+        ImgFault fault{kind, kind == ImgFaultKind::CutLast ? 100u : 1u};
+        if (colon != std::string::npos) {
+            const auto record = ParseUnsigned<std::uint32_t>(text.substr(colon + 1), UINT32_MAX);
+            if (!record)
+                return std::nullopt;
+            fault.record = *record;
+        }
+        return fault;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool NamesIx2(const std::string& path) { return EndsIn(path, ".IX2"); }
+bool NamesImg(const std::string& path) { return EndsIn(path, ".IMG"); }
 
 ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
     SynthArgs a;
@@ -129,9 +156,10 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
         const auto bad = [&] { return fail("bad value for " + arg + ": " + value); };
         if (arg == "--bits") {
             const auto v = ParseUnsigned<int>(value, 16);
-            if (!v || (*v != 4 && *v != 8 && *v != 16))
+            const bool img = NamesImg(a.path);
+            if (!v || (img ? (*v != 5 && *v != 8) : (*v != 4 && *v != 8 && *v != 16)))
                 return bad();
-            a.options.storedBits = *v;
+            (img ? a.imgOptions.bits : a.options.storedBits) = *v;
         } else if (arg == "--channels") {
             const auto v = ParseUnsigned<int>(value, 2);
             if (!v || *v == 0)
@@ -195,6 +223,16 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
             if (!v)
                 return bad();
             a.ix2Options.cutTo = *v;
+        } else if (arg == "--erased") {
+            const auto v = ParseUnsigned<std::uint32_t>(value, UINT32_MAX);
+            if (!v)
+                return bad();
+            a.imgOptions.erased = *v;
+        } else if (arg == "--img-fault") {
+            const auto f = ParseImgFault(value);
+            if (!f)
+                return bad();
+            a.imgFaults.push_back(*f);
         } else if (arg == "--fault") {
             const auto f = ParseFault(value);
             if (!f)
@@ -213,6 +251,17 @@ ParsedArgs ParseSynthArgs(std::span<const std::string> argv) {
         if (!blocks)
             return fail("too long: " + lengthOption);
         a.options.blocks = *blocks;
+    }
+    a.img = NamesImg(a.path);
+    if (a.img) {
+        const double spr = a.imgOptions.bits == 5 ? 816.0 : 512.0;
+        a.imgOptions.seed = a.options.seed;
+        if (lengthOption == "--blocks")
+            a.imgOptions.records = static_cast<std::uint32_t>(lengthAmount);
+        else if (lengthOption == "--hours")
+            a.imgOptions.records = static_cast<std::uint32_t>(std::ceil(lengthAmount * 3600.0 * 8000 / spr)) + 1;
+        else if (lengthOption == "--mib")
+            a.imgOptions.records = static_cast<std::uint32_t>(lengthAmount * 1048576.0 / kRecordSize);
     }
     a.ix2 = NamesIx2(a.path);
     if (a.ix2) {

@@ -1,0 +1,102 @@
+#include "analysis/authenticate_img.h"
+
+#include "core/file64.h"
+#include "core/string_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tvx {
+
+namespace {
+
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
+}
+
+class ImgScan {
+public:
+    ImgScan(CImg& img, Hooks& hooks, AuthTally& tally, AuthReport& report)
+        : m_img(img), m_hooks(hooks), m_tally(tally), m_report(report) {}
+
+    void Run(CFile64& file, std::size_t pieceRecords) {
+        file.SeekToBegin();
+        m_img.m_nRecordCounter = 1;
+        std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceRecords, 1) * kRecordSize);
+        for (;;) {
+            const std::uint32_t got = file.Read(piece.data(), static_cast<std::uint32_t>(piece.size()));
+            if (got == 0)
+                return;
+            if (m_hooks.IsCancelled()) {
+                m_report.cancelled = true;
+                return;
+            }
+            // Whole records only, and none of the erased tail: record n lies at (n - 1) x 528.
+            for (std::size_t r = 0; r + kRecordSize <= got; r += kRecordSize) {
+                if (m_img.m_nRecordCounter > m_img.m_nRecordCount)
+                    break;
+                std::memcpy(m_img.m_record.data(), piece.data() + r, kRecordSize);
+                Report(static_cast<std::int32_t>(m_img.m_nRecordCounter - 1), m_img.CheckRecord());
+                ++m_img.m_nRecordCounter;
+            }
+            m_hooks.SetPos(ClampToInt(m_img.GetCounterTime()));
+        }
+    }
+
+private:
+    void Report(std::int32_t index, BlockStatus status) {
+        if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
+            return;
+        m_report.irregular.push_back({index, status, m_img.TimeOfRecord(index)});
+    }
+
+    CImg& m_img;
+    Hooks& m_hooks;
+    AuthTally& m_tally;
+    AuthReport& m_report;
+};
+
+void DescribeImg(const CImg& img, AuthReport& report) {
+    report.format = "IMG";
+    report.unitId = img.GetWindowUnitIdText();
+    report.fileNumber = static_cast<std::uint16_t>(img.m_nRefFileNumber);
+    report.sampleRate = static_cast<int>(img.m_nSampleRate);
+    report.bits = static_cast<int>(img.m_nCoding);
+    report.channels = 1;
+    report.statedBlocks = img.m_nRecordCount;
+    report.fileBlocks = img.m_nRecordCount;
+    report.headerOk = true;
+    report.complete = true;
+    report.structureJudged = false;
+}
+
+}  // namespace
+
+Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTally& tally,
+                                   std::size_t pieceRecords) {
+    CFile64 file;
+    CImg img;
+    if (auto failed = OpenImg(file, path, img))
+        return *failed;
+    AuthReport report;
+    report.path = path;
+    try {
+        if (!tally.Allocate(img.m_nRecordCount, 0))
+            return Error{Cause::Io, 0, path, 0, LoadString(152)};
+        DescribeImg(img, report);
+        hooks.SetRange(ClampToInt(img.GetLengthMs()));
+        ImgScan(img, hooks, tally, report).Run(file, pieceRecords);
+        report.counts = tally.GetCounts();
+        report.durations =
+            ComputeDurations(report.counts, img.m_nRecordCount, img.GetLengthMs(),
+                             [&img](std::uint64_t n) { return img.TimeOfRecord(static_cast<std::int64_t>(n)); });
+    } catch (const CFileException& e) {
+        Error error = e.ToError();
+        error.path = path;
+        return error;
+    }
+    return report;
+}
+
+}  // namespace tvx

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "analysis/authenticate.h"
+#include "readers/img.h"
+
+namespace tvx {
+
+// Scans an IMG image as the reader's worker does: every record below the erased tail from
+// index 0 (record 1 too: IMG has no header record), checked without decoding, each verdict
+// counted through `tally`, which the caller has not allocated yet. The report's unit is shown
+// as the window shows it ("QL-%04X"); header and length are not judged, so both read as sound.
+Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTally& tally,
+                                   std::size_t pieceRecords = kScanPieceRecords);
+
+}  // namespace tvx
