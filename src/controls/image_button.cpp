@@ -93,7 +93,9 @@ void CImageButton::paintEvent(QPaintEvent*) {
                                 image.height() - py.sourceOffset));
         painter.restore();
     }
-    if (hasFocus() && inner.isValid()) {
+    // The dotted focus mark only once the keyboard has moved the focus, as the system hides
+    // keyboard cues from mouse users.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange) && inner.isValid()) {
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawRect(inner.adjusted(0, 0, -1, -1));
     }
