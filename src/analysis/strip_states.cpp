@@ -1,5 +1,6 @@
 #include "analysis/strip_states.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tvx {
@@ -54,6 +55,25 @@ std::uint8_t StripStates::SetBlock(std::int32_t index, std::uint8_t state) {
 
 std::uint8_t StripStates::GetEntry(std::size_t entry) const {
     return entry < m_nEntries ? At(entry).load(std::memory_order_relaxed) : kNotJudged;
+}
+
+std::uint8_t StripStates::StatesIn(std::size_t first, std::size_t last) const {
+    last = std::min(last, m_nEntries);
+    const auto bit = [this](std::size_t e) {
+        return 1u << (At(e).load(std::memory_order_relaxed) & 7);
+    };
+    // Four independent chains keep the loads, not the ORs, the limit.
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::size_t e = first;
+    for (; e + 4 <= last; e += 4) {
+        a |= bit(e);
+        b |= bit(e + 1);
+        c |= bit(e + 2);
+        d |= bit(e + 3);
+    }
+    for (; e < last; ++e)
+        a |= bit(e);
+    return static_cast<std::uint8_t>(a | b | c | d);
 }
 
 }  // namespace tvx

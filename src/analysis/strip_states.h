@@ -27,6 +27,9 @@ public:
     std::uint8_t SetBlock(std::int32_t index, std::uint8_t state);
 
     std::uint8_t GetEntry(std::size_t entry) const;
+    // Which states occur among entries [first, last): bit s set when some entry holds s.
+    // The strip's painter asks this of every column, millions of entries per repaint.
+    std::uint8_t StatesIn(std::size_t first, std::size_t last) const;
     std::size_t GetEntries() const { return m_nEntries; }
     std::uint32_t GetExtra() const { return m_nExtra; }
 

@@ -57,6 +57,26 @@ TEST(StripStates, VersionMovesOnlyOnChangeAndResetClearsUpToTheLastJudged) {
     EXPECT_EQ(strip.GetJudgedEnd(), 0u);
 }
 
+TEST(StripStates, StatesInNamesEveryStateOfARangeToItsLastEntry) {
+    StripStates strip;
+    ASSERT_TRUE(strip.Allocate(9, 0));
+    strip.SetBlock(1, 2);
+    strip.SetBlock(6, 3);   // past a run of four, then the last of a range ending at 7
+    strip.SetBlock(8, 1);
+    struct Case {
+        std::size_t first, last;
+        std::uint8_t seen;
+    };
+    const Case cases[] = {
+        {0, 9, 0b1111}, {0, 7, 0b1101}, {0, 6, 0b0101}, {2, 6, 0b0001}, {6, 7, 0b1000},
+        {1, 2, 0b0100}, {3, 3, 0},      {5, 100, 0b1011},   // clipped at the last entry
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + ".." + std::to_string(c.last));
+        EXPECT_EQ(strip.StatesIn(c.first, c.last), c.seen);
+    }
+}
+
 TEST(AuthTally, CountsEachRecordOnceHoweverOftenItIsJudged) {
     AuthTally tally;
     ASSERT_TRUE(tally.Allocate(10, 1));
