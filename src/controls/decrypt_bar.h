@@ -47,6 +47,8 @@ public:
     void PollStates();
     double GetClickFraction() const { return m_dClickFraction; }
 
+    QSize sizeHint() const override { return {560, 20}; }
+
 signals:
     // Left button released over the strip; the fraction of its width at that point.
     void clicked(double fraction);

@@ -25,6 +25,8 @@ public:
     const QColor& GetTextColour() const { return m_color; }
     bool IsBright() const { return m_bEnabled; }
 
+    QSize sizeHint() const override { return {300, 22}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -63,6 +63,9 @@ public:
     TimelineLabels GetLabels() const;
     QRect LabelBand() const;
 
+    // Ticks above, then the labels in a font as tall as the text band.
+    QSize sizeHint() const override { return {560, 40}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -59,6 +59,8 @@ public:
     std::uint16_t GetColumns() const { return m_nColumns; }
     double GetClickFraction() const { return m_dClickFraction; }
 
+    QSize sizeHint() const override { return {560, 110}; }
+
 signals:
     // Left button released over the view; the fraction of the recording at that column.
     void clicked(double fraction);
