@@ -28,6 +28,7 @@ private slots:
     void ShortGuidePathKeepsItsHeadAndTail_data();
     void ShortGuidePathKeepsItsHeadAndTail();
     void AMissingGuideIsNamedInMessage149();
+    void TheGuideIsLookedForBesideAndWhereInstalled();
 };
 
 void SmallDialogsTest::ProgressBarShowsHundredthsOfItsRange() {
@@ -113,6 +114,12 @@ void SmallDialogsTest::AMissingGuideIsNamedInMessage149() {
     const QString expected = ShortGuidePath(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/manuals/Tessivox User Guide.pdf"));
     QCOMPARE(message, QStringLiteral("The help file\n\"") + expected + QStringLiteral("\"\ncould not found."));
+}
+
+void SmallDialogsTest::TheGuideIsLookedForBesideAndWhereInstalled() {
+    QCOMPARE(UserGuidePlaces(QStringLiteral("/opt/tvx/bin")),
+             (QStringList{"/opt/tvx/bin/manuals/Tessivox User Guide.pdf",
+                          "/opt/tvx/share/doc/tessivox/manuals/Tessivox User Guide.pdf"}));
 }
 
 }  // namespace tvx
