@@ -134,7 +134,7 @@ void SingleCopyTest::PathsOf1024BytesOrMoreAreRefusedNeverCut() {
     QVERIFY2(tooLong.err.contains(QStringLiteral("1,024")), qPrintable(tooLong.err));
 
     // Whatever another client sends: a count past 1,024 is refused before anything is read.
-    QCOMPARE(SendRaw(name, Le32(1025) + QByteArray(1025, 'c')), QByteArray("0"));
+    QCOMPARE(SendRaw(name, Le32(1025) + '/' + QByteArray(1023, 'c') + '\0'), QByteArray("0"));
     QCOMPARE(SendRaw(name, Le32(0xFFFFFFFF)), QByteArray("0"));
     QCOMPARE(SendRaw(name, Le32(0)), QByteArray("0"));
     QCOMPARE(SendRaw(name, Le32(4) + "/abc"), QByteArray("0"));   // no terminating zero
