@@ -1,7 +1,9 @@
 #include "desk_test_support.h"
 
+#include "desk/open_dialog.h"
 #include "desk/profile.h"
 
+#include <QFileDialog>
 #include <QTest>
 
 #include <fstream>
@@ -11,6 +13,7 @@ namespace tvx {
 namespace fs = std::filesystem;
 using desktest::Slurp;
 using desktest::TempFolder;
+using desktest::WhenModal;
 
 class ProfileTest : public QObject {
     Q_OBJECT
@@ -19,6 +22,7 @@ private slots:
     void AnyPathComesBackUnchanged();
     void AHandWrittenFileIsRead();
     void MissingPlacesFallBackToTheHomeFolder();
+    void TheOpenDialogStartsAtTheLastFile();
 };
 
 void ProfileTest::KeysAreWrittenAsTheyAreNamed() {
@@ -76,6 +80,33 @@ void ProfileTest::MissingPlacesFallBackToTheHomeFolder() {
     fs::remove(temp / "out");
     QCOMPARE(OpenDialogStart(profile), temp / "home");
     QCOMPARE(ConvertFolderStart(profile), temp / "home");
+}
+
+void ProfileTest::TheOpenDialogStartsAtTheLastFile() {
+    const TempFolder temp("open");
+    fs::create_directories(temp / "card");
+    for (const char* name : {"F00012.IM2", "f00013.ix2", "V00007.Img", "notes.txt"})
+        std::ofstream(temp / ("card/" + std::string(name))) << "x";
+    Profile profile(QString::fromStdString(temp / "tessivox.ini"));
+    profile.SetLastFile(temp / "card/F00012.IM2");
+    QString startedIn;
+    QStringList preselected;
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+        startedIn = dialog->directory().absolutePath();
+        preselected = dialog->selectedFiles();
+        dialog->selectFile(QString::fromStdString(temp / "card/f00013.ix2"));
+        static_cast<QDialog*>(dialog)->accept();   // the dialog checks the choice as OK does
+    });
+    const std::optional<std::string> chosen = ChooseImage(nullptr, profile);
+    QCOMPARE(startedIn, QString::fromStdString(temp / "card"));
+    QCOMPARE(preselected, QStringList{QString::fromStdString(temp / "card/F00012.IM2")});
+    QCOMPARE(chosen.value_or("(none)"), temp / "card/f00013.ix2");
+
+    WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    QVERIFY(!ChooseImage(nullptr, profile).has_value());
+    QCOMPARE(OpenFilter(), QStringLiteral("All Supported files (*.ix2 *.im2 *.img);;"
+                                          "IMG Files (*.img);;IM2 Files (*.im2);;"
+                                          "IX2 Files (*.ix2);;All Files (*)"));
 }
 
 }  // namespace tvx
