@@ -40,6 +40,7 @@ public:
     void Pause(bool pause);                   // false resumes
     bool Stop();
     bool SeekMs(std::int64_t ms);
+    bool IsSeekPending() const;               // the worker has not taken the last seek yet
     void StartScan();
     bool StopScan();
     bool IsScanning() const;

@@ -89,6 +89,8 @@ bool CIm2::SeekMs(std::int64_t ms) {
     return true;
 }
 
+bool CIm2::IsSeekPending() const { return m_command && m_command->m_bSeekReq.load(); }
+
 void CIm2::StartScan() {
     if (m_command)
         m_command->m_bScan.store(true);

@@ -56,6 +56,7 @@ public:
     bool Stop();
     void Pause(bool pause);                   // false resumes
     void SeekToTime(std::int32_t ms);
+    bool IsSeekPending() const;               // the worker has not taken the last seek yet
     void StartScan();
     bool StopScan();
     bool IsScanning() const;

@@ -73,6 +73,8 @@ void CImg::SeekToTime(std::int32_t ms) {
     m_command->m_bSeekReq.store(true);
 }
 
+bool CImg::IsSeekPending() const { return m_command && m_command->m_bSeekReq.load(); }
+
 void CImg::StartScan() {
     if (m_command)
         m_command->m_bScan.store(true);
