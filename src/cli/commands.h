@@ -9,5 +9,6 @@ int RunVerify(const Options& options);
 int RunConvert(const Options& options);
 int RunDetails(const Options& options);
 int RunPeaks(const Options& options);
+int RunPlay(const Options& options);
 
 }  // namespace tvx::cli

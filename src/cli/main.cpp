@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
             return RunDetails(options);
         case Command::Peaks:
             return RunPeaks(options);
+        case Command::Play:
+            return RunPlay(options);
         }
     } catch (const std::exception& e) {
         // A fault of ours, not of the image: say so rather than die without a word.

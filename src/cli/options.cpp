@@ -17,6 +17,8 @@ std::optional<Command> CommandOf(const std::string& word) {
         return Command::Details;
     if (word == "peaks")
         return Command::Peaks;
+    if (word == "play")
+        return Command::Play;
     if (word == "help" || word == "--help" || word == "-h")
         return Command::Help;
     if (word == "--version" || word == "-V")
@@ -32,6 +34,16 @@ std::optional<std::uint16_t> LimitOf(const std::string& text) {
     if (ec != std::errc() || at != end || text.empty() || value > 65535)
         return std::nullopt;
     return static_cast<std::uint16_t>(value);
+}
+
+// A start time in milliseconds: a whole number a reader's 32-bit times can reach.
+std::optional<std::int64_t> MillisecondsOf(const std::string& text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || at != end || text.empty() || value < 0 || value > 2147483647)
+        return std::nullopt;
+    return value;
 }
 
 // Reads the value of an option given as "--name VALUE" or "--name=VALUE".
@@ -94,6 +106,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 return Fail(name + " needs a whole number from 0 to 65535");
             (minutes ? o.minutes : o.megabytes) = *limit;
             (minutes ? sawMinutes : sawMegabytes) = true;
+        } else if (Matches(arg, "--from") && o.command == Command::Play) {
+            if (!TakeValue(args, i, "--from", value) || !(o.fromMs = MillisecondsOf(value)))
+                return Fail("--from needs a whole number of milliseconds");
         } else if (Matches(arg, "--width") && o.command == Command::Peaks) {
             std::optional<std::uint16_t> width;
             if (!TakeValue(args, i, "--width", value) || !(width = LimitOf(value)) || *width == 0)
@@ -128,6 +143,10 @@ const char* UsageText() {
            "  tessivox-cli peaks IMAGE [--width N]\n"
            "      Print the overview waveform of N columns (1000 by default), one line per\n"
            "      column: its number and the peak-to-peak value of each channel, 0 to 65535.\n"
+           "  tessivox-cli play IMAGE [--from MS]\n"
+           "      Play the image on the default sound output, from MS milliseconds into it,\n"
+           "      judging every block played. Space pauses and resumes; q or Ctrl-C stops.\n"
+           "      At the end, print the counts of the blocks judged.\n"
            "  tessivox-cli --help | --version\n"
            "\n"
            "Exit status: 0 done and every block authentic; 1 irregular blocks found, or a\n"

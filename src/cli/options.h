@@ -7,7 +7,7 @@
 
 namespace tvx::cli {
 
-enum class Command { Help, Version, Verify, Convert, Details, Peaks };
+enum class Command { Help, Version, Verify, Convert, Details, Peaks, Play };
 
 struct Options {
     Command command = Command::Help;
@@ -18,6 +18,7 @@ struct Options {
     std::uint16_t minutes = 0;
     std::uint16_t megabytes = 0;
     std::uint16_t width = 1000;   // peaks: columns of the overview
+    std::optional<std::int64_t> fromMs;   // play: where to start
 };
 
 // The parsed command line, or the reason it makes no sense (the tool prints it with usage).

@@ -1,6 +1,9 @@
 #include "run_tool.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -19,9 +22,20 @@ std::string Slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-}  // namespace
+// Whether the process has a handler for SIGINT, from the caught-signal mask the kernel shows.
+bool CatchesInterrupt(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) != 0)
+            continue;
+        const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+        return (mask >> (SIGINT - 1) & 1) != 0;
+    }
+    return false;
+}
 
-ToolRun RunTool(const std::vector<std::string>& args) {
+ToolRun Run(const std::vector<std::string>& args, bool interrupt) {
     char outName[] = "/tmp/tvx-cli-out-XXXXXX";
     char errName[] = "/tmp/tvx-cli-err-XXXXXX";
     const int outFd = mkstemp(outName);
@@ -43,7 +57,15 @@ ToolRun RunTool(const std::vector<std::string>& args) {
     pid_t pid = 0;
     if (posix_spawn(&pid, TVX_CLI_PATH, &actions, nullptr, cargs.data(), environ) == 0) {
         int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
+        bool ended = false;
+        if (interrupt) {
+            while (!CatchesInterrupt(pid) && !(ended = waitpid(pid, &wstatus, WNOHANG) == pid))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (!ended)
+                kill(pid, SIGINT);
+        }
+        if (!ended)
+            waitpid(pid, &wstatus, 0);
         run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -55,5 +77,11 @@ ToolRun RunTool(const std::vector<std::string>& args) {
     unlink(errName);
     return run;
 }
+
+}  // namespace
+
+ToolRun RunTool(const std::vector<std::string>& args) { return Run(args, false); }
+
+ToolRun RunToolInterrupted(const std::vector<std::string>& args) { return Run(args, true); }
 
 }  // namespace tvx::cli::testing
