@@ -32,6 +32,9 @@ public:
             const std::lock_guard lock(g_sdlInitLock);
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
         }
+        // A device lives and dies on its worker, which SDL did not start: SDL would leave
+        // that thread's error text behind when it ends.
+        SDL_TLSCleanup();
     }
     SdlBackend(const SdlBackend&) = delete;
     SdlBackend& operator=(const SdlBackend&) = delete;
