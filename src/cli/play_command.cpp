@@ -40,9 +40,12 @@ public:
     explicit PlayTerminal(bool statusLine) : m_statusLine(statusLine) {}
 
     void Notice(const std::string& /*caption*/, const std::string& text) override {
-        std::string line = text;
-        for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;)
-            line.replace(at, 2, " ");
+        std::string line;
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const bool lineBreak = text.compare(at, 2, "\r\n") == 0;
+            line += lineBreak ? ' ' : text[at];
+            at += lineBreak ? 1 : 0;
+        }
         const std::lock_guard lock(m_lock);
         ClearLocked();
         std::fprintf(stderr, "tessivox-cli: %s\n", line.c_str());

@@ -24,7 +24,9 @@ void InstallInterruptHandler() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;   // a second Ctrl-C takes the default way out
-    sigaction(SIGINT, &action, nullptr);
+    // A polite kill ends the work as Ctrl-C does: files closed whole, the terminal restored.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 bool WasInterrupted() { return g_interrupted != 0; }
