@@ -30,6 +30,13 @@ public:
     std::size_t GetEntries() const { return m_nEntries; }
     std::uint32_t GetExtra() const { return m_nExtra; }
 
+    // Grows with every change, so a painter on another thread repaints only when something
+    // moved. Read it before the entries: what it covers is then visible.
+    std::uint64_t GetVersion() const { return m_version.load(std::memory_order_acquire); }
+    // One past the last entry judged since the last Allocate or Reset; every entry from here
+    // on is not judged, so neither painting nor Reset need touch the untouched pages.
+    std::size_t GetJudgedEnd() const { return m_judgedEnd.load(std::memory_order_acquire); }
+
 private:
     struct Free {
         void operator()(std::uint8_t* p) const;
@@ -38,9 +45,13 @@ private:
         return std::atomic_ref<std::uint8_t>(m_states.get()[entry]);
     }
 
+    void Publish();
+
     std::unique_ptr<std::uint8_t[], Free> m_states;
     std::size_t m_nEntries = 0;
     std::uint32_t m_nExtra = 0;
+    std::atomic<std::size_t> m_judgedEnd{0};
+    std::atomic<std::uint64_t> m_version{0};   // never goes back, not even on Allocate
 };
 
 }  // namespace tvx

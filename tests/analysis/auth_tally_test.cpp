@@ -26,6 +26,37 @@ TEST(StripStates, OffsetsHeaderSlotsAndRefusesOutsideOrBadStates) {
     EXPECT_EQ(strip.SetBlock(0, 2), 0xFF);
 }
 
+TEST(StripStates, VersionMovesOnlyOnChangeAndResetClearsUpToTheLastJudged) {
+    StripStates strip;
+    ASSERT_TRUE(strip.Allocate(10, 1));
+    std::uint64_t seen = strip.GetVersion();
+    EXPECT_EQ(strip.GetJudgedEnd(), 0u);
+
+    EXPECT_EQ(strip.SetBlock(9, 3), 0);             // the last entry, 10
+    EXPECT_GT(strip.GetVersion(), seen);
+    EXPECT_EQ(strip.GetJudgedEnd(), 11u);
+    seen = strip.GetVersion();
+    EXPECT_EQ(strip.SetBlock(9, 3), 3);             // same state again: nothing to repaint
+    EXPECT_EQ(strip.SetBlock(10, 2), 0xFF);         // refused: nothing either
+    EXPECT_EQ(strip.GetVersion(), seen);
+    EXPECT_EQ(strip.SetBlock(2, 2), 0);             // below the end: the end stays
+    EXPECT_EQ(strip.GetJudgedEnd(), 11u);
+
+    strip.Reset();
+    EXPECT_GT(strip.GetVersion(), seen);
+    EXPECT_EQ(strip.GetJudgedEnd(), 0u);
+    for (std::size_t e = 0; e < strip.GetEntries(); ++e) {
+        SCOPED_TRACE("entry " + std::to_string(e));
+        EXPECT_EQ(strip.GetEntry(e), 0);
+    }
+
+    // A new allocation starts empty and still counts as a change.
+    seen = strip.GetVersion();
+    ASSERT_TRUE(strip.Allocate(5, 0));
+    EXPECT_GT(strip.GetVersion(), seen);
+    EXPECT_EQ(strip.GetJudgedEnd(), 0u);
+}
+
 TEST(AuthTally, CountsEachRecordOnceHoweverOftenItIsJudged) {
     AuthTally tally;
     ASSERT_TRUE(tally.Allocate(10, 1));
