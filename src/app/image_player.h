@@ -8,10 +8,18 @@
 #include "core/hooks.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace tvx::app {
+
+// Where a reader reports its verdicts, on its worker: IM2 and IX2 readers give a signed block
+// index (header records negative), IMG readers the record's index unsigned.
+struct VerdictCallbacks {
+    void (*block)(std::int32_t index, BlockStatus status) = nullptr;
+    void (*record)(std::uint32_t index, std::uint32_t flags) = nullptr;
+};
 
 // What the timeline shows: clock times for images that carry dates, else a length.
 struct TimelineSpan {
@@ -33,7 +41,6 @@ struct PlayPosition {
 // window never sees which.
 class ImagePlayer {
 public:
-    using BlockCallback = void (*)(std::int32_t index, BlockStatus status);
 
     virtual ~ImagePlayer() = default;
 
@@ -76,5 +83,10 @@ public:
     // "Boost": 3.0 for images with a header, 2.0 for IMG.
     virtual double BoostGain() const = 0;
 };
+
+// Makes the reader of each image the window loads; the hooks carry the wave device's notice
+// and the message pump that Rewind turns while it waits.
+using PlayerFactory =
+    std::function<std::unique_ptr<ImagePlayer>(ImageFormat, Hooks&, const VerdictCallbacks&)>;
 
 }  // namespace tvx::app

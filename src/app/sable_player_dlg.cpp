@@ -39,6 +39,10 @@ void OnBlockResult(std::int32_t index, BlockStatus status) {
         dlg->Tally().OnBlockResult(index, status);
 }
 
+void OnRecordResult(std::uint32_t index, std::uint32_t flags) {
+    OnBlockResult(static_cast<std::int32_t>(index), flags);
+}
+
 namespace {
 
 constexpr const char* kNoFile = "No File Loaded";

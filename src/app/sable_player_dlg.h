@@ -41,17 +41,16 @@ class CSablePlayerDlg;
 extern std::atomic<CSablePlayerDlg*> g_pMainDlg;
 
 // The block callback of every reader: counts the verdict in the main window's tally.
-// Runs on a worker; touches atomics only.
+// Runs on a worker; touches atomics only. IMG readers report through OnRecordResult.
 void OnBlockResult(std::int32_t index, BlockStatus status);
+void OnRecordResult(std::uint32_t index, std::uint32_t flags);
+inline constexpr VerdictCallbacks kWindowCallbacks{&OnBlockResult, &OnRecordResult};
 
 // The main window: the results of the authentication, playback, volume and gain, the
 // waveform, the timeline and the authentication strip.
 class CSablePlayerDlg : public QDialog, public Prompter {
     Q_OBJECT
 public:
-    using PlayerFactory = std::function<std::unique_ptr<ImagePlayer>(
-        ImageFormat, Hooks&, ImagePlayer::BlockCallback)>;
-
     // startPath, when given, is loaded once the window is up; makePlayer makes the reader
     // of each image loaded.
     CSablePlayerDlg(PlayerFactory makePlayer, const QString& startPath = {},

@@ -59,7 +59,7 @@ bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
     const std::uint32_t blocks = BuildPeaks();
     m_tally.Reset();
 
-    m_player = m_makePlayer(m_nFileType, *m_hooks, &OnBlockResult);
+    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
     if (!m_player->OpenFile(path)) {
         Tell(kFileLoad, OpenFailure(m_nFileType, path), Icon::Exclamation);
         DeleteReader();
@@ -92,7 +92,7 @@ bool CSablePlayerDlg::LoadImg(const std::string& path) {
     const std::uint32_t blocks = BuildPeaks();
     m_tally.Allocate(blocks, 0);
     m_tally.Reset();
-    m_player = m_makePlayer(m_nFileType, *m_hooks, &OnBlockResult);
+    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
     // IMG records carry no header or stated length to judge.
     m_headerIcon->SetBitmap(kBitmapNotJudged);
     m_lengthIcon->SetBitmap(kBitmapNotJudged);

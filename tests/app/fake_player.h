@@ -22,8 +22,8 @@ public:
         std::int64_t blockMs = 64;
     };
 
-    FakePlayer(ImageFormat format, BlockCallback callback, Setup setup)
-        : m_format(format), m_callback(callback), m_setup(setup) {}
+    FakePlayer(ImageFormat format, const VerdictCallbacks& callbacks, Setup setup)
+        : m_format(format), m_callback(callbacks.block), m_setup(setup) {}
 
     ImageFormat Format() const override { return m_format; }
     bool OpenFile(const std::string& path) override {
@@ -80,7 +80,7 @@ private:
     std::int64_t BlocksMs(std::uint64_t n) const { return static_cast<std::int64_t>(n) * m_setup.blockMs; }
 
     ImageFormat m_format;
-    BlockCallback m_callback;
+    void (*m_callback)(std::int32_t, BlockStatus);
     Setup m_setup;
     std::string m_path;
     double m_gain = 1.0;

@@ -57,8 +57,8 @@ class WindowLogicTest : public QObject {
     FakePlayer::Setup m_setup;
     FakePlayer* m_player = nullptr;
 
-    CSablePlayerDlg::PlayerFactory Factory() {
-        return [this](ImageFormat format, Hooks&, ImagePlayer::BlockCallback callback) {
+    PlayerFactory Factory() {
+        return [this](ImageFormat format, Hooks&, const VerdictCallbacks& callback) {
             auto player = std::make_unique<FakePlayer>(format, callback, m_setup);
             m_player = player.get();
             return player;
