@@ -1,15 +1,19 @@
 #include "app/about_dlg.h"
 
+#include "controls/bitmaps.h"
 #include "core/string_table.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 namespace tvx::app {
+
+namespace {
+constexpr std::uint32_t kAppIcon = 128;
+}
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_version(new QLabel(this)) {
     setWindowTitle(tr("About Tessivox"));
@@ -18,10 +22,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_version(new QLabel(th
     m_version->setProperty("controlId", kIdVersion);
 
     auto* icon = new QLabel(this);
-    const QIcon appIcon = QApplication::windowIcon();
-    const QIcon shown = appIcon.isNull() ? style()->standardIcon(QStyle::SP_MessageBoxInformation)
-                                         : appIcon;
-    icon->setPixmap(shown.pixmap(32, 32));
+    icon->setPixmap(QPixmap::fromImage(LoadBitmapImage(kAppIcon))
+                        .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -224,14 +224,7 @@ void CSablePlayerDlg::CreateMenu(QMenuBar* bar) {
 
 void CSablePlayerDlg::CreateShortcuts() {
     auto* playPause = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    connect(playPause, &QShortcut::activated, this, [this] {
-        if (m_bPlaying && !m_bPaused)
-            OnPause();
-        else if (m_bPaused)
-            OnPause();   // resumes
-        else
-            OnPlay();
-    });
+    connect(playPause, &QShortcut::activated, this, [this] { m_bPlaying ? OnPause() : OnPlay(); });
     auto* home = new QShortcut(QKeySequence(Qt::Key_Home), this);
     connect(home, &QShortcut::activated, this, [this] {
         if (m_btnBackTrack->isEnabled())
