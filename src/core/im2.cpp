@@ -112,11 +112,31 @@ std::int64_t CIm2::MsToBlock(std::int64_t ms) const {
 }
 
 std::int64_t CIm2::PlayedMs() const {
-    return BlocksToMs(std::uint64_t{BlockIndexOf(m_block)} + 1) - m_nQueuedMs;
+    return BlocksToMs(std::uint64_t{BufferedIndex()} + 1) - QueuedMs();
 }
 
 std::int64_t CIm2::PlayedMsByCounter() const {
-    return BlocksToMs(std::uint64_t{m_nBlock} + 1) - m_nQueuedMs;
+    return BlocksToMs(std::uint64_t{CurrentBlock()} + 1) - QueuedMs();
+}
+
+std::uint32_t CIm2::CurrentBlock() const {
+    return m_command ? m_command->m_published.block.load() : m_nBlock;
+}
+
+std::uint32_t CIm2::BufferedIndex() const {
+    return m_command ? m_command->m_published.bufferedIndex.load() : BlockIndexOf(m_block);
+}
+
+std::uint32_t CIm2::BufferedTimestamp() const {
+    return m_command ? m_command->m_published.bufferedTimestamp.load() : TimestampOf(m_block);
+}
+
+std::int32_t CIm2::QueuedMs() const {
+    return m_command ? m_command->m_published.queuedMs.load() : m_nQueuedMs;
+}
+
+std::string CIm2::GetUnitId() const {
+    return m_command ? m_command->GetPublishedUnitId() : m_strUnitId;
 }
 
 namespace {
@@ -133,7 +153,7 @@ COleDateTime TimeOfStamp(std::uint32_t ts) {
 COleDateTime CIm2::StartTime() const { return TimeOfStamp(m_dwTimestamp); }
 
 COleDateTime CIm2::PositionTime() const {
-    return TimeOfStamp(TimestampOf(m_block)) + COleDateTimeSpan::FromMs(PlayedMs());
+    return TimeOfStamp(BufferedTimestamp()) + COleDateTimeSpan::FromMs(PlayedMs());
 }
 
 }  // namespace tvx

@@ -3,9 +3,13 @@
 #include "core/block_record.h"
 #include "core/block_status.h"
 #include "core/datetime.h"
+#include "core/im2_command.h"
+#include "core/playback.h"
+#include "core/thread_side.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -14,13 +18,36 @@ namespace tvx {
 // Largest output of one record: 4-bit storage, one channel, 16-bit output.
 inline constexpr std::size_t kMaxDecodedBytes = 2042;
 
+class Im2Worker;
+
 // The image state of an IM2 recording: reference values from the header record, the format,
 // the gain and the record being examined, with the tests and the decoder that use them.
-// The passes use it without a worker thread and reach its fields directly.
+// The passes use it without a worker thread and reach its fields directly. Built with a
+// PlaybackSetup it has a worker that owns the file and the sound device and obeys the
+// requests below; the window then reads the worker's progress only through the getters.
 class CIm2 {
 public:
     CIm2() = default;
-    virtual ~CIm2() = default;
+    explicit CIm2(const PlaybackSetup& setup);
+    virtual ~CIm2();
+    CIm2(const CIm2&) = default;              // the image state only, never the worker
+    CIm2& operator=(const CIm2&) = default;
+
+    // --- requests to the worker; a reader without one does nothing and answers false
+    bool OpenFile(const std::string& path);   // waits for the worker; the file is open
+    bool CloseFile();                         // waits for the worker
+    void Play();
+    void Pause(bool pause);                   // false resumes
+    bool Stop();
+    bool SeekMs(std::int64_t ms);
+    void StartScan();
+    bool StopScan();
+    bool IsScanning() const;
+    bool IsPlaying() const;                   // paused counts as playing
+    void Rewind();                            // the header records again, through the callback
+    void SetBlockCallback(BlockCallback callback);
+    void SetGain(double gain);
+    bool HasWorker() const { return static_cast<bool>(m_command); }
 
     // --- header and format
     void SetFormat(std::uint8_t formatByte);
@@ -51,7 +78,7 @@ public:
     COleDateTimeSpan StatedSpan() const { return COleDateTimeSpan::FromMs(StatedMs()); }
 
     // --- accessors
-    std::string GetUnitId() const { return m_strUnitId; }
+    std::string GetUnitId() const;
     std::uint16_t GetFileNumber() const { return m_wFileNumber; }
     int GetChannels() const { return m_nChannels; }
     bool IsRaw8() const { return m_bRaw8; }
@@ -78,8 +105,24 @@ public:
     bool m_bRaw8 = false;
     std::int32_t m_nChannels = 1;
 
+protected:
+    // A derived reader starts its own worker once it is built, and stops it in its own
+    // destructor, before its members go.
+    void StartWorker(const PlaybackSetup& setup, std::function<void()> body);
+    void StopWorker();
+
+    // What the worker publishes, or the fields themselves without a worker.
+    std::uint32_t CurrentBlock() const;
+    std::uint32_t BufferedIndex() const;
+    std::uint32_t BufferedTimestamp() const;
+    std::int32_t QueuedMs() const;
+
 private:
+    friend class Im2Worker;
+
     BlockStatus ReferenceStatus(RecordView record, bool judgeOrder) const;
+
+    ThreadSide<Im2Command> m_command;
 };
 
 // A header BlockIndex of this or more cannot be a real recording.

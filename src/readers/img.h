@@ -5,6 +5,9 @@
 #include "core/datetime.h"
 #include "core/error.h"
 #include "core/file64.h"
+#include "core/playback.h"
+#include "core/thread_side.h"
+#include "readers/img_command.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,11 +38,30 @@ inline constexpr int kImgSteps[16] = {0, 1, 2, 4, 6, 9, 12, 16, 21, 27, 35, 45, 
 std::uint8_t ImgBlockSum(RecordView record);
 
 // An IMG image: record 1's reference values, the record count without the erased tail, and
-// the record functions the passes use. Without a worker thread it plays nothing.
+// the record functions the passes use. Without a worker thread it plays nothing; built with a
+// PlaybackSetup its worker owns the file and the sound device and obeys the requests below,
+// and the window reads the worker's progress only through the getters.
 class CImg {
 public:
     CImg() = default;
-    virtual ~CImg() = default;
+    explicit CImg(const PlaybackSetup& setup);
+    virtual ~CImg();
+    CImg(const CImg&) = default;              // the image state only, never the worker
+    CImg& operator=(const CImg&) = default;
+
+    // --- requests to the worker; a reader without one does nothing and answers false
+    bool Open(const std::string& path);       // waits for the worker; the file is open
+    void Close();                             // does not wait
+    void Play();
+    bool Stop();
+    void Pause(bool pause);                   // false resumes
+    void SeekToTime(std::int32_t ms);
+    void StartScan();
+    bool StopScan();
+    bool IsScanning() const;
+    bool IsPlaying() const;                   // paused counts as playing
+    void SetRecordCallback(RecordCallback callback);
+    bool HasWorker() const { return static_cast<bool>(m_command); }
 
     void ParseReference();                       // from m_record
     std::uint32_t CountRecords(CFile64& file);   // keeps the file's position
@@ -57,7 +79,7 @@ public:
     std::string GetUnitIdText() const;           // "%X": as the reader and the summaries show it
     std::string GetWindowUnitIdText() const;     // "QL-%04X": as the window and details show it
     int SamplesPerRecord() const { return m_nCoding == 5 ? 816 : 512; }
-    void SetGain(double gain) { m_dGain = gain; }
+    void SetGain(double gain);
 
     double m_dGain = 1.0;
     Record m_record{};
@@ -68,6 +90,10 @@ public:
     std::uint32_t m_nSampleRate = 8000;
     std::uint32_t m_nRecordCounter = 1;
     std::int32_t m_nQueuedMs = 0;
+
+private:
+    friend class ImgWorker;
+    ThreadSide<ImgCommand> m_command;
 };
 
 // Opens an IMG image read-only as the reader opens it: record 1 read and parsed, the records

@@ -1,6 +1,7 @@
 #include "readers/ix2.h"
 
 #include "core/bytes.h"
+#include "readers/ix2_worker.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,6 +48,16 @@ std::uint64_t Ix2PlainBlocks(std::uint64_t fileLength) {
 std::uint64_t Ix2ChainBlocks(std::uint64_t fileLength) {
     return Ix2PlainBlocks(fileLength) * kPayloadSize / kRecordSize;
 }
+
+CIx2::CIx2(const PlaybackSetup& setup) {
+    StartWorker(setup, [this] {
+        Ix2Worker worker(*this);
+        worker.Run();
+    });
+}
+
+// The worker uses this object's own members: it ends before they go.
+CIx2::~CIx2() { StopWorker(); }
 
 RecordView CIx2::IndexBlock(std::size_t i) const {
     return RecordView(m_indexRegion.data() + kIndexBlockAt[i], kRecordSize);
@@ -159,11 +170,11 @@ COleDateTime CIx2::SplitPositionTime() const {
 }
 
 std::int64_t CIx2::SplitPlayedMs() const {
-    return BlocksToMs(std::uint64_t{BlockIndexOf(m_block)} + 1 - m_nSplitFirst) - m_nQueuedMs;
+    return BlocksToMs(std::uint64_t{BufferedIndex()} + 1 - m_nSplitFirst) - QueuedMs();
 }
 
 std::int64_t CIx2::SplitPlayedMsByCounter() const {
-    return BlocksToMs(std::uint64_t{m_nBlock} + 1 - m_nSplitFirst) - m_nQueuedMs;
+    return BlocksToMs(std::uint64_t{CurrentBlock()} + 1 - m_nSplitFirst) - QueuedMs();
 }
 
 }  // namespace tvx

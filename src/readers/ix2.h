@@ -48,6 +48,10 @@ constexpr ChainPosition ChainPositionOf(std::uint64_t inner) {
 class CIx2 : public CIm2 {
 public:
     CIx2() = default;
+    explicit CIx2(const PlaybackSetup& setup);   // with its worker
+    ~CIx2() override;
+    CIx2(const CIx2&) = default;
+    CIx2& operator=(const CIx2&) = default;
 
     // From the first `bytesRead` bytes of m_indexRegion: the index and split values, the
     // reference record (index block 2) and, with a whole region, the first data block.

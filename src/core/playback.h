@@ -1,0 +1,37 @@
+#pragma once
+
+#include "audio/output_backend.h"
+#include "core/block_status.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tvx {
+
+class CWavePlay;
+class Hooks;
+
+// What a reader built for playback needs from its owner: a way to make its sound device, and
+// the shell's hooks for the wave device's notice and for the message pump Rewind turns.
+struct PlaybackSetup {
+    BackendFactory makeBackend;
+    Hooks* hooks = nullptr;
+};
+
+// Told of every record judged on the worker: its index (header records negative) and verdict.
+using BlockCallback = void (*)(std::int32_t index, BlockStatus status);
+
+}  // namespace tvx
+
+namespace tvx {
+
+// IMG readers report records by their 0-based index and their check flags.
+using RecordCallback = void (*)(std::uint32_t index, std::uint32_t flags);
+
+// A worker's sound device from the setup: its backend, its notice through the hooks, and a
+// Write that gives up waiting once `interrupted` says so.
+std::unique_ptr<CWavePlay> MakeWavePlay(const PlaybackSetup& setup,
+                                        std::function<bool()> interrupted);
+
+}  // namespace tvx

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/playback.h"
+#include "core/worker_thread.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace tvx {
+
+inline constexpr std::int32_t kPlayStopped = 0;
+inline constexpr std::int32_t kPlaying = 1;
+inline constexpr std::int32_t kPlayPaused = 2;
+
+// What every reader's command block has: the setup, the worker, the quit request under its
+// lock, and the path to open behind its own (a lock guards the swap, never slow work).
+class ReaderCommand {
+public:
+    explicit ReaderCommand(PlaybackSetup setup) : m_setup(std::move(setup)) {}
+
+    bool QuitRequested() const {
+        const std::lock_guard lock(m_cs);
+        return m_bQuit;
+    }
+    void RequestQuit() {
+        const std::lock_guard lock(m_cs);
+        m_bQuit = true;
+    }
+    std::string GetPath() const {
+        const std::lock_guard lock(m_pathLock);
+        return m_strPath;
+    }
+    void SetPath(std::string path) {
+        const std::lock_guard lock(m_pathLock);
+        m_strPath = std::move(path);
+    }
+
+    const PlaybackSetup m_setup;
+    WorkerThread m_thread;
+
+private:
+    mutable std::mutex m_cs;   // guards m_bQuit
+    bool m_bQuit = false;
+    mutable std::mutex m_pathLock;
+    std::string m_strPath;
+};
+
+// Polls every 10 ms until the worker has cleared the request. The worker always clears what
+// it is asked; one that has ended clears nothing more, so the wait ends with it.
+void WaitUntilClear(const std::atomic<bool>& request, const WorkerThread& worker);
+
+}  // namespace tvx

@@ -1,0 +1,114 @@
+#include "playback_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace tvx::test {
+
+namespace {
+
+std::mutex g_logLock;
+std::vector<Verdict> g_log;
+
+}  // namespace
+
+void VerdictLog::OnBlock(std::int32_t index, BlockStatus status) {
+    const std::lock_guard lock(g_logLock);
+    g_log.push_back({index, status});
+}
+
+void VerdictLog::OnRecord(std::uint32_t index, std::uint32_t flags) {
+    OnBlock(static_cast<std::int32_t>(index), flags);
+}
+
+std::vector<Verdict> VerdictLog::Take() {
+    const std::lock_guard lock(g_logLock);
+    return std::exchange(g_log, {});
+}
+
+std::size_t VerdictLog::Size() {
+    const std::lock_guard lock(g_logLock);
+    return g_log.size();
+}
+
+std::vector<std::int32_t> VerdictLog::Indices(const std::vector<Verdict>& verdicts) {
+    std::vector<std::int32_t> out;
+    for (const Verdict& v : verdicts)
+        out.push_back(v.index);
+    return out;
+}
+
+std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last) {
+    std::vector<std::int32_t> out;
+    for (std::int32_t i = first; i <= last; ++i)
+        out.push_back(i);
+    return out;
+}
+
+void RecordingHooks::Notice(const std::string& /*caption*/, const std::string& text) {
+    const std::lock_guard lock(m_lock);
+    m_notices.push_back(text);
+}
+
+bool RecordingHooks::PumpWaitingMessage() {
+    const std::lock_guard lock(m_lock);
+    ++m_pumps;
+    return true;
+}
+
+std::vector<std::string> RecordingHooks::Notices() const {
+    const std::lock_guard lock(m_lock);
+    return m_notices;
+}
+
+int RecordingHooks::Pumps() const {
+    const std::lock_guard lock(m_lock);
+    return m_pumps;
+}
+
+bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred) {
+    return Eventually([&] {
+        if (pred())
+            return true;
+        audio.Advance(250ms);
+        std::this_thread::sleep_for(1ms);
+        return false;
+    });
+}
+
+bool PlayToEnd(TestAudio& audio, const std::function<bool()>& isPlaying) {
+    return AdvanceUntil(audio, [&] { return !isPlaying(); });
+}
+
+std::vector<std::uint8_t> Pcm16Of(const synth::Im2Options& options, std::uint32_t first,
+                                  std::uint32_t blocks) {
+    const std::size_t perBlock = synth::LayoutOf(options).samplesPerChannel;
+    const auto samples =
+        synth::Signal(options, std::uint64_t{first} * perBlock, std::size_t{blocks} * perBlock);
+    std::vector<std::uint8_t> bytes;
+    for (const std::int16_t s : samples) {
+        bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> WholeBuffers(std::vector<std::uint8_t> pcm) {
+    pcm.resize(pcm.size() / 512 * 512);
+    return pcm;
+}
+
+TempFolder::TempFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_dir = std::filesystem::temp_directory_path() /
+            (std::string("tvx-play-") + info->test_suite_name() + "-" + info->name() + "-" +
+             std::to_string(::getpid()));
+    std::filesystem::create_directories(m_dir);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+}
+
+}  // namespace tvx::test
