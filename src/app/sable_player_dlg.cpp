@@ -4,6 +4,7 @@
 #include "app/dialog_template.h"
 #include "app/gui_hooks.h"
 #include "app/wait_dlg.h"
+#include "audio/output_volume.h"
 #include "controls/bitmaps.h"
 #include "controls/decrypt_bar.h"
 #include "controls/image_button.h"
@@ -196,6 +197,8 @@ void CSablePlayerDlg::CreateControls(QWidget* client) {
     connect(m_waveView, &CWaveView::clicked, this, &CSablePlayerDlg::OnSeek);
     connect(m_decryptBar, &CDecryptBar::clicked, this, &CSablePlayerDlg::OnSeek);
     connect(m_boost, &QCheckBox::toggled, this, &CSablePlayerDlg::OnBoost);
+    // Only dragging the thumb sets the volume; a click beside it does not.
+    connect(m_slider, &QSlider::sliderMoved, this, &CSablePlayerDlg::OnVolume);
     connect(qobject_cast<QPushButton*>(GetDlgItem(id::kBrowse)), &QPushButton::clicked, this,
             &CSablePlayerDlg::OnFileOpen);
     connect(qobject_cast<QPushButton*>(GetDlgItem(id::kExit)), &QPushButton::clicked, this,
@@ -241,6 +244,7 @@ void CSablePlayerDlg::InitialState() {
     ClearSpinners();
     m_results = EmptyTexts();
     SetTransport(Transport::Empty);
+    m_slider->setValue(static_cast<int>(GetOutputVolume() & 0xFFFF));
     RefreshControls();
 }
 

@@ -76,6 +76,7 @@ public:
     void OnBackTrack();
     void OnSeek(double fraction);
     void OnBoost(bool checked);
+    void OnVolume(int position);
 
     // --- timers
     void OnPlaybackTick();

@@ -97,8 +97,7 @@ bool CSablePlayerDlg::LoadImg(const std::string& path) {
     m_headerIcon->SetBitmap(kBitmapNotJudged);
     m_lengthIcon->SetBitmap(kBitmapNotJudged);
     if (!m_player->OpenFile(path)) {
-        // A file without one whole record: nothing to show or play.
-        Tell(kFileLoad, QString::fromStdString("Failed to open: " + path), Icon::Exclamation);
+        // The reader has said why; a file without one whole record has nothing to show.
         DeleteReader();
         return false;
     }

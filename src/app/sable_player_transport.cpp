@@ -1,5 +1,6 @@
 #include "app/sable_player_dlg.h"
 
+#include "audio/output_volume.h"
 #include "controls/image_button.h"
 #include "controls/system_look.h"
 #include "controls/text.h"
@@ -86,6 +87,10 @@ void CSablePlayerDlg::OnBoost(bool checked) {
     m_player->SetGain(checked ? m_player->BoostGain() : 1.0);
     // From where it plays now, so the new gain is heard at once.
     m_player->SeekMs(m_player->PlayedMs());
+}
+
+void CSablePlayerDlg::OnVolume(int position) {
+    SetOutputVolume(static_cast<std::uint32_t>(position) * 0x10001u);   // both sides alike
 }
 
 void CSablePlayerDlg::OnPlaybackTick() {
