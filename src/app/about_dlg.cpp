@@ -3,10 +3,10 @@
 #include "controls/bitmaps.h"
 #include "core/string_table.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tvx::app {
@@ -25,8 +25,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_version(new QLabel(th
     icon->setPixmap(QPixmap::fromImage(LoadBitmapImage(kAppIcon))
                         .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* ok = new QPushButton(tr("OK"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* row = new QHBoxLayout;
     row->addWidget(icon, 0, Qt::AlignTop);
@@ -34,7 +35,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_version(new QLabel(th
     row->addWidget(m_version, 1, Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addWidget(buttons);
+    layout->addWidget(ok, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -71,6 +72,18 @@ TransportBitmaps BitmapsOf(int id) {
     case id::kPause: return {140, 148, 141};
     default: return {145, 0, 146};   // Stop
     }
+}
+
+// A chain's identity names its outer image too; rather than lose its end, the text steps
+// down in size until it fits its control.
+void SetFittedText(QLabel* label, const QString& text) {
+    QFont font = FontFor(FontRole::Identity);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    if (label->font() != font)
+        label->setFont(font);
+    if (label->text() != text)
+        label->setText(text);
 }
 
 QWidget* MakeControl(const TemplateItem& item, QWidget* client) {
@@ -288,9 +301,10 @@ void CSablePlayerDlg::SetTransport(Transport state) {
 
 void CSablePlayerDlg::RefreshControls() {
     m_date->setText(m_strDate);
-    qobject_cast<QLabel*>(GetDlgItem(id::kUnitId))->setText(QString::fromStdString(m_identity.unitId));
-    qobject_cast<QLabel*>(GetDlgItem(id::kFileNumber))
-        ->setText(QString::fromStdString(m_identity.fileNumber));
+    SetFittedText(qobject_cast<QLabel*>(GetDlgItem(id::kUnitId)),
+                  QString::fromStdString(m_identity.unitId));
+    SetFittedText(qobject_cast<QLabel*>(GetDlgItem(id::kFileNumber)),
+                  QString::fromStdString(m_identity.fileNumber));
     qobject_cast<QLabel*>(GetDlgItem(id::kSpin1))->setText(m_strSpin1);
     qobject_cast<QLabel*>(GetDlgItem(id::kSpin2))->setText(m_strSpin2);
     const std::pair<int, const std::string*> texts[] = {
