@@ -161,6 +161,7 @@ private:
 
     QTimer m_timer1;   // playback tick, one block long
     QTimer m_timer2;   // authentication tick, 10 ms
+    unsigned m_authTicks = 0;
 
     QHash<int, QWidget*> m_items;
     QHash<int, QAction*> m_commands;

@@ -248,7 +248,8 @@ private slots:
         for (int i = 0; i < 10; ++i)
             OnBlockResult(i, i == 4 ? kIrregular | kChecksumError : 0);
         m_player->block = 10;
-        w.OnAuthenticationTick();
+        for (int tick = 0; tick < 4; ++tick)   // the texts are redrawn every fourth tick
+            w.OnAuthenticationTick();
         QCOMPARE(TextOf(w, id::kVerified), QString("00:00:00.576"));
         QCOMPARE(TextOf(w, id::kIrregularities), QString("00:00:00.064"));
         QCOMPARE(TextOf(w, id::kUnauthenticated), QString("00:00:05.760"));
