@@ -233,6 +233,20 @@ private slots:
         QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
     }
 
+    void StartUpPathLoadsOnceTheWindowIsUp() {
+        TestWindow w(Factory(), m_im2);
+        QCOMPARE(w.windowTitle(), QString("Tessivox"));
+        w.show();
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
+        m_setup.opens = false;
+        TestWindow failed(Factory(), m_im2);
+        failed.show();
+        QTRY_COMPARE(failed.told.size(), 1);
+        QCOMPARE(failed.windowTitle(), QString("Tessivox"));
+        QCOMPARE(TextOf(failed, id::kDate), QString("No File Loaded"));
+    }
+
     void AuthenticationRunsBehindTheWaitWindow() {
         TestWindow w(Factory());
         w.show();
