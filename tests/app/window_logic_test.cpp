@@ -3,6 +3,7 @@
 // wait window. The real readers are driven in window_image_test.cpp.
 #include "app/dialog_template.h"
 #include "app/wait_dlg.h"
+#include "audio/output_volume.h"
 #include "controls/decrypt_bar.h"
 #include "controls/image_button.h"
 #include "controls/image_static.h"
@@ -16,7 +17,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QSlider>
 #include <QTest>
+#include <QUrl>
 
 using namespace tvx;
 using namespace tvx::app;
@@ -231,6 +235,46 @@ private slots:
         QCOMPARE(TextOf(w, id::kDuration), QString("00:00:00.000"));
         QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileLengthIcon))->GetBitmapId(), 0u);
         QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+    }
+
+    void OnlyDraggingTheThumbSetsTheVolume() {
+        SetOutputVolume(0xFFFFFFFFu);
+        TestWindow w(Factory());
+        auto* slider = qobject_cast<QSlider*>(w.GetDlgItem(id::kSlider));
+        QCOMPARE(slider->maximum(), 65535);
+        QCOMPARE(slider->value(), 65535);
+        slider->triggerAction(QAbstractSlider::SliderPageStepSub);   // a click beside it
+        QCOMPARE(GetOutputVolume(), 0xFFFFFFFFu);
+        slider->setSliderDown(true);
+        slider->setValue(0x1234);
+        slider->setSliderDown(false);
+        QCOMPARE(GetOutputVolume(), 0x12341234u);
+        SetOutputVolume(0xFFFFFFFFu);
+    }
+
+    void DroppedFileLoadsAndKeysDriveTheTransport() {
+        TestWindow w(Factory());
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(m_im2)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &drop);
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Playing);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Paused);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Playing);
+        m_player->block = 40;
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
+        QCOMPARE(m_player->block, 0u);
     }
 
     void StartUpPathLoadsOnceTheWindowIsUp() {
