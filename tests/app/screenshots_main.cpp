@@ -1,6 +1,7 @@
 // tvx-screenshots OUTDIR: pictures of the main window for people to look at, taken from the
 // display it runs on (scripts/screenshots gives it a virtual one): empty, loaded,
-// authenticating, authenticated with irregular blocks, the wait window and the about box.
+// authenticating, authenticated with irregular blocks, playing, paused, the wait window, the
+// about box, and a chain IX2 and an IMG image authenticated.
 #include "app/about_dlg.h"
 #include "app/image_player_readers.h"
 #include "app/sable_player_dlg.h"
@@ -100,6 +101,16 @@ int main(int argc, char** argv) {
     Settle();
     ok &= midRunShot;
     ok &= Shoot(window, out.filePath("window-authenticated.png"));
+
+    // Playing from a third of the way in, then paused: Play latched, Pause latched.
+    window.OnSeek(1.0 / 3.0);
+    window.OnPlay();
+    Settle(1500);
+    ok &= Shoot(window, out.filePath("window-playing.png"));
+    window.OnPause();
+    Settle();
+    ok &= Shoot(window, out.filePath("window-paused.png"));
+    window.OnStop();
 
     CAboutDlg about(&window);
     about.show();
