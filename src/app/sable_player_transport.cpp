@@ -46,7 +46,9 @@ void CSablePlayerDlg::OnPause() {
 }
 
 void CSablePlayerDlg::OnStop() {
-    if (m_player)
+    // A stop request costs the window 50 ms while the worker acts; a reader that is not
+    // playing has nothing to stop.
+    if (m_player && m_player->IsPlaying())
         m_player->Stop();
     m_bPlaying = false;
     m_bPaused = false;
