@@ -1,0 +1,53 @@
+#pragma once
+
+#include "analysis/auth_tally.h"
+#include "analysis/image_format.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tvx::app {
+
+// The eight texts of "Authentication Results:" and "Irregular Packets:".
+struct ResultTexts {
+    std::string duration;
+    std::string verified;
+    std::string irregularities;
+    std::string unauthenticated;
+    std::string unitIdCount;
+    std::string fileNumberCount;
+    std::string sequenceCount;
+    std::string checksumCount;
+};
+
+inline constexpr const char* kZeroDuration = "00:00:00.000";
+inline constexpr const char* kDateLineFormat = "%a, %d %b %Y, %H:%M:%S";
+
+// What a tick shows: every duration through FormatMs, each count as "%li".
+ResultTexts TickTexts(const AuthDurations& durations, const TallyCounts& counts);
+
+// Right after a load: Duration and Unauthenticated both show the whole length, nothing is
+// judged yet. IX2 formats the 64-bit length; IM2 and IMG take it as 32-bit first.
+ResultTexts LoadTexts(ImageFormat format, std::int64_t lengthMs);
+
+// The empty window.
+ResultTexts EmptyTexts();
+
+// "AUTHENTICATING (%0.3f SECONDS)": the length of audio one block covers.
+std::string StatusLineText(std::int64_t oneBlockMs);
+inline constexpr const char* kStatusIdle = "AUTHENTICATING";
+
+// IMG images carry no date: the play time as hours of the day, minutes, seconds.
+std::string ElapsedText(std::int64_t playMs);
+
+// Unit ID and file number; a chain shows the outer image's identity as the slave's.
+struct IdentityTexts {
+    std::string unitId;
+    std::string fileNumber;
+};
+IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber);
+IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
+                            const std::string& slaveUnitId, std::uint32_t slaveFileNumber);
+IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber);
+
+}  // namespace tvx::app

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "analysis/auth_tally.h"
+#include "analysis/image_format.h"
+#include "app/image_player.h"
+#include "app/prompter.h"
+#include "app/result_texts.h"
+#include "app/transport_state.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenuBar;
+class QSlider;
+
+namespace tvx {
+class CDecryptBar;
+class CImageButton;
+class CImageStatic;
+class CText;
+class CTimeLine;
+class CWaveView;
+}  // namespace tvx
+
+namespace tvx::app {
+
+class CWaitDlg;
+class GuiHooks;
+class CSablePlayerDlg;
+
+// The one main window; the readers' workers reach it only through OnBlockResult.
+extern std::atomic<CSablePlayerDlg*> g_pMainDlg;
+
+// The block callback of every reader: counts the verdict in the main window's tally.
+// Runs on a worker; touches atomics only. IMG readers report through OnRecordResult.
+void OnBlockResult(std::int32_t index, BlockStatus status);
+void OnRecordResult(std::uint32_t index, std::uint32_t flags);
+inline constexpr VerdictCallbacks kWindowCallbacks{&OnBlockResult, &OnRecordResult};
+
+// The main window: the results of the authentication, playback, volume and gain, the
+// waveform, the timeline and the authentication strip.
+class CSablePlayerDlg : public QDialog, public Prompter {
+    Q_OBJECT
+public:
+    // startPath, when given, is loaded once the window is up; makePlayer makes the reader
+    // of each image loaded.
+    CSablePlayerDlg(PlayerFactory makePlayer, const QString& startPath = {},
+                    QWidget* parent = nullptr);
+    ~CSablePlayerDlg() override;
+
+    // --- loading
+    bool LoadRecording(const QString& path);
+    void Reset();
+
+    // --- commands
+    void OnFileOpen();
+    void OnAuthenticationCommand();
+    void OnDetails();
+    void OnConvert();
+    void OnHelp();
+    void OnAbout();
+
+    // --- transport
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnBackTrack();
+    void OnSeek(double fraction);
+    void OnBoost(bool checked);
+    void OnVolume(int position);
+
+    // --- timers
+    void OnPlaybackTick();
+    void OnAuthenticationTick();
+
+    // --- what the window holds, for the hooks, the callback and tests
+    AuthTally& Tally() { return m_tally; }
+    ImagePlayer* Player() const { return m_player.get(); }
+    ImageFormat FileType() const { return m_nFileType; }
+    Transport GetTransport() const { return m_transport; }
+    CWaitDlg& WaitDlg() const { return *m_pWaitDlg; }
+    QWidget* GetDlgItem(int id) const { return m_items.value(id); }
+    QAction* MenuCommand(int id) const { return m_commands.value(id); }
+    bool IsPlaybackTimerActive() const { return m_timer1.isActive(); }
+    bool IsAuthenticationTimerActive() const { return m_timer2.isActive(); }
+
+    // --- Prompter: message boxes; a test answers them itself
+    bool AskYesNo(const QString& caption, const QString& text) override;
+    void Tell(const QString& caption, const QString& text, Icon icon) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // construction
+    void CreateControls(QWidget* client);
+    void CreateMenu(QMenuBar* bar);
+    void CreateShortcuts();
+    void InitialState();
+
+    // loading
+    std::uint32_t BuildPeaks();
+    bool LoadImage(const QString& path);
+    bool LoadWithHeader(const std::string& path);
+    bool LoadImg(const std::string& path);
+    void DeleteReader();
+    void ClearPeaks();
+    void FinishLoad();
+    void LoadFromUser(const QString& path);
+
+    // display
+    void RefreshControls();
+    void RefreshIdentity();
+    void ShowPosition();
+    void UpdateResults();
+    void SyncStatusLine();
+    void Spin();
+    void ClearSpinners();
+    void SetTransport(Transport state);
+    void OnSeekMs(std::int64_t ms);
+    void SetStatusIdle();
+    bool HasImage() const { return m_player && m_player->HasFile(); }
+
+    PlayerFactory m_makePlayer;
+    std::unique_ptr<GuiHooks> m_hooks;
+    CWaitDlg* m_pWaitDlg = nullptr;
+    AuthTally m_tally;
+    std::unique_ptr<ImagePlayer> m_player;
+    ImageFormat m_nFileType = ImageFormat::None;
+    QString m_strPathName;
+    bool m_bStartLoadPending = false;
+
+    // The fields the controls show, refreshed together.
+    QString m_strDate;
+    IdentityTexts m_identity;
+    QString m_strSpin1;
+    QString m_strSpin2;
+    ResultTexts m_results;
+
+    bool m_bPlaying = false;
+    bool m_bPaused = false;
+    bool m_bBoost = false;
+    Transport m_transport = Transport::Empty;
+    // The status line's state as the tally last published it: the line follows the tally
+    // only when that changes, so the window's own greying holds until the next verdict.
+    std::uint32_t m_seenStatusColour = AuthTally::kStatusGreen;
+    bool m_seenStatusEnabled = false;
+
+    QTimer m_timer1;   // playback tick, one block long
+    QTimer m_timer2;   // authentication tick, 10 ms
+    unsigned m_authTicks = 0;
+
+    QHash<int, QWidget*> m_items;
+    QHash<int, QAction*> m_commands;
+    QLabel* m_date = nullptr;
+    CWaveView* m_waveView = nullptr;
+    CTimeLine* m_timeLine = nullptr;
+    CDecryptBar* m_decryptBar = nullptr;
+    CText* m_status = nullptr;
+    CImageButton* m_btnBackTrack = nullptr;
+    CImageButton* m_btnPlay = nullptr;
+    CImageButton* m_btnPause = nullptr;
+    CImageButton* m_btnStop = nullptr;
+    CImageStatic* m_headerIcon = nullptr;
+    CImageStatic* m_lengthIcon = nullptr;
+    QSlider* m_slider = nullptr;
+    QCheckBox* m_boost = nullptr;
+};
+
+}  // namespace tvx::app

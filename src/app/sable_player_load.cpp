@@ -1,0 +1,157 @@
+#include "app/sable_player_dlg.h"
+
+#include "analysis/peaks.h"
+#include "app/gui_hooks.h"
+#include "app/wait_dlg.h"
+#include "controls/image_static.h"
+#include "controls/text.h"
+#include "controls/time_line.h"
+#include "controls/wave_view.h"
+#include "core/format.h"
+#include "core/string_table.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tvx::app {
+
+namespace {
+
+constexpr const char* kFileLoad = "File Load";
+constexpr std::uint32_t kBitmapSound = 165;
+constexpr std::uint32_t kBitmapFaulty = 166;
+constexpr std::uint32_t kBitmapNotJudged = 167;
+
+// The reader's open failure, each format in its own words.
+QString OpenFailure(ImageFormat format, const std::string& path) {
+    const char* pattern =
+        format == ImageFormat::Ix2
+            ? "Error - Failed to open the file:\n\n%s\n\nPlease ensure that it is not in use\n"
+              "by another program."
+            : "Error -  Failed to open the file:\n\n%s\n\nPlease ensure that it is not in use\n"
+              "by another program.";
+    return QString::fromStdString(Format(pattern, path.c_str()));
+}
+
+}  // namespace
+
+bool CSablePlayerDlg::LoadRecording(const QString& path) {
+    OnStop();
+    DeleteReader();
+    m_timer2.stop();
+    const std::string local = QFile::encodeName(path).toStdString();
+    const ImageFormat format = ChooseFormat(local);
+    if (format == ImageFormat::None)
+        return false;
+    m_nFileType = format;
+    m_pWaitDlg->hide();
+    // The path stays as given: upper-casing it would name another file here.
+    m_strPathName = path;
+    setWindowTitle(QStringLiteral("Tessivox - ") + QFileInfo(path).fileName());
+    return format == ImageFormat::Img ? LoadImg(local) : LoadWithHeader(local);
+}
+
+bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
+    m_headerIcon->ClearBitmap();
+    m_lengthIcon->ClearBitmap();
+    m_tally.Allocate(0, 0);
+    update();
+    const std::uint32_t blocks = BuildPeaks();
+    m_tally.Reset();
+
+    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
+    if (!m_player->OpenFile(path)) {
+        Tell(kFileLoad, OpenFailure(m_nFileType, path), Icon::Exclamation);
+        DeleteReader();
+        return false;
+    }
+    if (m_player->IsHeaderBad()) {
+        if (!AskYesNo(kFileLoad, LoadString(150))) {
+            DeleteReader();
+            return false;
+        }
+        m_headerIcon->SetBitmap(kBitmapFaulty);
+    } else {
+        m_headerIcon->SetBitmap(kBitmapSound);
+    }
+    m_lengthIcon->SetBitmap(m_player->IsComplete() ? kBitmapSound : kBitmapFaulty);
+    if (!m_tally.Allocate(blocks, m_player->StripExtra())) {
+        Tell(kFileLoad, LoadString(152), Icon::Exclamation);
+        DeleteReader();
+        return false;
+    }
+    FinishLoad();
+    // The header records are judged as soon as the image is open.
+    m_player->Rewind();
+    UpdateResults();
+    return true;
+}
+
+bool CSablePlayerDlg::LoadImg(const std::string& path) {
+    update();
+    const std::uint32_t blocks = BuildPeaks();
+    m_tally.Allocate(blocks, 0);
+    m_tally.Reset();
+    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
+    // IMG records carry no header or stated length to judge.
+    m_headerIcon->SetBitmap(kBitmapNotJudged);
+    m_lengthIcon->SetBitmap(kBitmapNotJudged);
+    if (!m_player->OpenFile(path)) {
+        // The reader has said why; a file without one whole record has nothing to show.
+        DeleteReader();
+        return false;
+    }
+    FinishLoad();
+    return true;
+}
+
+// The part of a load every format shares once its reader is open.
+void CSablePlayerDlg::FinishLoad() {
+    if (m_bBoost)
+        m_player->SetGain(m_player->BoostGain());
+    m_results = LoadTexts(m_nFileType, m_player->TotalMs());
+    m_status->SetText(QString::fromStdString(StatusLineText(m_player->OneBlockMs())));
+    SetTransport(Transport::Stopped);
+    const TimelineSpan span = m_player->Timeline();
+    if (span.absolute) {
+        m_timeLine->SetStartTime(span.start);
+        m_timeLine->SetEndTime(span.end);
+    } else {
+        m_timeLine->SetLength(span.length);
+    }
+    m_waveView->SetPosition(0.0);
+    ShowPosition();
+    RefreshIdentity();
+    RefreshControls();
+}
+
+std::uint32_t CSablePlayerDlg::BuildPeaks() {
+    m_waveView->UpdateWidth();
+    const std::uint16_t width = m_waveView->GetColumns();
+    const Peaks peaks = tvx::BuildPeaks(QFile::encodeName(m_strPathName).toStdString(),
+                                        m_nFileType, width, *m_hooks);
+    if (peaks.channels == 2)
+        m_waveView->SetPeaks(peaks.peak1.data(), peaks.peak2.data(), peaks.columnsDone, width);
+    else if (peaks.channels == 1)
+        m_waveView->SetPeaks(peaks.peak1.data(), nullptr, peaks.columnsDone, width);
+    else
+        ClearPeaks();   // a failed pass shows no waveform rather than the last image's
+    m_waveView->update();
+    return peaks.blocks;
+}
+
+void CSablePlayerDlg::ClearPeaks() {
+    const std::uint16_t none = 0;
+    m_waveView->SetPeaks(&none, &none, 0, 0);
+    m_waveView->update();
+}
+
+void CSablePlayerDlg::DeleteReader() {
+    if (!m_player)
+        return;
+    m_player->StopScan();
+    m_player->CloseFile();
+    m_player.reset();
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,149 @@
+// tvx-screenshots OUTDIR: pictures of the main window for people to look at, taken from the
+// display it runs on (scripts/screenshots gives it a virtual one): empty, loaded,
+// authenticating, authenticated with irregular blocks, playing, paused, the wait window, the
+// about box, and a chain IX2 and an IMG image authenticated.
+#include "app/about_dlg.h"
+#include "app/image_player_readers.h"
+#include "app/sable_player_dlg.h"
+#include "app/wait_dlg.h"
+#include "audio/sdl_backend.h"
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace tvx;
+using namespace tvx::app;
+
+namespace {
+
+void Settle(int ms = 300) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// What the display shows where the widget lies, windows on top of it included.
+bool Shoot(QWidget& widget, const QString& file) {
+    const QRect area = widget.frameGeometry();
+    const QPixmap shot = widget.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const bool saved = shot.save(file);
+    std::fprintf(stderr, "%s %s (%dx%d)\n", saved ? "wrote" : "could not write",
+                 qPrintable(file), shot.width(), shot.height());
+    return saved;
+}
+
+// A long recording with one fault of every kind, so the strip and the counts show them all.
+bool MakeImage(const QString& path) {
+    synth::Im2Options options;
+    options.storedBits = 16;
+    options.blocks = 400000;
+    const synth::Fault faults[] = {
+        {synth::FaultKind::PayloadByte, 30000},  {synth::FaultKind::PayloadByte, 30001},
+        {synth::FaultKind::UnitNumber, 120000},  {synth::FaultKind::FileNumber, 200000},
+        {synth::FaultKind::BlockOrder, 260000},  {synth::FaultKind::Timestamp, 330000},
+        {synth::FaultKind::PayloadByte, 390000},
+    };
+    return synth::WriteIm2File(path.toStdString(), options, faults);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tvx-screenshots OUTDIR\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+    QTemporaryDir work;
+    const QString image = work.filePath("F00012.IM2");
+    if (!MakeImage(image)) {
+        std::fprintf(stderr, "tvx-screenshots: could not write %s\n", qPrintable(image));
+        return 1;
+    }
+
+    CSablePlayerDlg window(PlayersWith(MakeSdlBackend));
+    window.move(40, 40);
+    window.show();
+    Settle();
+    bool ok = Shoot(window, out.filePath("window-empty.png"));
+
+    if (!window.LoadRecording(image))
+        return 1;
+    Settle();
+    ok &= Shoot(window, out.filePath("window-loaded.png"));
+
+    // Mid-run: the first tick past a third of the recording, the wait window over the wave.
+    window.OnAuthenticationCommand();
+    CWaitDlg& wait = window.WaitDlg();
+    bool midRunShot = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (window.IsAuthenticationTimerActive() && clock.elapsed() < 60000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (!midRunShot && wait.isVisible() && wait.Pos() > wait.Range() / 3) {
+            ok &= Shoot(window, out.filePath("window-authenticating.png"));
+            ok &= Shoot(wait, out.filePath("wait-window.png"));
+            midRunShot = true;
+        }
+    }
+    Settle();
+    ok &= midRunShot;
+    ok &= Shoot(window, out.filePath("window-authenticated.png"));
+
+    // Playing from a third of the way in, then paused: Play latched, Pause latched.
+    window.OnSeek(1.0 / 3.0);
+    window.OnPlay();
+    Settle(1500);
+    ok &= Shoot(window, out.filePath("window-playing.png"));
+    window.OnPause();
+    Settle();
+    ok &= Shoot(window, out.filePath("window-paused.png"));
+    window.OnStop();
+
+    CAboutDlg about(&window);
+    about.show();
+    Settle();
+    ok &= Shoot(about, out.filePath("about-box.png"));
+    about.hide();
+
+    // The other formats, authenticated: a chain names its outer image as the slave; IMG
+    // records carry no date, so the timeline counts from 00:00:00.
+    synth::Ix2Options chain;
+    chain.audio.storedBits = 8;
+    chain.audio.blocks = 3000;
+    chain.splitFirst = 12000;
+    chain.recordingLast = 40000;
+    chain.chain = true;
+    const synth::Fault chainFaults[] = {{synth::FaultKind::PayloadByte, 1000}};
+    synth::ImgOptions img;
+    img.bits = 5;
+    img.records = 4000;
+    const synth::ImgFault imgFaults[] = {{synth::ImgFaultKind::BlockChecksum, 2500}};
+    const QString ix2Path = work.filePath("F00031.IX2");
+    const QString imgPath = work.filePath("F00032.IMG");
+    ok &= synth::WriteIx2File(ix2Path.toStdString(), chain, chainFaults);
+    ok &= synth::WriteImgFile(imgPath.toStdString(), img, imgFaults);
+    for (const auto& [path, name] : {std::pair{ix2Path, "window-ix2-chain.png"},
+                                     std::pair{imgPath, "window-img.png"}}) {
+        if (!window.LoadRecording(path))
+            return 1;
+        window.OnAuthenticationCommand();
+        while (window.IsAuthenticationTimerActive())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        Settle();
+        ok &= Shoot(window, out.filePath(name));
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,356 @@
+// The window on real images with the readers' workers: its numbers against tessivox-cli,
+// the strip's colours, the transport through a sound device whose clock the test moves,
+// seeking, BackTrack, Boost, and the header question.
+#include "app/dialog_template.h"
+#include "app/image_player_readers.h"
+#include "audio/test_backend.h"
+#include "controls/decrypt_bar.h"
+#include "controls/image_button.h"
+#include "core/string_table.h"
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+#include "window_fixture.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+using namespace tvx;
+using namespace tvx::app;
+using namespace tvx::app::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::function<bool(const std::string&)> write;
+    bool irregular;   // faults were planted
+};
+
+// The eight texts of the results, as the window shows them and as tessivox-cli reports them.
+QStringList WindowResults(const CSablePlayerDlg& w) {
+    QStringList texts;
+    for (int control : {id::kDuration, id::kVerified, id::kIrregularities, id::kUnauthenticated,
+                        id::kUnitIdCount, id::kFileNumberCount, id::kSequenceCount,
+                        id::kChecksumCount})
+        texts << TextOf(w, control);
+    return texts;
+}
+
+QJsonObject VerifyJson(const QString& image) {
+    QProcess cli;
+    cli.start(TVX_CLI_PATH, {"verify", "--json", image});
+    if (!cli.waitForFinished(60000))
+        return {};
+    return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+}
+
+QStringList CliResults(const QJsonObject& r) {
+    const QJsonObject c = r["counts"].toObject();
+    return {r["duration"].toString(),        r["verified"].toString(),
+            r["irregularities"].toString(),  r["unauthenticated"].toString(),
+            QString::number(c["unit_id"].toInt()), QString::number(c["file_number"].toInt()),
+            QString::number(c["sequence"].toInt()), QString::number(c["checksum"].toInt())};
+}
+
+bool WaitFor(const std::function<bool()>& done, TestAudio* audio = nullptr, int limitMs = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limitMs)
+            return false;
+        if (audio)
+            audio->Advance(20ms);
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+bool Authenticate(CSablePlayerDlg& w) {
+    w.OnAuthenticationCommand();
+    return WaitFor([&w] { return !w.IsAuthenticationTimerActive(); });
+}
+
+// The colour at the middle of strip cell k when every entry has a cell of its own.
+QRgb CellPixel(QWidget& strip, std::size_t entries, std::size_t k) {
+    const double p = static_cast<double>(strip.width() - 2) / static_cast<double>(entries);
+    const int left = static_cast<int>(static_cast<double>(k) * p) + 1;
+    const int right = static_cast<int>(static_cast<double>(k + 1) * p) + 1;
+    return PixelOf(strip, QPoint((left + right - 1) / 2, strip.height() / 2));
+}
+
+constexpr QRgb kGreen = 0xFF00C400;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kOlive = 0xFFC4C400;
+constexpr QRgb kGrey = 0xFF404040;
+
+}  // namespace
+
+class WindowImageTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TestAudio m_audio;
+
+    QString Path(const char* name) { return m_dir.filePath(name); }
+
+private slots:
+    void ResultsMatchTheCommandLineTool() {
+        using synth::Fault;
+        using synth::FaultKind;
+        using synth::ImgFault;
+        using synth::ImgFaultKind;
+        const std::vector<Fault> im2Faults = {{FaultKind::PayloadByte, 3}, {FaultKind::UnitNumber, 9},
+                                              {FaultKind::FileNumber, 20}, {FaultKind::BlockOrder, 30},
+                                              {FaultKind::Timestamp, 41}, {FaultKind::UnitNumber, 50}};
+        const std::vector<ImgFault> imgFaults = {{ImgFaultKind::RecordIndex, 7}, {ImgFaultKind::UnitId, 20},
+                                                 {ImgFaultKind::FileNumber, 21},
+                                                 {ImgFaultKind::BlockChecksum, 33}};
+        auto im2 = [](synth::Im2Options o, std::vector<Fault> f) {
+            return [o, f](const std::string& p) { return synth::WriteIm2File(p, o, f); };
+        };
+        auto ix2 = [](bool chain, std::vector<Fault> f) {
+            synth::Ix2Options o;
+            o.audio.storedBits = 16;
+            o.audio.blocks = 80;
+            o.splitFirst = 100;
+            o.recordingLast = 5000;
+            o.chain = chain;
+            return [o, f](const std::string& p) { return synth::WriteIx2File(p, o, f); };
+        };
+        auto img = [](int bits, std::vector<ImgFault> f) {
+            synth::ImgOptions o;
+            o.bits = bits;
+            o.records = 60;
+            o.erased = 4;
+            return [o, f](const std::string& p) { return synth::WriteImgFile(p, o, f); };
+        };
+        const synth::Im2Options mono16{.storedBits = 16, .blocks = 70};
+        const synth::Im2Options stereo4{.storedBits = 4, .channels = 2, .blocks = 70};
+        const Case cases[] = {
+            {"F00001.IM2", im2(mono16, {}), false},
+            {"F00002.IM2", im2(mono16, im2Faults), true},
+            {"F00003.IM2", im2(stereo4, im2Faults), true},
+            {"F00004.IX2", ix2(false, {}), false},
+            {"F00005.IX2", ix2(false, im2Faults), true},
+            {"F00006.IX2", ix2(true, im2Faults), true},
+            {"F00007.IMG", img(8, {}), false},
+            {"F00008.IMG", img(5, imgFaults), true},
+        };
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        for (const Case& c : cases) {
+            const QString image = Path(c.name);
+            QVERIFY2(c.write(image.toStdString()), c.name);
+            const QJsonObject cli = VerifyJson(image);
+            QVERIFY2(!cli.isEmpty(), c.name);
+            QCOMPARE(cli["irregular_blocks"].toInt() > 0, c.irregular);
+            QVERIFY2(w.LoadRecording(image), c.name);
+            QVERIFY2(Authenticate(w), c.name);
+            QCOMPARE(WindowResults(w), CliResults(cli));
+        }
+        QVERIFY(w.told.isEmpty());
+        QVERIFY(w.asked.isEmpty());
+    }
+
+    void StripColoursTheVerdicts() {
+        // 40 blocks and the header: each entry its own cell.
+        const QString image = Path("F00010.IM2");
+        const synth::Fault faults[] = {{synth::FaultKind::PayloadByte, 7},
+                                       {synth::FaultKind::UnitNumber, 25}};
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 40}, faults));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(image));
+        QWidget& strip = *w.GetDlgItem(id::kDecryptBar);
+        QVERIFY(WaitFor([&] { return CellPixel(strip, 41, 0) == kGreen; }));   // the header
+        QCOMPARE(CellPixel(strip, 41, 1), kGrey);
+        QVERIFY(Authenticate(w));
+        QTRY_COMPARE(CellPixel(strip, 41, 1), kGreen);
+        for (std::size_t k = 0; k < 41; ++k) {
+            const bool irregular = k == 8 || k == 26;
+            QCOMPARE(CellPixel(strip, 41, k), irregular ? kRed : kGreen);
+        }
+    }
+
+    void PlayingPartOfALongImageLeavesAMixedColumn() {
+        // Many entries to a column: the columns played are green, the one where playback
+        // stands olive, the rest grey.
+        const QString image = Path("F00011.IM2");
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 20000}));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(image));
+        w.OnPlay();
+        // The device's pool fills while its clock stands still: a few hundred blocks.
+        QVERIFY(WaitFor([&] { return w.Tally().GetCounts().verifiedBlocks > 200; }));
+        QTest::qWait(200);
+        w.OnPause();
+        QWidget& strip = *w.GetDlgItem(id::kDecryptBar);
+        QTest::qWait(2 * CDecryptBar::kPollMs);
+        const QImage shot = strip.grab().toImage();
+        const int y = strip.height() / 2;
+        QCOMPARE(shot.pixel(2, y), kGreen);
+        QCOMPARE(shot.pixel(strip.width() - 3, y), kGrey);
+        int olive = 0;
+        for (int x = 1; x < strip.width() - 1; ++x)
+            olive += shot.pixel(x, y) == kOlive;
+        QCOMPARE(olive, 1);
+        w.OnStop();
+    }
+
+    void TransportFollowsTheStateTableToTheEnd() {
+        const QString image = Path("F00012.IM2");
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 30}));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        QVERIFY(w.LoadRecording(image));
+        auto enabled = [&w](int id) { return w.GetDlgItem(id)->isEnabled(); };
+        auto latched = [&w](int id) { return qobject_cast<CImageButton*>(w.GetDlgItem(id))->IsLatched(); };
+        auto row = [&] {
+            return QList<bool>{enabled(id::kStop), enabled(id::kPlay), enabled(id::kPause),
+                               enabled(id::kBackTrack), w.MenuCommand(id::kAuthenticate)->isEnabled(),
+                               latched(id::kPlay), latched(id::kPause)};
+        };
+        const QList<bool> stopped{false, true, false, true, true, false, false};
+        const QList<bool> playing{true, false, true, true, true, true, false};
+        const QList<bool> paused{true, true, true, true, true, true, true};
+        QCOMPARE(row(), stopped);
+        w.OnPlay();
+        QCOMPARE(row(), playing);
+        QVERIFY(w.Player()->IsPlaying());
+        w.OnPause();
+        QCOMPARE(row(), paused);
+        w.OnStop();
+        QCOMPARE(row(), stopped);
+        QVERIFY(WaitFor([&] { return !w.Player()->IsPlaying(); }));
+        w.OnPlay();
+        // The clock runs the 30 blocks out; the next tick finds playback over.
+        QVERIFY(WaitFor([&] { return !w.IsPlaybackTimerActive(); }, &m_audio));
+        QCOMPARE(row(), stopped);
+        QCOMPARE(w.Tally().GetCounts().verifiedBlocks, 30);
+        QCOMPARE(TextOf(w, id::kVerified), QString("00:00:00.960"));
+        QCOMPARE(TextOf(w, id::kUnauthenticated), QString("00:00:00.000"));
+    }
+
+    void ClicksLandOnTheirBlockAndBackTrackReturns() {
+        // 1,000 blocks of 32 ms, starting Fri, 14 Mar 2008, 09:26:53.
+        const QString image = Path("F00013.IM2");
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 1000}));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(image));
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:53"));
+        const StripStates& strip = w.Tally().GetStrip();
+        auto firstJudged = [&strip] {
+            for (std::size_t e = 1; e < strip.GetEntries(); ++e)
+                if (strip.GetEntry(e) != StripStates::kNotJudged)
+                    return static_cast<long>(e - 1);
+            return -1L;
+        };
+        struct Click {
+            int control;
+            int x;
+            long block;
+            const char* date;
+        };
+        QWidget* wave = w.GetDlgItem(id::kWaveView);
+        QWidget* bar = w.GetDlgItem(id::kDecryptBar);
+        QCOMPARE(bar->width(), 644);   // x 161 is a quarter: 8,000 ms, block 250
+        // x 323 stands for 16,024 ms; a seek goes to the nearest block start, 501 (16,032 ms).
+        QCOMPARE(wave->width() + 1, 645);
+        for (const Click& c : {Click{id::kDecryptBar, 161, 250, "Fri, 14 Mar 2008, 09:27:01"},
+                               Click{id::kWaveView, 323, 501, "Fri, 14 Mar 2008, 09:27:09"}}) {
+            w.Tally().Reset();
+            QTest::mouseClick(w.GetDlgItem(c.control), Qt::LeftButton, {}, QPoint(c.x, 5));
+            QCOMPARE(TextOf(w, id::kDate), QString(c.date));
+            w.OnPlay();
+            QVERIFY(WaitFor([&] { return firstJudged() >= 0; }));
+            QCOMPARE(firstJudged(), c.block);
+            w.OnStop();
+        }
+        w.Tally().Reset();
+        w.OnSeek(0.9);
+        w.OnBackTrack();
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:53"));
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return firstJudged() >= 0; }));
+        QCOMPARE(firstJudged(), 0L);
+        w.OnStop();
+    }
+
+    void BoostMakesTheRecordingLouder() {
+        // IM2: three times each 16-bit sample, cut at full scale; IMG: twice each 8-bit
+        // sample's distance from 128.
+        const QString im2 = Path("F00014.IM2");
+        const QString img = Path("F00014.IMG");
+        QVERIFY(synth::WriteIm2File(im2.toStdString(), {.storedBits = 16, .blocks = 50}));
+        QVERIFY(synth::WriteImgFile(img.toStdString(), {.records = 50}));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        auto* boost = qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost));
+        constexpr std::size_t kBytes = 8192;
+        auto played = [&](const QString& image) {
+            m_audio.ClearPlayed();
+            if (!w.LoadRecording(image))
+                return std::vector<std::uint8_t>{};
+            w.OnPlay();
+            WaitFor([&] { return m_audio.Played().size() >= kBytes; }, &m_audio);
+            w.OnStop();
+            std::vector<std::uint8_t> bytes = m_audio.Played();
+            bytes.resize(kBytes);
+            return bytes;
+        };
+
+        const std::vector<std::uint8_t> plain16 = played(im2);
+        const std::vector<std::uint8_t> plain8 = played(img);
+        boost->click();
+        QCOMPARE(w.Player()->Gain(), 2.0);   // the IMG image is the one loaded
+        const std::vector<std::uint8_t> loud16 = played(im2);
+        QCOMPARE(w.Player()->Gain(), 3.0);
+        const std::vector<std::uint8_t> loud8 = played(img);
+
+        int louder = 0;
+        for (std::size_t i = 0; i + 1 < kBytes; i += 2) {
+            const int s = static_cast<std::int16_t>(plain16[i] | plain16[i + 1] << 8);
+            const int l = static_cast<std::int16_t>(loud16[i] | loud16[i + 1] << 8);
+            QCOMPARE(l, 3 * std::clamp(s, -10922, 10921));
+            louder += std::abs(l) > std::abs(s);
+        }
+        QVERIFY(louder > 1000);
+        for (std::size_t i = 0; i < kBytes; ++i)
+            QCOMPARE(int{loud8[i]}, std::clamp((plain8[i] - 128) * 2 + 128, 0, 255));
+        boost->click();
+        QCOMPARE(w.Player()->Gain(), 1.0);
+    }
+
+    void BadHeaderAsksBeforeLoading() {
+        const QString im2 = Path("F00015.IM2");
+        const synth::Fault bad[] = {{synth::FaultKind::BadHeader}};
+        QVERIFY(synth::WriteIm2File(im2.toStdString(), {.blocks = 20}, bad));
+        synth::Ix2Options o;
+        o.audio.blocks = 20;
+        o.brokenIndexBlock = 1;
+        const QString ix2 = Path("F00015.IX2");
+        QVERIFY(synth::WriteIx2File(ix2.toStdString(), o));
+        for (const QString& image : {im2, ix2}) {
+            TestWindow w(PlayersWith(m_audio.Factory()));
+            w.answer = false;
+            QVERIFY(!w.LoadRecording(image));
+            QCOMPARE(w.asked, QStringList{QString("File Load|") + LoadString(150)});
+            QVERIFY(w.Player() == nullptr);
+            w.answer = true;
+            QVERIFY(w.LoadRecording(image));
+            QVERIFY(w.Player() != nullptr);
+        }
+    }
+};
+
+QTEST_MAIN(WindowImageTest)
+#include "window_image_test.moc"

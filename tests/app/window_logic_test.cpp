@@ -1,0 +1,328 @@
+// The window's own rules with a reader that answers from fields: the empty state, the
+// transport table, seeking, the load's questions and messages, and the authentication run's
+// wait window. The real readers are driven in window_image_test.cpp.
+#include "app/dialog_template.h"
+#include "app/wait_dlg.h"
+#include "audio/output_volume.h"
+#include "controls/decrypt_bar.h"
+#include "controls/image_button.h"
+#include "controls/image_static.h"
+#include "controls/text.h"
+#include "controls/wave_view.h"
+#include "core/string_table.h"
+#include "fake_player.h"
+#include "synth/synth.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSlider>
+#include <QTest>
+#include <QUrl>
+
+using namespace tvx;
+using namespace tvx::app;
+using namespace tvx::app::testing;
+
+namespace {
+
+struct ButtonsSeen {
+    bool stop, play, pause, backTrack, menu, playLatched, pauseLatched;
+    bool operator==(const ButtonsSeen&) const = default;
+};
+
+ButtonsSeen Buttons(const CSablePlayerDlg& w) {
+    auto button = [&w](int id) { return qobject_cast<CImageButton*>(w.GetDlgItem(id)); };
+    const bool menu = w.MenuCommand(id::kAuthenticate)->isEnabled();
+    if (w.MenuCommand(id::kDetails)->isEnabled() != menu ||
+        w.MenuCommand(id::kConvert)->isEnabled() != menu)
+        qWarning("the three image commands disagree");
+    return {button(id::kStop)->isEnabled(),    button(id::kPlay)->isEnabled(),
+            button(id::kPause)->isEnabled(),   button(id::kBackTrack)->isEnabled(),
+            menu,                              button(id::kPlay)->IsLatched(),
+            button(id::kPause)->IsLatched()};
+}
+
+char* toString(const ButtonsSeen& b) {
+    return qstrdup(QString("stop %1 play %2 pause %3 back %4 menu %5 playLatched %6 pauseLatched %7")
+                       .arg(b.stop).arg(b.play).arg(b.pause).arg(b.backTrack).arg(b.menu)
+                       .arg(b.playLatched).arg(b.pauseLatched).toLatin1());
+}
+
+}  // namespace
+
+class WindowLogicTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_im2;
+    FakePlayer::Setup m_setup;
+    FakePlayer* m_player = nullptr;
+
+    PlayerFactory Factory() {
+        return [this](ImageFormat format, Hooks&, const VerdictCallbacks& callback) {
+            auto player = std::make_unique<FakePlayer>(format, callback, m_setup);
+            m_player = player.get();
+            return player;
+        };
+    }
+
+private slots:
+    void initTestCase() {
+        m_im2 = m_dir.filePath("F00012.IM2");
+        synth::Im2Options options;
+        options.blocks = 100;
+        QVERIFY(synth::WriteIm2File(m_im2.toStdString(), options));
+    }
+
+    void init() { m_setup = {}; }
+
+    void EmptyWindowShowsTheTemplate() {
+        TestWindow w(Factory());
+        QCOMPARE(w.windowTitle(), QString("Tessivox"));
+        QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        const std::pair<int, const char*> fixed[] = {
+            {id::kUnitIdLabel, "Unit ID:"}, {id::kFileNumberLabel, "File Number:"},
+            {id::kFileHeaderLabel, "File Header:"}, {id::kFileLengthLabel, "File Length:"},
+            {id::kResultsGroup, "Authentication Results:"}, {id::kPacketsGroup, "Irregular Packets:"},
+            {id::kDurationLabel, "Duration:"}, {id::kVerifiedLabel, "Verified:"},
+            {id::kIrregularitiesLabel, "Irregularities:"},
+            {id::kUnauthenticatedLabel, "Unauthenticated:"},
+            {id::kUnitIdCountLabel, "Unit ID:"}, {id::kFileNumberCountLabel, "File Number:"},
+            {id::kSequenceCountLabel, "Sequence / Timing:"}, {id::kChecksumCountLabel, "CheckSum:"},
+            {id::kDuration, "00:00:00.000"}, {id::kVerified, "00:00:00.000"},
+            {id::kIrregularities, "00:00:00.000"}, {id::kUnauthenticated, "00:00:00.000"},
+            {id::kUnitIdCount, "0"}, {id::kFileNumberCount, "0"}, {id::kSequenceCount, "0"},
+            {id::kChecksumCount, "0"}, {id::kBrowse, "Browse..."}, {id::kBoost, "Boost"},
+            {id::kExit, "Exit"}, {id::kStatus, "AUTHENTICATING"}, {id::kUnitId, ""},
+            {id::kFileNumber, ""}, {id::kSpin1, ""}, {id::kSpin2, ""},
+        };
+        for (const auto& [control, text] : fixed)
+            QCOMPARE(TextOf(w, control), QString(text));
+        QVERIFY(!qobject_cast<CText*>(w.GetDlgItem(id::kStatus))->IsBright());
+        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QVERIFY(w.MenuCommand(id::kFileOpen)->isEnabled());
+    }
+
+    void MenuHoldsEveryCommandInOrder() {
+        TestWindow w(Factory());
+        QStringList seen;
+        for (QMenu* menu : w.findChild<QMenuBar*>()->findChildren<QMenu*>()) {
+            seen << menu->title();
+            for (QAction* a : menu->actions())
+                seen << (a->isSeparator() ? QString("-") : a->text() + "=" + a->property("commandId").toString());
+        }
+        QCOMPARE(seen, (QStringList{"&File", "&Open=57601", "-", "&Authenticate=32771",
+                                    "&Details=32773", "Convert to &Wav=32776", "-", "E&xit=57665",
+                                    "&Help", "&Help=32775", "&About=32774"}));
+    }
+
+    void TransportFollowsTheStateTable() {
+        TestWindow w(Factory());
+        QVERIFY(w.LoadRecording(m_im2));
+        const ButtonsSeen stopped{false, true, false, true, true, false, false};
+        const ButtonsSeen playing{true, false, true, true, true, true, false};
+        const ButtonsSeen paused{true, true, true, true, true, true, true};
+        QCOMPARE(Buttons(w), stopped);
+        w.OnPause();   // not playing: nothing but a repaint
+        QCOMPARE(Buttons(w), stopped);
+        w.OnPlay();
+        QCOMPARE(Buttons(w), playing);
+        QVERIFY(w.IsPlaybackTimerActive());
+        w.OnPause();
+        QCOMPARE(Buttons(w), paused);
+        w.OnPause();
+        QCOMPARE(Buttons(w), playing);
+        w.OnPause();
+        w.OnPlay();   // Play while paused resumes
+        QCOMPARE(Buttons(w), playing);
+        w.OnStop();
+        QCOMPARE(Buttons(w), stopped);
+        w.OnPlay();
+        m_player->playing = false;   // the worker played to the end
+        w.OnPlaybackTick();
+        QCOMPARE(Buttons(w), stopped);
+        QVERIFY(!w.IsPlaybackTimerActive());
+        QCOMPARE(TextOf(w, id::kSpin1), QString(""));
+        QCOMPARE(m_player->requests,
+                 (std::vector<std::string>{"Play", "Resume", "Pause", "Resume", "Pause",
+                                           "Play", "Resume", "Stop", "Play", "Resume"}));
+    }
+
+    void ClicksSeekToTheirFraction() {
+        TestWindow w(Factory());
+        w.resize(w.sizeHint());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(m_im2));   // 100 blocks of 64 ms
+        QWidget* strip = w.GetDlgItem(id::kDecryptBar);
+        QCOMPARE(strip->width() % 4, 0);
+        m_player->requests.clear();
+        QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(strip->width() / 4, strip->height() / 2));
+        QTest::mouseClick(w.GetDlgItem(id::kWaveView), Qt::LeftButton, {}, QPoint(0, 10));
+        QCOMPARE(m_player->requests, (std::vector<std::string>{"Seek 1600", "Seek 0"}));
+        w.OnSeek(0.75);
+        w.OnBackTrack();
+        QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
+        QCOMPARE(m_player->requests.at(2), std::string("Seek 4800"));
+    }
+
+    void BoostSetsTheLouderGainAndPlaysOnFromThere() {
+        TestWindow w(Factory());
+        QVERIFY(w.LoadRecording(m_im2));
+        m_player->block = 40;
+        m_player->requests.clear();
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
+        QCOMPARE(m_player->Gain(), 3.0);
+        QCOMPARE(m_player->requests, std::vector<std::string>{"Seek 2560"});
+        // A new image starts with the box as the user left it.
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(m_player->Gain(), 3.0);
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
+        QCOMPARE(m_player->Gain(), 1.0);
+    }
+
+    void HeaderQuestionDecidesTheLoad() {
+        m_setup.headerBad = true;
+        TestWindow w(Factory());
+        w.answer = false;
+        QVERIFY(!w.LoadRecording(m_im2));
+        QCOMPARE(w.asked.size(), 1);
+        QCOMPARE(w.asked.front(), QString("File Load|") + LoadString(150));
+        QVERIFY(w.asked.front().contains("Do you want to continue?"));
+        QVERIFY(w.Player() == nullptr);
+        w.answer = true;
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileHeaderIcon))->GetBitmapId(), 166u);
+        QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileLengthIcon))->GetBitmapId(), 165u);
+    }
+
+    void LoadFailuresSayWhyAndLeaveNothing() {
+        TestWindow w(Factory());
+        QVERIFY(!w.LoadRecording(m_dir.filePath("song.wav")));   // no known extension: silent
+        QVERIFY(w.told.isEmpty());
+        m_setup.opens = false;
+        QVERIFY(!w.LoadRecording(m_im2));
+        QCOMPARE(w.told, QStringList{"File Load|Error -  Failed to open the file:\n\n" + m_im2 +
+                                     "\n\nPlease ensure that it is not in use\nby another program."});
+        QVERIFY(w.Player() == nullptr);
+        w.told.clear();
+        m_setup = {};
+        const QString missing = m_dir.filePath("gone.IM2");
+        QVERIFY(w.LoadRecording(missing));   // the fake opens anything; the peaks pass cannot
+        QCOMPARE(w.told.size(), 1);
+        QVERIFY(w.told.front().startsWith("|Failed to open: " + missing + "\n\nCause: "));
+    }
+
+    void LoadShowsLengthAndIdentity() {
+        m_setup.complete = false;
+        TestWindow w(Factory());
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(TextOf(w, id::kDuration), QString("00:00:06.400"));
+        QCOMPARE(TextOf(w, id::kUnauthenticated), QString("00:00:06.400"));
+        QCOMPARE(TextOf(w, id::kVerified), QString("00:00:00.000"));
+        QCOMPARE(TextOf(w, id::kStatus), QString("AUTHENTICATING (0.064 SECONDS)"));
+        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
+        QCOMPARE(TextOf(w, id::kFileNumber), QString("12"));
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 00:00:00"));
+        QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileLengthIcon))->GetBitmapId(), 166u);
+        w.Reset();
+        QCOMPARE(w.windowTitle(), QString("Tessivox"));
+        QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        QCOMPARE(TextOf(w, id::kDuration), QString("00:00:00.000"));
+        QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileLengthIcon))->GetBitmapId(), 0u);
+        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+    }
+
+    void OnlyDraggingTheThumbSetsTheVolume() {
+        SetOutputVolume(0xFFFFFFFFu);
+        TestWindow w(Factory());
+        auto* slider = qobject_cast<QSlider*>(w.GetDlgItem(id::kSlider));
+        QCOMPARE(slider->maximum(), 65535);
+        QCOMPARE(slider->value(), 65535);
+        slider->triggerAction(QAbstractSlider::SliderPageStepSub);   // a click beside it
+        QCOMPARE(GetOutputVolume(), 0xFFFFFFFFu);
+        slider->setSliderDown(true);
+        slider->setValue(0x1234);
+        slider->setSliderDown(false);
+        QCOMPARE(GetOutputVolume(), 0x12341234u);
+        SetOutputVolume(0xFFFFFFFFu);
+    }
+
+    void DroppedFileLoadsAndKeysDriveTheTransport() {
+        TestWindow w(Factory());
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(m_im2)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &drop);
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Playing);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Paused);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(w.GetTransport(), Transport::Playing);
+        m_player->block = 40;
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
+        QCOMPARE(m_player->block, 0u);
+    }
+
+    void StartUpPathLoadsOnceTheWindowIsUp() {
+        TestWindow w(Factory(), m_im2);
+        QCOMPARE(w.windowTitle(), QString("Tessivox"));
+        w.show();
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
+        m_setup.opens = false;
+        TestWindow failed(Factory(), m_im2);
+        failed.show();
+        QTRY_COMPARE(failed.told.size(), 1);
+        QCOMPARE(failed.windowTitle(), QString("Tessivox"));
+        QCOMPARE(TextOf(failed, id::kDate), QString("No File Loaded"));
+    }
+
+    void AuthenticationRunsBehindTheWaitWindow() {
+        TestWindow w(Factory());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(m_im2));
+        w.OnAuthenticationCommand();
+        QVERIFY(m_player->IsScanning());
+        CWaitDlg& wait = w.WaitDlg();
+        QVERIFY(wait.isVisible());
+        QCOMPARE(wait.Text(), QString("Authenticating..."));
+        QCOMPARE(wait.Range(), 6400);
+        QVERIFY(w.IsAuthenticationTimerActive());
+        for (int i = 0; i < 10; ++i)
+            OnBlockResult(i, i == 4 ? kIrregular | kChecksumError : 0);
+        m_player->block = 10;
+        for (int tick = 0; tick < 4; ++tick)   // the texts are redrawn every fourth tick
+            w.OnAuthenticationTick();
+        QCOMPARE(TextOf(w, id::kVerified), QString("00:00:00.576"));
+        QCOMPARE(TextOf(w, id::kIrregularities), QString("00:00:00.064"));
+        QCOMPARE(TextOf(w, id::kUnauthenticated), QString("00:00:05.760"));
+        QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));
+        QCOMPARE(wait.Pos(), 640);
+        QVERIFY(wait.isVisible());
+        wait.m_bCancel = true;
+        w.OnAuthenticationTick();
+        QVERIFY(!wait.isVisible());
+        QVERIFY(!m_player->IsScanning());
+        QVERIFY(!w.IsAuthenticationTimerActive());
+        QCOMPARE(Buttons(w), (ButtonsSeen{false, true, false, true, true, false, false}));
+        QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
+    }
+};
+
+QTEST_MAIN(WindowLogicTest)
+#include "window_logic_test.moc"
