@@ -55,7 +55,9 @@ protected:
     void Done(std::atomic<bool>& request);   // publishes, then clears the request
     static std::uint32_t ReadFull(CFile64& file, void* to, std::uint32_t count);
 
-    static constexpr std::size_t kScanRecords = 16;
+    // A megabyte a read: the reads, not the checks, are what a scan spends its time on. The
+    // records are judged in the same order, and a stop is seen after every read all the same.
+    static constexpr std::size_t kScanRecords = 2048;
 
     CIm2& m_reader;
     Im2Command& m_cmd;
