@@ -60,7 +60,7 @@ private:
     std::uint64_t DataBytes() const;
 
     std::uint32_t m_dwLastWritten = 0;
-    std::uint16_t m_wMode = 1;
+    [[maybe_unused]] std::uint16_t m_wMode = 1;   // writes are always synchronous
     std::uint32_t m_dwAccess = 0;
     WaveHeader m_header = DefaultWaveHeader();
     CFile64 m_file;
