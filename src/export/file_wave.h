@@ -35,6 +35,8 @@ public:
     CFileWave& operator=(const CFileWave&) = delete;
     virtual ~CFileWave();
 
+    // False, with the reason in error, when the file does not open or its header can be
+    // neither written (a new file on a full disk) nor read (an existing one without read access).
     bool Open(const std::string& fileName, std::uint32_t access, std::uint32_t shareMode,
               std::uint32_t disposition, CFileException* error);
     bool SetFormat(std::uint32_t samplesPerSec, std::uint16_t bitsPerSample,
