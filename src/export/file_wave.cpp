@@ -109,7 +109,8 @@ bool CFileWave::Write(const void* buffer, std::uint32_t count) {
         m_dwLastWritten = count;
         m_position += count;
         return true;
-    } catch (const CFileException&) {
+    } catch (const CFileException& failure) {
+        m_lastFailure = failure;
     }
     // A short write still moved the position by what it wrote.
     try {

@@ -42,9 +42,11 @@ public:
     bool SetFormat(std::uint32_t samplesPerSec, std::uint16_t bitsPerSample,
                    std::uint16_t channels);
 
-    // Never throws: a failed write shows only in the result and in GetLastWriteCount.
+    // Never throws: a failed write shows only in the result and in GetLastWriteCount, and
+    // LastWriteFailure tells why.
     bool Write(const void* buffer, std::uint32_t count);
     bool GetLastWriteCount(std::uint32_t* count, bool wait) const;
+    const CFileException& LastWriteFailure() const { return m_lastFailure; }
 
     // Throws CFileException; the end of the file becomes the end of these bytes.
     bool WriteAndSetEnd(const void* buffer, std::uint32_t count);
@@ -67,6 +69,7 @@ private:
     WaveHeader m_header = DefaultWaveHeader();
     CFile64 m_file;
     std::uint64_t m_position = 0;   // where the next Write lands, so a short write can be measured
+    CFileException m_lastFailure;
 };
 
 }  // namespace tvx

@@ -105,9 +105,13 @@ void SegmentWriter::FlushPending() {
         return;
     std::uint32_t lastCount = 0;
     m_wave.GetLastWriteCount(&lastCount, true);
-    // A failed plain write only leaves the segment short.
-    m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
+    const bool written = m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
+    // Never tried again: a second try after a short write would repeat the bytes it took.
     m_pending.clear();
+    // A segment that silently lost audio would read as complete: a full disk ends the pass,
+    // as Cancel does.
+    if (!written)
+        throw m_wave.LastWriteFailure();
 }
 
 void SegmentWriter::FinishSegment() {
@@ -134,8 +138,12 @@ void SegmentWriter::FinishSegment() {
 }
 
 void SegmentWriter::EndCancelled() noexcept {
-    if (m_wave.IsOpen())
-        FlushPending();
+    try {
+        if (m_wave.IsOpen())
+            FlushPending();
+    } catch (const CFileException&) {
+        // the disk took what it could; the sizes below describe exactly that
+    }
     m_pending.clear();
     if (m_text.IsOpen()) {
         try {

@@ -46,7 +46,8 @@ public:
     void WriteErrorLine(const std::string& line, BlockStatus status);
 
     // The decoded bytes of one block; the block that crosses the limit is cut between two
-    // segments byte for byte. Throws CFileException.
+    // segments byte for byte. Throws CFileException, also when a gathered run of plain writes
+    // found the disk full.
     void WriteAudio(std::span<const std::uint8_t> bytes);
 
     // "Decryption Completed.", the summary, and both files closed. On a failure the text
