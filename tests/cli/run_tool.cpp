@@ -1,14 +1,15 @@
 #include "run_tool.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tvx::cli::testing {
 
@@ -19,18 +20,32 @@ std::string Slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Between fork and exec only calls that are safe in a forked child of a threaded process.
+[[noreturn]] void BecomeTool(int outFd, int errFd, const ToolLimits& limits, char** argv) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
+        ::_exit(126);
+    if (limits.fileSizeLimit != 0) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, nullptr);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = limits.fileSizeLimit;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(126);
+    }
+    ::execv(TVX_CLI_PATH, argv);
+    ::_exit(127);
+}
+
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args) {
+ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits) {
     char outName[] = "/tmp/tvx-cli-out-XXXXXX";
     char errName[] = "/tmp/tvx-cli-err-XXXXXX";
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
 
     std::vector<std::string> argv = {TVX_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -40,13 +55,26 @@ ToolRun RunTool(const std::vector<std::string>& args) {
     cargs.push_back(nullptr);
 
     ToolRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, TVX_CLI_PATH, &actions, nullptr, cargs.data(), environ) == 0) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        BecomeTool(outFd, errFd, limits, cargs.data());
+    if (pid > 0) {
+        // A tool that hangs is killed at the deadline rather than holding the test forever.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(limits.deadlineSeconds);
         int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        pid_t done = 0;
+        while ((done = ::waitpid(pid, &wstatus, WNOHANG)) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &wstatus, 0);
+                run.timedOut = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        run.status = !run.timedOut && WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
     close(outFd);
     close(errFd);
     run.out = Slurp(outName);
