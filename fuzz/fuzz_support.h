@@ -55,7 +55,7 @@ void CheckConversionFiles(const ConvertResult& result);
 std::vector<std::pair<std::string, std::vector<std::uint8_t>>> FolderContents(
     const std::string& folder);
 
-// Scans the image twice, one record and many records a read, and checks that both scans judge
+// Scans the image twice, one record and 64 records a read, and checks that both scans judge
 // alike, as they must; then prints the report as the tool would. Returns the first report.
 Result<AuthReport> AuthenticateTwice(const std::string& path, ImageFormat format);
 
