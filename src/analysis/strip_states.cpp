@@ -1,11 +1,12 @@
 #include "analysis/strip_states.h"
 
 #include <algorithm>
-#include <cstdlib>
+
+#include <sys/mman.h>
 
 namespace tvx {
 
-void StripStates::Free::operator()(std::uint8_t* p) const { std::free(p); }
+void StripStates::Free::operator()(std::uint8_t* p) const { ::munmap(p, bytes); }
 
 // One writer at a time (the worker while it runs, else the window), so a plain load and
 // store bump the version; release makes the entries stored before it visible with it.
@@ -20,9 +21,14 @@ bool StripStates::Allocate(std::uint32_t count, std::uint32_t extra) {
     m_judgedEnd.store(0, std::memory_order_relaxed);
     Publish();
     const std::size_t entries = std::size_t{count} + extra;
-    m_states.reset(static_cast<std::uint8_t*>(std::calloc(entries == 0 ? 1 : entries, 1)));
-    if (!m_states)
+    const std::size_t bytes = entries == 0 ? 1 : entries;
+    // Zeroed pages straight from the system, reserved without being counted against memory:
+    // a header stating 2^32 blocks must not fail on a small machine, nor cost what it states.
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED)
         return false;
+    m_states = std::unique_ptr<std::uint8_t[], Free>(static_cast<std::uint8_t*>(p), Free{bytes});
     m_nEntries = entries;
     Publish();
     return true;
@@ -30,7 +36,13 @@ bool StripStates::Allocate(std::uint32_t count, std::uint32_t extra) {
 
 void StripStates::Reset() {
     const std::size_t end = m_judgedEnd.load(std::memory_order_relaxed);
-    for (std::size_t i = 0; i < end; ++i)
+    // A few judged entries are cleared in place. Many go back to the system, which hands the
+    // pages out zeroed (not judged) again: a loop would make a huge strip resident.
+    constexpr std::size_t kClearInPlace = std::size_t{1} << 20;
+    const bool released = end > kClearInPlace &&
+                          ::madvise(m_states.get(), m_states.get_deleter().bytes,
+                                    MADV_DONTNEED) == 0;
+    for (std::size_t i = 0; !released && i < end; ++i)
         At(i).store(kNotJudged, std::memory_order_relaxed);
     m_judgedEnd.store(0, std::memory_order_relaxed);
     Publish();

@@ -20,7 +20,7 @@ public:
 
     // False when the memory cannot be had; the strip is then empty.
     bool Allocate(std::uint32_t count, std::uint32_t extra);
-    void Reset();   // every entry back to not judged
+    void Reset();   // every entry back to not judged, its memory back to the system
 
     // The entry's previous state, or kRefused when the index falls outside or the state is
     // not one the strip draws (4 or more); nothing changes then.
@@ -42,6 +42,7 @@ public:
 
 private:
     struct Free {
+        std::size_t bytes;   // of the mapping
         void operator()(std::uint8_t* p) const;
     };
     std::atomic_ref<std::uint8_t> At(std::size_t entry) const {

@@ -71,14 +71,25 @@ bool CFileWave::Open(const std::string& fileName, std::uint32_t access, std::uin
     m_dwAccess = access;
     if (!m_file.Open(fileName, access, shareMode, disposition, error))
         return false;
-    if (m_file.GetLength() <= kWaveHeaderSize) {
-        m_header = DefaultWaveHeader();
-        m_file.Write(m_header.data(), kWaveHeaderSize);
-    } else {
-        // An existing file keeps its header as found; writing goes on after it.
-        m_file.Read(m_header.data(), kWaveHeaderSize);
+    try {
+        if (m_file.GetLength() <= kWaveHeaderSize) {
+            m_header = DefaultWaveHeader();
+            m_file.Write(m_header.data(), kWaveHeaderSize);
+        } else {
+            // An existing file keeps its header as found; writing goes on after it.
+            m_file.Read(m_header.data(), kWaveHeaderSize);
+        }
+        m_position = m_file.GetPosition();
+    } catch (const CFileException& failure) {
+        // A header that cannot be written (a full disk) or read (no read access) is an open
+        // that failed: answered by the result, like every other.
+        m_file.Abort();
+        if (error) {
+            *error = failure;
+            error->m_strFileName = fileName;
+        }
+        return false;
     }
-    m_position = m_file.GetPosition();
     return true;
 }
 
@@ -98,7 +109,8 @@ bool CFileWave::Write(const void* buffer, std::uint32_t count) {
         m_dwLastWritten = count;
         m_position += count;
         return true;
-    } catch (const CFileException&) {
+    } catch (const CFileException& failure) {
+        m_lastFailure = failure;
     }
     // A short write still moved the position by what it wrote.
     try {

@@ -35,14 +35,18 @@ public:
     CFileWave& operator=(const CFileWave&) = delete;
     virtual ~CFileWave();
 
+    // False, with the reason in error, when the file does not open or its header can be
+    // neither written (a new file on a full disk) nor read (an existing one without read access).
     bool Open(const std::string& fileName, std::uint32_t access, std::uint32_t shareMode,
               std::uint32_t disposition, CFileException* error);
     bool SetFormat(std::uint32_t samplesPerSec, std::uint16_t bitsPerSample,
                    std::uint16_t channels);
 
-    // Never throws: a failed write shows only in the result and in GetLastWriteCount.
+    // Never throws: a failed write shows only in the result and in GetLastWriteCount, and
+    // LastWriteFailure tells why.
     bool Write(const void* buffer, std::uint32_t count);
     bool GetLastWriteCount(std::uint32_t* count, bool wait) const;
+    const CFileException& LastWriteFailure() const { return m_lastFailure; }
 
     // Throws CFileException; the end of the file becomes the end of these bytes.
     bool WriteAndSetEnd(const void* buffer, std::uint32_t count);
@@ -60,11 +64,12 @@ private:
     std::uint64_t DataBytes() const;
 
     std::uint32_t m_dwLastWritten = 0;
-    std::uint16_t m_wMode = 1;
+    [[maybe_unused]] std::uint16_t m_wMode = 1;   // writes are always synchronous
     std::uint32_t m_dwAccess = 0;
     WaveHeader m_header = DefaultWaveHeader();
     CFile64 m_file;
     std::uint64_t m_position = 0;   // where the next Write lands, so a short write can be measured
+    CFileException m_lastFailure;
 };
 
 }  // namespace tvx

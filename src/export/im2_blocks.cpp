@@ -91,8 +91,10 @@ public:
     ReadAheadSource(CFile64& file, const CIm2& image, std::uint64_t blocks)
         : m_workerReader(file, image), m_blocks(blocks),
           m_chunkCount((blocks + kChunkBlocks - 1) / kChunkBlocks), m_chunks(kChunks) {
-        for (Chunk& chunk : m_chunks)
-            chunk.blocks.resize(kChunkBlocks);
+        // A short image fills fewer chunks and fewer blocks in each; the others stay empty.
+        const std::uint64_t used = std::min(kChunks, m_chunkCount);
+        for (std::uint64_t i = 0; i < used; ++i)
+            m_chunks[i].blocks.resize(std::min(kChunkBlocks, blocks));
         // The caller's share goes through a handle of its own; without one it only waits.
         if (m_callerFile.Open(file.GetFileName(), kGenericRead, kShareRead, kOpenExisting))
             m_callerReader.emplace(m_callerFile, image);

@@ -14,7 +14,11 @@ namespace tvx {
 inline constexpr std::uint32_t kReadEndOfFile = 38;
 
 struct DecodedBlock {
-    std::array<std::uint8_t, kMaxDecodedBytes> bytes{};
+    // A constructor of our own, so that a vector of them does not zero the bytes first: only
+    // the first `count` are ever read, and the read-ahead ring holds a thousand blocks.
+    DecodedBlock() {}
+
+    std::array<std::uint8_t, kMaxDecodedBytes> bytes;
     std::uint16_t count = 0;
     BlockStatus status = 0;
     std::uint32_t blockIndex = 0;   // as the record carries it

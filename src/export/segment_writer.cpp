@@ -5,6 +5,7 @@
 #include "core/im2.h"
 #include "export/summary.h"
 
+#include <cassert>
 #include <sys/stat.h>
 
 namespace tvx {
@@ -24,9 +25,12 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 SegmentWriter::SegmentWriter(std::string sourcePath, SegmentNames names, int headingId,
-                             WaveFormat format, std::uint32_t byteLimit, SummaryWriter summary)
+                             WaveFormat format, std::uint32_t byteLimit, SummaryWriter summary,
+                             std::uint16_t lastSegment)
     : m_sourcePath(std::move(sourcePath)), m_names(std::move(names)), m_headingId(headingId),
-      m_format(format), m_byteLimit(byteLimit), m_summary(std::move(summary)) {
+      m_format(format), m_byteLimit(byteLimit), m_summary(std::move(summary)),
+      m_lastSegment(lastSegment) {
+    assert(m_byteLimit > 0 && "a segment must hold something");
     m_pending.reserve(kWriteRun + kMaxDecodedBytes);
 }
 
@@ -67,23 +71,33 @@ void SegmentWriter::WriteErrorLine(const std::string& line, BlockStatus status) 
 }
 
 void SegmentWriter::WriteAudio(std::span<const std::uint8_t> bytes) {
-    const auto n = static_cast<std::uint32_t>(bytes.size());
-    m_segmentBytes += n;
-    if (m_segmentBytes <= m_byteLimit) {
+    if (m_segmentBytes + bytes.size() <= m_byteLimit) {
+        m_segmentBytes += static_cast<std::uint32_t>(bytes.size());
         m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
         if (m_pending.size() >= kWriteRun)
             FlushPending();
         return;
     }
-    const std::uint32_t overflow = m_segmentBytes - m_byteLimit;
+    // The block that crosses the limit is cut byte for byte. A limit smaller than a block (an
+    // IMG image may name a rate of a few hertz) fills several segments from one block.
     FlushPending();
-    m_wave.WriteAndSetEnd(bytes.data(), n - overflow);
-    FinishSegment();
-    Error error;
-    if (!OpenSegment(static_cast<std::uint16_t>(m_segment + 1), &error))
-        throw CFileException(error.cause, error.osError, error.path);
-    m_wave.WriteAndSetEnd(bytes.data() + (n - overflow), overflow);
-    m_segmentBytes = overflow;
+    while (m_segmentBytes + bytes.size() > m_byteLimit) {
+        const std::size_t room = m_byteLimit - m_segmentBytes;
+        m_wave.WriteAndSetEnd(bytes.data(), static_cast<std::uint32_t>(room));
+        bytes = bytes.subspan(room);
+        m_segmentBytes = m_byteLimit;
+        if (m_segment == m_lastSegment) {
+            // A further name would be segment 00's again: the pass ends here, as Cancel does.
+            throw CFileException(Cause::Io, 0, m_names.WavPath(m_segment));
+        }
+        FinishSegment();
+        Error error;
+        if (!OpenSegment(static_cast<std::uint16_t>(m_segment + 1), &error))
+            throw CFileException(error.cause, error.osError, error.path);
+        m_segmentBytes = 0;
+    }
+    m_wave.WriteAndSetEnd(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    m_segmentBytes += static_cast<std::uint32_t>(bytes.size());
 }
 
 void SegmentWriter::FlushPending() {
@@ -91,9 +105,13 @@ void SegmentWriter::FlushPending() {
         return;
     std::uint32_t lastCount = 0;
     m_wave.GetLastWriteCount(&lastCount, true);
-    // A failed plain write only leaves the segment short.
-    m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
+    const bool written = m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
+    // Never tried again: a second try after a short write would repeat the bytes it took.
     m_pending.clear();
+    // A segment that silently lost audio would read as complete: a full disk ends the pass,
+    // as Cancel does.
+    if (!written)
+        throw m_wave.LastWriteFailure();
 }
 
 void SegmentWriter::FinishSegment() {
@@ -120,8 +138,12 @@ void SegmentWriter::FinishSegment() {
 }
 
 void SegmentWriter::EndCancelled() noexcept {
-    if (m_wave.IsOpen())
-        FlushPending();
+    try {
+        if (m_wave.IsOpen())
+            FlushPending();
+    } catch (const CFileException&) {
+        // the disk took what it could; the sizes below describe exactly that
+    }
     m_pending.clear();
     if (m_text.IsOpen()) {
         try {

@@ -30,8 +30,13 @@ using SummaryWriter = std::function<void(TextStream& text, const SegmentCounters
 // every format share it and differ only in where their blocks come from.
 class SegmentWriter {
 public:
+    // Segment numbers are 16 bits: the names run out after this one.
+    static constexpr std::uint16_t kLastSegment = 0xFFFF;
+
+    // lastSegment is lower only in tests, which cannot afford 65,536 segments.
     SegmentWriter(std::string sourcePath, SegmentNames names, int headingId, WaveFormat format,
-                  std::uint32_t byteLimit, SummaryWriter summary);
+                  std::uint32_t byteLimit, SummaryWriter summary,
+                  std::uint16_t lastSegment = kLastSegment);
 
     // Segment 0. False, with the reason, when its WAV or text file cannot be opened;
     // throws CFileException when writing its first lines fails.
@@ -41,7 +46,8 @@ public:
     void WriteErrorLine(const std::string& line, BlockStatus status);
 
     // The decoded bytes of one block; the block that crosses the limit is cut between two
-    // segments byte for byte. Throws CFileException.
+    // segments byte for byte. Throws CFileException, also when a gathered run of plain writes
+    // found the disk full.
     void WriteAudio(std::span<const std::uint8_t> bytes);
 
     // "Decryption Completed.", the summary, and both files closed. On a failure the text
@@ -64,6 +70,7 @@ private:
     WaveFormat m_format;
     std::uint32_t m_byteLimit;
     SummaryWriter m_summary;
+    std::uint16_t m_lastSegment;
 
     CFileWave m_wave;
     TextStream m_text;

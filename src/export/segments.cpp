@@ -25,12 +25,15 @@ void AddToCounters(SegmentCounters& counters, BlockStatus status) {
 std::uint32_t SegmentByteLimit(int channels, int outputBits, int sampleRate,
                                std::uint16_t megabytes, std::uint16_t minutes) {
     // Worked in 64 bits: 65,535 minutes of stereo 22 kHz is far past 32 bits.
-    std::uint64_t limit = kMaxSegmentBytes;
-    if (minutes != 0)
+    std::uint64_t limit = 0;
+    if (minutes != 0 && sampleRate > 0)
         limit = static_cast<std::uint64_t>(channels) * static_cast<std::uint64_t>(outputBits / 8) *
                 static_cast<std::uint64_t>(sampleRate) * minutes * 60;
-    else if (megabytes != 0)
+    // A rate of 0 (an IMG image can name one) gives no time to cut by.
+    if (limit == 0 && megabytes != 0)
         limit = std::uint64_t{megabytes} * 1048576;
+    if (limit == 0)
+        limit = kMaxSegmentBytes;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(limit, kMaxSegmentBytes));
 }
 

@@ -25,7 +25,8 @@ void AddToCounters(SegmentCounters& counters, BlockStatus status);
 // 2,047 MiB: no segment grows past it, whatever the user asked for.
 inline constexpr std::uint32_t kMaxSegmentBytes = 0x7FF00000u;
 
-// Minutes win over megabytes; neither, or too many, gives the largest segment.
+// Minutes win over megabytes; neither, or too many, gives the largest segment. Never 0: a
+// sample rate of 0 makes the minutes count as not given.
 std::uint32_t SegmentByteLimit(int channels, int outputBits, int sampleRate,
                                std::uint16_t megabytes, std::uint16_t minutes);
 

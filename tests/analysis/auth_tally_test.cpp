@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <unistd.h>
+
 namespace tvx {
 namespace {
 
@@ -75,6 +78,32 @@ TEST(StripStates, StatesInNamesEveryStateOfARangeToItsLastEntry) {
         SCOPED_TRACE(std::to_string(c.first) + ".." + std::to_string(c.last));
         EXPECT_EQ(strip.StatesIn(c.first, c.last), c.seen);
     }
+}
+
+// Resident memory of this process, from /proc.
+std::uint64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST(StripStates, TheLargestStripCostsAddressSpaceNotMemory) {
+    // A damaged header may state 2^32 - 1 blocks. Judging blocks at both ends and starting a
+    // new run must leave the rest untouched: the run used to write every byte of it.
+    const std::uint64_t before = ResidentBytes();
+    StripStates strip;
+    ASSERT_TRUE(strip.Allocate(0xFFFFFFFFu, 3));
+    EXPECT_EQ(strip.GetEntries(), 0x100000002ull);
+    EXPECT_EQ(strip.SetBlock(-3, StripStates::kIrregular), 0);
+    EXPECT_EQ(strip.SetBlock(0x7FFFFFFF, StripStates::kAuthentic), 0);
+    EXPECT_EQ(strip.GetEntry(0x100000001ull), 0);
+    EXPECT_EQ(strip.GetEntry(0x80000002ull), StripStates::kAuthentic);
+    strip.Reset();
+    EXPECT_EQ(strip.GetEntry(0), StripStates::kNotJudged);
+    EXPECT_EQ(strip.GetEntry(0x80000002ull), StripStates::kNotJudged);
+    EXPECT_EQ(strip.SetBlock(5, StripStates::kIrregular), 0);
+    EXPECT_LT(ResidentBytes(), before + (64u << 20));
 }
 
 TEST(AuthTally, CountsEachRecordOnceHoweverOftenItIsJudged) {

@@ -3,15 +3,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tvx::cli::testing {
 
@@ -20,6 +18,25 @@ namespace {
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Between fork and exec only calls that are safe in a forked child of a threaded process.
+[[noreturn]] void BecomeTool(int outFd, int errFd, const ToolLimits& limits, char** argv) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
+        ::_exit(126);
+    if (limits.fileSizeLimit != 0) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, nullptr);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = limits.fileSizeLimit;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(126);
+    }
+    ::execv(TVX_CLI_PATH, argv);
+    ::_exit(127);
 }
 
 // Whether the process has a handler for SIGINT, from the caught-signal mask the kernel shows.
@@ -35,16 +52,13 @@ bool CatchesInterrupt(pid_t pid) {
     return false;
 }
 
-ToolRun Run(const std::vector<std::string>& args, bool interrupt) {
+}  // namespace
+
+ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits) {
     char outName[] = "/tmp/tvx-cli-out-XXXXXX";
     char errName[] = "/tmp/tvx-cli-err-XXXXXX";
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
 
     std::vector<std::string> argv = {TVX_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -54,21 +68,31 @@ ToolRun Run(const std::vector<std::string>& args, bool interrupt) {
     cargs.push_back(nullptr);
 
     ToolRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, TVX_CLI_PATH, &actions, nullptr, cargs.data(), environ) == 0) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        BecomeTool(outFd, errFd, limits, cargs.data());
+    if (pid > 0) {
+        // A tool that hangs is killed at the deadline rather than holding the test forever.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(limits.deadlineSeconds);
         int wstatus = 0;
-        bool ended = false;
-        if (interrupt) {
-            while (!CatchesInterrupt(pid) && !(ended = waitpid(pid, &wstatus, WNOHANG) == pid))
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            if (!ended)
-                kill(pid, SIGINT);
+        bool interrupted = !limits.interrupt;
+        pid_t done = 0;
+        while ((done = ::waitpid(pid, &wstatus, WNOHANG)) == 0) {
+            if (!interrupted && CatchesInterrupt(pid)) {
+                ::kill(pid, SIGINT);   // as soon as the tool is ready to take it
+                interrupted = true;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &wstatus, 0);
+                run.timedOut = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        if (!ended)
-            waitpid(pid, &wstatus, 0);
-        run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        run.status = !run.timedOut && WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
     close(outFd);
     close(errFd);
     run.out = Slurp(outName);
@@ -78,10 +102,10 @@ ToolRun Run(const std::vector<std::string>& args, bool interrupt) {
     return run;
 }
 
-}  // namespace
-
-ToolRun RunTool(const std::vector<std::string>& args) { return Run(args, false); }
-
-ToolRun RunToolInterrupted(const std::vector<std::string>& args) { return Run(args, true); }
+ToolRun RunToolInterrupted(const std::vector<std::string>& args) {
+    ToolLimits limits;
+    limits.interrupt = true;
+    return RunTool(args, limits);
+}
 
 }  // namespace tvx::cli::testing

@@ -236,41 +236,53 @@ TEST_F(ConvertIm2Test, SourceOrDestinationThatCannotBeOpened) {
     EXPECT_EQ(Le32(wav, 40), 0u);
 }
 
-TEST_F(ConvertIm2Test, FullDiskAtASegmentCutCancelsWithHonestSizes) {
-    // 4-bit mono, 2,042 bytes a block: the block crossing 1 MiB is cut inside, and that write
-    // finds the disk full, while the plain writes before it failed unnoticed.
-    MakeImage({.storedBits = 4, .blocks = 700});
-    ConvertResult result;
-    {
-        const test::FileSizeLimit limit(600'000);
-        result = Convert(1);
+TEST_F(ConvertIm2Test, FullDiskCancelsWithHonestSizes) {
+    // 4-bit mono, 2,042 bytes a block; plain writes go out in runs of 129 blocks. At 1,048,000
+    // bytes the disk fills inside the cut of the block crossing 1 MiB; at 600,000 inside the
+    // third run of plain writes, whose failure used to go unnoticed and leave a short segment
+    // that read as complete.
+    struct Case {
+        std::uint64_t fileLimit;
+        std::uint64_t blocks;
+    };
+    for (const Case c : {Case{1'048'000, 513}, Case{600'000, 386}}) {
+        SCOPED_TRACE(c.fileLimit);
+        MakeImage({.storedBits = 4, .blocks = 700});
+        m_hooks.answer = true;   // the second case writes over the first
+        ConvertResult result;
+        {
+            const test::FileSizeLimit limit(c.fileLimit);
+            result = Convert(1);
+        }
+        EXPECT_EQ(result.outcome, ConvertOutcome::Cancelled);
+        EXPECT_EQ(result.error.cause, Cause::DiskFull);
+        EXPECT_EQ(result.error.path, Out("F00012.00.wav"));
+        EXPECT_EQ(result.blocks, c.blocks);
+        EXPECT_EQ(ReadText(Out("F00012.00.txt")),
+                  Heading("F00012.00.wav") + "Decryption Cancelled.\r\n");
+        const std::vector<std::uint8_t> wav = ReadBytes(Out("F00012.00.wav"));
+        ASSERT_EQ(wav.size(), c.fileLimit);
+        EXPECT_EQ(Le32(wav, 4), c.fileLimit - 8);
+        EXPECT_EQ(Le32(wav, 40), c.fileLimit - 44);
+        EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), test::DecodeAll(m_image).begin()));
+        EXPECT_EQ(test::FolderEntries(Out()).size(), 2u);
     }
-    EXPECT_EQ(result.outcome, ConvertOutcome::Cancelled);
-    EXPECT_EQ(result.error.cause, Cause::DiskFull);
-    EXPECT_EQ(result.error.path, Out("F00012.00.wav"));
-    EXPECT_EQ(result.blocks, 513u);
-    EXPECT_EQ(ReadText(Out("F00012.00.txt")), Heading("F00012.00.wav") + "Decryption Cancelled.\r\n");
-    const std::vector<std::uint8_t> wav = ReadBytes(Out("F00012.00.wav"));
-    ASSERT_EQ(wav.size(), 600'000u);
-    EXPECT_EQ(Le32(wav, 4), 600'000u - 8);
-    EXPECT_EQ(Le32(wav, 40), 600'000u - 44);
-    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), test::DecodeAll(m_image).begin()));
-    EXPECT_EQ(test::FolderEntries(Out()).size(), 2u);
 }
 
 TEST_F(ConvertIm2Test, FullDiskInTheLastSummaryLeavesNoHalfSummary) {
-    MakeImage({.storedBits = 16, .blocks = 10});
+    // Room for the one block of audio and the heading, not for the summary.
+    MakeImage({.storedBits = 16, .blocks = 1});
     ConvertResult result;
     {
-        const test::FileSizeLimit limit(400);   // room for the heading, not the summary
+        const test::FileSizeLimit limit(600);
         result = Convert();
     }
     EXPECT_EQ(result.outcome, ConvertOutcome::Cancelled);
     EXPECT_EQ(result.error.path, Out("F00012.00.txt"));
     EXPECT_EQ(ReadText(Out("F00012.00.txt")), Heading("F00012.00.wav") + "Decryption Cancelled.\r\n");
     const std::vector<std::uint8_t> wav = ReadBytes(Out("F00012.00.wav"));
-    ASSERT_EQ(wav.size(), 400u);
-    EXPECT_EQ(Le32(wav, 40), 356u);
+    ASSERT_EQ(wav.size(), 556u);
+    EXPECT_EQ(Le32(wav, 40), 512u);
 }
 
 }  // namespace

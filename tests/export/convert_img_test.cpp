@@ -1,5 +1,6 @@
 #include "export/convert_img.h"
 
+#include "core/format.h"
 #include "export/details.h"
 #include "export_support.h"
 #include "readers/img.h"
@@ -110,6 +111,37 @@ TEST_F(ConvertImgTest, MinutesCutFiveBitAudioIntoSegmentsOfTheirLength) {
     EXPECT_EQ(test::WavData(Out("V00007.01.wav")).size(), 480000u);
     EXPECT_EQ(test::WavData(Out("V00007.02.wav")).size(), 1299u * 817 - 960000);
     EXPECT_NE(ReadText(Out("V00007.01.txt")).find("WAV Segment Length: 0:01:00\r\n"), std::string::npos);
+}
+
+TEST_F(ConvertImgTest, ARateOfAFewHertzCutsOneRecordOverManySegments) {
+    // Record 1 names 1 Hz: a minute is 60 bytes, so each 817-byte record fills several
+    // segments; found by fuzzing, when the second cut of one block wrote from past its end.
+    MakeImage({.bits = 5, .sampleRate = 1, .records = 3});
+    const ConvertResult result = Convert(0, 1);
+    ASSERT_EQ(result.outcome, ConvertOutcome::Completed);
+    ASSERT_EQ(result.segments, 28u);   // 2 x 817 = 27 x 60 + 14
+    std::vector<std::uint8_t> joined;
+    for (unsigned k = 0; k < 28; ++k) {
+        SCOPED_TRACE(k);
+        const std::string name = Format("V00007.%02u", k);
+        const std::vector<std::uint8_t> wav = ReadBytes(Out(name + ".wav"));
+        ASSERT_EQ(wav.size(), 44u + (k < 27 ? 60 : 14));
+        EXPECT_EQ(test::Le32(wav, 40), wav.size() - 44);
+        joined.insert(joined.end(), wav.begin() + 44, wav.end());
+        EXPECT_NE(ReadText(Out(name + ".txt")).find("Decryption Completed.\r\n"), std::string::npos);
+    }
+    std::vector<std::uint8_t> expected = synth::ImgSamples({.bits = 5, .sampleRate = 1}, 2);
+    const std::vector<std::uint8_t> third = synth::ImgSamples({.bits = 5, .sampleRate = 1}, 3);
+    expected.insert(expected.end(), third.begin(), third.end());
+    EXPECT_EQ(joined, expected);
+}
+
+TEST_F(ConvertImgTest, ARateOfZeroGivesNoTimeToCutBy) {
+    MakeImage({.bits = 8, .sampleRate = 0, .records = 4});
+    const ConvertResult result = Convert(0, 1);
+    ASSERT_EQ(result.outcome, ConvertOutcome::Completed);
+    EXPECT_EQ(result.segments, 1u);
+    EXPECT_EQ(test::WavData(Out("V00007.00.wav")).size(), 3u * 512);
 }
 
 TEST_F(ConvertImgTest, CancelAndUnreadableSources) {

@@ -1,8 +1,11 @@
 #include "export/file_wave.h"
 
 #include "export_support.h"
+#include "synth/synth.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace tvx {
 namespace {
@@ -98,6 +101,57 @@ TEST(FileWave, FullDiskLeavesAHeaderThatDescribesWhatWasWritten) {
     EXPECT_EQ(Le32(bytes, 4), 2536u);
     EXPECT_EQ(Le32(bytes, 40), 2500u);
     EXPECT_TRUE(std::equal(data.begin(), data.begin() + 2500, bytes.begin() + 44));
+}
+
+TEST(FileWave, ReopeningKeepsTheHeaderFoundAndWritesAfterIt) {
+    test::TempDir dir;
+    // A header no converter writes: 3 channels, 1000 Hz, a zero rate of bytes, sizes of nonsense.
+    std::vector<std::uint8_t> file = {
+        'R', 'I', 'F', 'F', 1, 2, 3, 4, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+        16, 0, 0, 0, 1, 0, 3, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0,
+        6, 0, 16, 0, 'd', 'a', 't', 'a', 9, 9, 9, 9};
+    const std::vector<std::uint8_t> header = file;
+    file.resize(44 + 100, 0x55);
+    ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", file));
+    const std::vector<std::uint8_t> data = Ramp(30);
+    {
+        CFileWave wave;
+        ASSERT_TRUE(wave.Open(dir / "old.wav", kGenericRead | kGenericWrite, 0, kOpenExisting, nullptr));
+        EXPECT_TRUE(std::equal(header.begin(), header.end(), wave.Header().begin()));
+        EXPECT_EQ(wave.GetWholeSeconds(), 0u);   // no rate of bytes: it measures nothing
+        EXPECT_EQ(wave.GetDurationSeconds(), 0.0);
+        EXPECT_TRUE(wave.Write(data.data(), 30));
+        wave.Close();
+    }
+    const std::vector<std::uint8_t> bytes = ReadBytes(dir / "old.wav");
+    ASSERT_EQ(bytes.size(), 74u);   // cut after what this open wrote
+    EXPECT_EQ(Le32(bytes, 4), 66u);
+    EXPECT_EQ(Le32(bytes, 40), 30u);
+    EXPECT_EQ(Le16(bytes, 22), 3u);
+    EXPECT_EQ(Le32(bytes, 24), 1000u);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 44));
+}
+
+TEST(FileWave, AHeaderThatCannotBeReadOrWrittenIsAFailedOpen) {
+    // Found by fuzzing: both used to throw out of Open, which answers by its result.
+    test::TempDir dir;
+    ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", std::vector<std::uint8_t>(100, 0x55)));
+    CFileWave wave;
+    CFileException failure;
+    EXPECT_FALSE(wave.Open(dir / "old.wav", kGenericWrite, 0, kOpenExisting, &failure));
+    EXPECT_FALSE(wave.IsOpen());
+    EXPECT_EQ(failure.m_lOsError, EBADF);
+    EXPECT_EQ(failure.m_strFileName, dir / "old.wav");
+    EXPECT_EQ(ReadBytes(dir / "old.wav"), std::vector<std::uint8_t>(100, 0x55));
+
+    CFileException full;
+    {
+        const test::FileSizeLimit limit(20);
+        EXPECT_FALSE(wave.Open(dir / "new.wav", kGenericWrite, 0, kCreateAlways, &full));
+    }
+    EXPECT_FALSE(wave.IsOpen());
+    EXPECT_EQ(full.m_cause, Cause::DiskFull);
+    EXPECT_EQ(full.m_strFileName, dir / "new.wav");
 }
 
 }  // namespace

@@ -32,6 +32,9 @@ TEST(SegmentByteLimit, MinutesWinThenMegabytesThenTheCeiling) {
         {1, 16, 8000, 0, 2235, 2'145'600'000u},
         {1, 16, 8000, 0, 2236, 2'146'435'072u},     // 2,146,560,000 is past the ceiling
         {2, 16, 22050, 0, 65535, 2'146'435'072u},   // and this past 32 bits
+        {1, 8, 1, 0, 1, 60u},                        // an IMG image may name 1 Hz
+        {1, 8, 0, 0, 1, 2'146'435'072u},            // or 0 Hz: no time to cut by
+        {1, 8, 0, 3, 1, 3'145'728u},                // then the megabytes count
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.megabytes) + " MB, " + std::to_string(c.minutes) + " min");

@@ -31,9 +31,14 @@ std::uint64_t Mix(std::uint64_t x) {   // splitmix64 finaliser: seeds spread ove
     return x ^ (x >> 31);
 }
 
-std::uint64_t IncrementFor(double hertz, int sampleRate) {
-    return static_cast<std::uint64_t>(hertz / sampleRate * kTwoTo64);
+// A fraction of a cycle as a 64-bit phase. Only the fraction counts: a tone above half the
+// rate (an IMG image may name a rate of a few hertz) aliases, as it would on a unit.
+std::uint64_t PhaseOf(double turns) {
+    const double scaled = (turns - std::floor(turns)) * kTwoTo64;
+    return scaled >= kTwoTo64 ? 0 : static_cast<std::uint64_t>(scaled);
 }
+
+std::uint64_t IncrementFor(double hertz, int sampleRate) { return PhaseOf(hertz / sampleRate); }
 
 // n(n-1)/2 modulo 2^64, halving whichever factor is even so nothing is lost to the wrap.
 std::uint64_t Triangle(std::uint64_t n) {
@@ -42,8 +47,10 @@ std::uint64_t Triangle(std::uint64_t n) {
 
 }  // namespace
 
-SignalSource::SignalSource(std::uint32_t seed, int sampleRate, int channels)
+SignalSource::SignalSource(std::uint32_t seed, int namedRate, int channels)
     : m_channels(channels == 2 ? 2 : 1) {
+    // An image that names no rate still carries audio: it is made at the units' lowest.
+    const int sampleRate = namedRate > 0 ? namedRate : 8000;
     // Base tones sit well below 4 kHz so every rate carries them; the seed moves each by up
     // to a fifth, and the right channel gets its own draw so a swapped pair shows.
     constexpr std::array<double, kTones> kBaseHz = {233.0, 710.0, 1530.0};
@@ -60,8 +67,7 @@ SignalSource::SignalSource(std::uint32_t seed, int sampleRate, int channels)
         // A sweep from 120 Hz to 1,320 Hz over four seconds, then again.
         v.sweepPeriod = static_cast<std::uint64_t>(sampleRate) * 4;
         v.sweepStart = IncrementFor(120.0, sampleRate);
-        v.sweepRise = static_cast<std::uint64_t>(1200.0 / sampleRate /
-                                                 static_cast<double>(v.sweepPeriod) * kTwoTo64);
+        v.sweepRise = PhaseOf(1200.0 / sampleRate / static_cast<double>(v.sweepPeriod));
         v.sweepAmplitude = 2400;
     }
 }

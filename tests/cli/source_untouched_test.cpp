@@ -1,0 +1,165 @@
+// A source image is evidence: every command that reads one leaves its bytes, its size, its
+// modification and change times, its inode and its links exactly as they were, whatever the
+// command writes and wherever, for every kind of image, sound or damaged.
+
+#include "run_tool.h"
+
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tvx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using synth::Fault;
+using synth::FaultKind;
+using testing::RunTool;
+using testing::ToolRun;
+
+struct Snapshot {
+    std::vector<std::uint8_t> bytes;
+    struct stat st {};
+};
+
+Snapshot Take(const std::string& path) {
+    Snapshot s;
+    std::ifstream in(path, std::ios::binary);
+    s.bytes.assign(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(::stat(path.c_str(), &s.st), 0) << path;
+    return s;
+}
+
+void ExpectUntouched(const Snapshot& before, const Snapshot& after) {
+    EXPECT_EQ(after.bytes, before.bytes);
+    EXPECT_EQ(after.st.st_size, before.st.st_size);
+    EXPECT_EQ(after.st.st_ino, before.st.st_ino);
+    EXPECT_EQ(after.st.st_nlink, before.st.st_nlink);
+    EXPECT_EQ(after.st.st_mode, before.st.st_mode);
+    EXPECT_EQ(after.st.st_mtim.tv_sec, before.st.st_mtim.tv_sec);
+    EXPECT_EQ(after.st.st_mtim.tv_nsec, before.st.st_mtim.tv_nsec);
+    EXPECT_EQ(after.st.st_ctim.tv_sec, before.st.st_ctim.tv_sec);
+    EXPECT_EQ(after.st.st_ctim.tv_nsec, before.st.st_ctim.tv_nsec);
+}
+
+struct Operation {
+    std::string name;
+    std::vector<std::string> args;   // IMAGE, OUT and BESIDE stand for the paths
+};
+
+// Every command that reads an image. Playback joins this list once the tool can play.
+const std::vector<Operation>& CommandsThatReadAnImage() {
+    static const std::vector<Operation> kOperations = {
+        {"verify", {"verify", "IMAGE"}},
+        {"verify --json", {"verify", "--json", "IMAGE"}},
+        {"details", {"details", "IMAGE"}},
+        {"peaks", {"peaks", "IMAGE", "--width", "300"}},
+        {"convert", {"convert", "IMAGE", "--out", "OUT", "--minutes", "1", "--yes"}},
+        {"convert beside the image", {"convert", "IMAGE", "--out", "BESIDE", "--yes"}},
+    };
+    return kOperations;
+}
+
+class SourceUntouched : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("tvx-untouched-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "images");
+        fs::create_directories(m_dir / "out");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Image(const std::string& name) const { return (m_dir / "images" / name).string(); }
+
+    // Sound and damaged images of every kind: faults send the commands down their error paths.
+    std::vector<std::string> WriteImages() const {
+        synth::Im2Options im2;
+        im2.storedBits = 4;
+        im2.blocks = 300;
+        EXPECT_TRUE(synth::WriteIm2File(Image("F00012.IM2"), im2));
+        const std::vector<Fault> faults = {{FaultKind::PayloadByte, 3}, {FaultKind::BlockOrder, 10},
+                                           {FaultKind::TruncateLast, 99}};
+        EXPECT_TRUE(synth::WriteIm2File(Image("F00013.IM2"), im2, faults));
+        const Fault badHeader[] = {{FaultKind::BadHeader}};
+        EXPECT_TRUE(synth::WriteIm2File(Image("F00014.IM2"), im2, badHeader));
+        synth::Ix2Options ix2;
+        ix2.audio.blocks = 200;
+        ix2.splitFirst = 40;
+        ix2.recordingLast = 999;
+        EXPECT_TRUE(synth::WriteIx2File(Image("P00012.IX2"), ix2, faults));
+        ix2.chain = true;
+        EXPECT_TRUE(synth::WriteIx2File(Image("C00012.IX2"), ix2));
+        ix2.cutTo = 5000;
+        EXPECT_TRUE(synth::WriteIx2File(Image("C00013.IX2"), ix2));
+        EXPECT_TRUE(synth::WriteImgFile(Image("V00007.IMG"), {.bits = 5, .records = 200, .erased = 3},
+                                        std::vector<synth::ImgFault>{{synth::ImgFaultKind::VoiceChecksum, 9}}));
+        return {"F00012.IM2", "F00013.IM2", "F00014.IM2", "P00012.IX2",
+                "C00012.IX2", "C00013.IX2", "V00007.IMG"};
+    }
+
+    std::vector<std::string> Arguments(const Operation& op, const std::string& image) const {
+        std::vector<std::string> args;
+        for (const std::string& a : op.args)
+            args.push_back(a == "IMAGE"    ? image
+                           : a == "OUT"    ? (m_dir / "out").string()
+                           : a == "BESIDE" ? (m_dir / "images").string()
+                                           : a);
+        return args;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(SourceUntouched, EveryCommandLeavesEveryImageAsItWas) {
+    const std::vector<std::string> names = WriteImages();
+    for (const std::string& name : names) {
+        for (const Operation& op : CommandsThatReadAnImage()) {
+            SCOPED_TRACE(op.name + " " + name);
+            const std::string image = Image(name);
+            const Snapshot before = Take(image);
+            const ToolRun r = RunTool(Arguments(op, image));
+            EXPECT_FALSE(r.timedOut);
+            EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << " " << r.err;
+            ExpectUntouched(before, Take(image));
+        }
+    }
+    // Nothing appeared beside the images but the segments converted there.
+    for (const auto& entry : fs::directory_iterator(m_dir / "images")) {
+        const std::string file = entry.path().filename().string();
+        const bool image = std::find(names.begin(), names.end(), file) != names.end();
+        EXPECT_TRUE(image || file.ends_with(".00.wav") || file.ends_with(".00.txt")) << file;
+    }
+}
+
+TEST_F(SourceUntouched, ASegmentNameThatLeadsBackToTheImageIsRefused) {
+    WriteImages();
+    for (const std::string name : {"F00012.IM2", "P00012.IX2", "C00012.IX2", "V00007.IMG"}) {
+        SCOPED_TRACE(name);
+        const std::string image = Image(name);
+        const std::string stem = (m_dir / "out" / name.substr(0, 6)).string();
+        fs::remove_all(m_dir / "out");
+        fs::create_directories(m_dir / "out");
+        // A hard link as the first WAV and a symbolic link as its text: --yes must not help.
+        fs::create_hard_link(image, stem + ".00.wav");
+        fs::create_symlink(image, stem + ".00.txt");
+        const Snapshot before = Take(image);
+        const ToolRun r = RunTool({"convert", image, "--out", (m_dir / "out").string(), "--yes"});
+        EXPECT_EQ(r.status, 3) << r.err;
+        EXPECT_NE(r.err.find("the recording image itself"), std::string::npos) << r.err;
+        ExpectUntouched(before, Take(image));
+    }
+}
+
+}  // namespace
+}  // namespace tvx::cli
