@@ -36,9 +36,11 @@ QString OpenFailure(ImageFormat format, const std::string& path) {
 }  // namespace
 
 bool CSablePlayerDlg::LoadRecording(const QString& path) {
+    const BusyScope busy(*this);
     OnStop();
     DeleteReader();
     m_timer2.stop();
+    EndAuthRun();
     const std::string local = QFile::encodeName(path).toStdString();
     const ImageFormat format = ChooseFormat(local);
     if (format == ImageFormat::None)

@@ -1,0 +1,56 @@
+#include "app/sable_player_dlg.h"
+
+#include "desk/help.h"
+#include "desk/open_dialog.h"
+
+#include <QFile>
+
+namespace tvx::app {
+
+namespace {
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+void CSablePlayerDlg::OnFileOpen() {
+    if (const std::optional<std::string> chosen = ChooseImage(this, m_profile))
+        LoadFromUser(QFile::decodeName(QByteArray::fromStdString(*chosen)));
+}
+
+bool CSablePlayerDlg::LoadOrReset(const QString& path) {
+    if (!LoadRecording(path)) {
+        Reset();
+        return false;
+    }
+    RefreshIdentity();
+    RefreshControls();
+    return true;
+}
+
+void CSablePlayerDlg::LoadFromUser(const QString& path) {
+    if (LoadOrReset(path))
+        m_profile.SetLastFile(LocalPath(path));
+}
+
+void CSablePlayerDlg::OnCopyData(const QString& path) {
+    if (!LoadRecording(path))
+        return;
+    m_profile.SetLastFile(LocalPath(path));
+    RefreshIdentity();
+    RefreshControls();
+}
+
+void CSablePlayerDlg::OnHelp() { OpenUserGuide(this); }
+
+void CSablePlayerDlg::BeginBusy() {
+    if (m_busy++ == 0)
+        emit Busy(true);
+}
+
+void CSablePlayerDlg::EndBusy() {
+    if (--m_busy == 0)
+        emit Busy(false);
+}
+
+}  // namespace tvx::app
