@@ -1,5 +1,6 @@
 #include "app/sable_player_dlg.h"
 
+#include "desk/details_dialog.h"
 #include "desk/help.h"
 #include "desk/open_dialog.h"
 
@@ -39,6 +40,13 @@ void CSablePlayerDlg::OnCopyData(const QString& path) {
     m_profile.SetLastFile(LocalPath(path));
     RefreshIdentity();
     RefreshControls();
+}
+
+void CSablePlayerDlg::OnDetails() {
+    if (m_strPathName.isEmpty())
+        return;
+    // Without a reader (its load failed) the dialog still comes, with its fields empty.
+    ShowDetails(this, m_player ? m_player->Details() : DetailsFields{});
 }
 
 void CSablePlayerDlg::OnHelp() { OpenUserGuide(this); }

@@ -329,10 +329,6 @@ void CSablePlayerDlg::ClearSpinners() {
 
 // --- commands
 
-void CSablePlayerDlg::OnDetails() {
-    Tell(kTitle, "The details report is not available in this version yet.", Icon::None);
-}
-
 void CSablePlayerDlg::OnConvert() {
     Tell(kTitle, "Conversion to WAV is not available in this version yet.", Icon::None);
 }

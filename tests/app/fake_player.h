@@ -54,6 +54,9 @@ public:
     std::int64_t PlayedMs() const override { return BlocksMs(block); }
     IdentityTexts Identity() const override { return PlainIdentity("QM-01234", 12); }
     std::string DateLine() const override { return Position().current.Format("%a, %d %b %Y, %H:%M:%S"); }
+    DetailsFields Details() const override {
+        return {"IM2", "QM-01234", "12", "8000", "1", "16", "Recording:\r\n"};
+    }
 
     void Play() override { playing = true; requests.push_back("Play"); }
     void Pause(bool pause) override { requests.push_back(pause ? "Pause" : "Resume"); }

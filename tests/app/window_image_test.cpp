@@ -7,6 +7,8 @@
 #include "controls/decrypt_bar.h"
 #include "controls/image_button.h"
 #include "core/string_table.h"
+#include "desk/details_dialog.h"
+#include "desk_test_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
@@ -16,6 +18,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTest>
 
@@ -349,6 +354,67 @@ private slots:
             QVERIFY(w.LoadRecording(image));
             QVERIFY(w.Player() != nullptr);
         }
+    }
+
+    void DetailsShowWhatTheReaderOfEachFormatKnows() {
+        // IM2: 1,875 blocks of 32 ms. IX2: the split of 1,875 blocks from block 3,750 of a
+        // recording of 9,375. Chain: 600 blocks of 63.875 ms from block 1,200 of 4,001, in an
+        // outer image of unit 777, file 3. IMG: 600 records of 816 samples at 8,000 Hz.
+        synth::Ix2Options plain;
+        plain.audio.blocks = 1875;
+        plain.splitFirst = 3750;
+        plain.recordingLast = 9374;
+        synth::Ix2Options chain;
+        chain.chain = true;
+        chain.audio.storedBits = 8;
+        chain.audio.blocks = 600;
+        chain.splitFirst = 1200;
+        chain.recordingLast = 4000;
+        struct Image {
+            const char* name;
+            std::function<bool(const std::string&)> write;
+            QStringList fields;   // caption, unit, number, rate, bits, channels, details
+        };
+        const Image images[] = {
+            {"D00012.IM2",
+             [](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 1875}); },
+             {"The details of the loaded IM2 file are:", "QM-04242", "12", "8000", "16", "1",
+              "Recording:\nStart:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:01:00\n"
+              "Complete:\tYES\n"}},
+            {"D00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, plain); },
+             {"The details of the loaded IX2 file are:", "QM-04242", "12", "8000", "16", "1",
+              "---Recording---\nStart:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:05:00\n"
+              "Complete:\tNO\n\n---This Split File---\nStart:\tFri, 14 Mar 2008, 09:28:53\n"
+              "Duration:\t0:01:00\nComplete:\tYES\n"}},
+            {"D00013.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain); },
+             {"The details of the loaded IX2 chain file are:", "QM-04242 (slave QM-00777)",
+              "12 (slave 3)", "8000", "8", "1",
+              "---Recording---\nStart:\tFri, 14 Mar 2008, 09:26:53\n"
+              "\t(slave Fri, 14 Mar 2008, 09:20:00)\nDuration:\t0:04:15\nComplete:\tNO\n\n"
+              "---This Split File---\nStart:\tFri, 14 Mar 2008, 09:28:10\n"
+              "Duration:\t0:00:38\nComplete:\tYES\n"}},
+            {"D00007.IMG",
+             [](const std::string& p) { return synth::WriteImgFile(p, {.bits = 5, .records = 600}); },
+             {"The details of the loaded IMG file are:", "QL-1A2B", "7", "8000", "5", "1",
+              "Duration:\t0:01:01\n"}},
+        };
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        for (const Image& image : images) {
+            const QString path = Path(image.name);
+            QVERIFY2(image.write(path.toStdString()), image.name);
+            QVERIFY2(w.LoadRecording(path), image.name);
+            QStringList shown;
+            desktest::WhenModal<CDetails>([&shown](CDetails* d) {
+                shown << d->findChild<QLabel*>("caption")->text();
+                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
+                    shown << d->findChild<QLineEdit*>(field)->text();
+                shown << d->findChild<QPlainTextEdit*>("details")->toPlainText();
+                d->accept();
+            });
+            w.MenuCommand(id::kDetails)->trigger();
+            QCOMPARE(shown, image.fields);
+        }
+        QVERIFY(w.told.isEmpty());
     }
 };
 
