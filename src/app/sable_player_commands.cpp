@@ -1,5 +1,7 @@
 #include "app/sable_player_dlg.h"
 
+#include "core/string_table.h"
+#include "desk/conversion.h"
 #include "desk/details_dialog.h"
 #include "desk/help.h"
 #include "desk/open_dialog.h"
@@ -47,6 +49,27 @@ void CSablePlayerDlg::OnDetails() {
         return;
     // Without a reader (its load failed) the dialog still comes, with its fields empty.
     ShowDetails(this, m_player ? m_player->Details() : DetailsFields{});
+}
+
+void CSablePlayerDlg::OnConvert() {
+    if (!HasImage())
+        return;
+    const BusyScope busy(*this);
+    const std::string path = LocalPath(m_strPathName);
+    bool reopened = true;
+    // The reader lets go of the file for the pass and takes it back whatever the outcome.
+    const std::optional<ConvertResult> result = ConvertToWav(
+        this, m_profile, path, m_nFileType,
+        [this] {
+            OnStop();
+            m_player->CloseFile();
+        },
+        [this, &path, &reopened] { reopened = m_player && m_player->OpenFile(path); });
+    if (!result)
+        return;
+    if (const std::string failure = ConvertFailureText(*result); !failure.empty())
+        Tell(LoadString(109), QString::fromStdString(failure), Icon::Exclamation);
+    AfterReopen(reopened);
 }
 
 void CSablePlayerDlg::OnHelp() { OpenUserGuide(this); }

@@ -329,10 +329,6 @@ void CSablePlayerDlg::ClearSpinners() {
 
 // --- commands
 
-void CSablePlayerDlg::OnConvert() {
-    Tell(kTitle, "Conversion to WAV is not available in this version yet.", Icon::None);
-}
-
 void CSablePlayerDlg::OnAbout() {
     CAboutDlg about(this);
     about.exec();

@@ -144,6 +144,9 @@ private:
     void DeleteReader();
     void ClearPeaks();
     void FinishLoad();
+    // After a pass that had the file: the window stands as after a stop, at the start; a
+    // file that did not open again is said and leaves the window empty.
+    void AfterReopen(bool reopened);
     // A load with its identity shown on success and the display emptied on failure; one
     // the user asked for is also remembered as the last file.
     bool LoadOrReset(const QString& path);

@@ -127,6 +127,22 @@ void CSablePlayerDlg::FinishLoad() {
     RefreshControls();
 }
 
+void CSablePlayerDlg::AfterReopen(bool reopened) {
+    if (reopened) {
+        m_waveView->SetPosition(0.0);
+        ShowPosition();
+        RefreshIdentity();
+        RefreshControls();
+        return;
+    }
+    // An IMG reader has said so itself.
+    if (m_nFileType != ImageFormat::Img)
+        Tell(kFileLoad, OpenFailure(m_nFileType, QFile::encodeName(m_strPathName).toStdString()),
+             Icon::Exclamation);
+    DeleteReader();
+    Reset();
+}
+
 std::uint32_t CSablePlayerDlg::BuildPeaks() {
     m_waveView->UpdateWidth();
     const std::uint16_t width = m_waveView->GetColumns();

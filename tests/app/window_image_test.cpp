@@ -8,13 +8,19 @@
 #include "controls/image_button.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
+#include "desk/progress_dialog.h"
+#include "desk/wav_convert_dialog.h"
 #include "desk_test_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 #include "window_fixture.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,6 +80,21 @@ bool WaitFor(const std::function<bool()>& done, TestAudio* audio = nullptr, int 
         QTest::qWait(5);
     }
     return true;
+}
+
+// Answers the convert dialog: this folder, a new WAV after so many megabytes, Convert.
+void ConvertInto(const QString& folder, int megabytes) {
+    desktest::WhenModal<CWavConvert>([folder, megabytes](CWavConvert* d) {
+        d->findChild<QLineEdit*>("folder")->setText(folder);
+        d->findChild<QCheckBox*>("megabytesBox")->click();
+        d->findChild<QLineEdit*>("megabytes")->setText(QString::number(megabytes));
+        d->findChild<QPushButton*>("convert")->click();
+    });
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool Authenticate(CSablePlayerDlg& w) {
@@ -354,6 +375,78 @@ private slots:
             QVERIFY(w.LoadRecording(image));
             QVERIFY(w.Player() != nullptr);
         }
+    }
+
+    void ConvertFromTheMenuWritesWhatTheToolWritesAndPlaysOn() {
+        // 2,500 blocks of 512 bytes with faults: a segment of 1 MiB and one of the rest.
+        const QString image = Path("F00020.IM2");
+        const synth::Fault faults[] = {{synth::FaultKind::Timestamp, 3},
+                                       {synth::FaultKind::PayloadByte, 2100}};
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 2500}, faults));
+        const QString cliOut = Path("cli-out");
+        const QString out = Path("window-out");
+        QVERIFY(QDir().mkpath(cliOut) && QDir().mkpath(out));
+        QVERIFY(desktest::RunCli(TVX_CLI_PATH, {"convert", image.toStdString(), "--out",
+                                                cliOut.toStdString(), "--megabytes", "1"}) == 1);
+        ForgetSettings();
+
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.OnCopyData(image);   // a load that is remembered
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return w.Tally().GetCounts().verifiedBlocks > 0; }, &m_audio));
+
+        // While the progress dialog shows, the window's reader holds no file.
+        QList<bool> readerHadFile;
+        QTimer watch;
+        watch.callOnTimeout([&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<CProgressDlg*>(top) && top->isVisible())
+                    readerHadFile << w.Player()->HasFile();
+        });
+        watch.start(0);
+        ConvertInto(out, 1);
+        w.MenuCommand(id::kConvert)->trigger();
+        watch.stop();
+        QVERIFY(!readerHadFile.isEmpty());
+        QVERIFY(!readerHadFile.contains(true));
+
+        const QStringList names = QDir(out).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(names, (QStringList{"F00020.00.txt", "F00020.00.wav", "F00020.01.txt",
+                                     "F00020.01.wav"}));
+        QCOMPARE(QDir(cliOut).entryList(QDir::Files, QDir::Name), names);
+        for (const QString& name : names)
+            QVERIFY2(Bytes(out + "/" + name) == Bytes(cliOut + "/" + name), qPrintable(name));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\nLast File=" + image + "\n");
+
+        // Back as after a stop, with the file: it plays again from the start.
+        QVERIFY(w.told.isEmpty());
+        QCOMPARE(w.GetTransport(), Transport::Stopped);
+        QVERIFY(w.Player()->HasFile());
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:53"));
+        m_audio.ClearPlayed();
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return m_audio.Played().size() >= 8192; }, &m_audio));
+        w.OnStop();
+
+        // No to the overwrite question writes nothing and gives the file back all the same;
+        // a first segment that cannot be made is said.
+        desktest::AnswerMessageBox(QMessageBox::No);
+        ConvertInto(out, 1);
+        w.OnConvert();
+        QVERIFY(w.told.isEmpty());
+        QVERIFY(w.Player()->HasFile());
+        QCOMPARE(Bytes(out + "/F00020.00.wav"), Bytes(cliOut + "/F00020.00.wav"));
+        const QString blocked = Path("blocked");
+        QVERIFY(QDir().mkpath(blocked + "/F00020.00.wav"));   // a folder where the WAV would go
+        desktest::AnswerMessageBox(QMessageBox::Yes);
+        ConvertInto(blocked, 0);
+        w.OnConvert();
+        QCOMPARE(w.told.size(), 1);
+        QCOMPARE(w.told.front(), "Tessivox|Failed to open: " + blocked +
+                                     "/F00020.00.wav\n\nCause: Is a directory");
+        QVERIFY(w.Player()->HasFile());
     }
 
     void DetailsShowWhatTheReaderOfEachFormatKnows() {

@@ -10,12 +10,16 @@
 #include "controls/text.h"
 #include "controls/wave_view.h"
 #include "core/string_table.h"
+#include "desk/wav_convert_dialog.h"
 #include "desk_test_support.h"
 #include "fake_player.h"
 #include "synth/synth.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -386,6 +390,37 @@ private slots:
         started.show();
         QTRY_COMPARE(started.windowTitle(), QString("Tessivox - F00012.IM2"));
         QCOMPARE(SettingsText(), QString());
+    }
+
+    void ConvertStopsFirstAndAFileThatWillNotReopenEmptiesTheWindow() {
+        std::vector<bool> closes;
+        m_setup.closes = &closes;
+        TestWindow w(Factory());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(m_im2));
+        w.OnPlay();
+        m_player->opens = false;   // gone while the pass ran
+        const QString out = m_dir.filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
+        bool busyInDialog = false;
+        desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
+            busyInDialog = w.IsBusy();
+            d->findChild<QLineEdit*>("folder")->setText(out);
+            d->findChild<QPushButton*>("convert")->click();
+        });
+        w.OnConvert();
+        QVERIFY(busyInDialog);
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(closes, (std::vector<bool>{false, false}));   // stopped, released; then deleted
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(w.told, QStringList{"File Load|Error -  Failed to open the file:\n\n" + m_im2 +
+                                     "\n\nPlease ensure that it is not in use\nby another program."});
+        QVERIFY(w.Player() == nullptr);
+        QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
     }
 
     void LoadsAndRunsHoldTheWindowBusy() {
