@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QSlider>
@@ -421,6 +422,16 @@ private slots:
         QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
         QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
+    }
+
+    void HelpLooksForTheGuideBesideTheProgram() {
+        // No guide lies beside the test program: the message names where it was looked for.
+        TestWindow w(Factory());
+        QString text;
+        desktest::AnswerMessageBox(QMessageBox::Ok, &text);
+        w.MenuCommand(id::kHelp)->trigger();
+        QVERIFY2(text.startsWith("The help file\n\"/"), qPrintable(text));
+        QVERIFY2(text.endsWith("/manuals/Tessivox User Guide.pdf\"\ncould not found."), qPrintable(text));
     }
 
     void LoadsAndRunsHoldTheWindowBusy() {
