@@ -6,6 +6,7 @@
 #include "core/block_status.h"
 #include "core/datetime.h"
 #include "core/hooks.h"
+#include "export/details.h"
 
 #include <cstdint>
 #include <functional>
@@ -68,6 +69,8 @@ public:
     virtual std::int64_t PlayedMs() const = 0;
     virtual IdentityTexts Identity() const = 0;
     virtual std::string DateLine() const = 0;
+    // What the Details dialog shows of the open image.
+    virtual DetailsFields Details() const = 0;
 
     // --- requests
     virtual void Play() = 0;

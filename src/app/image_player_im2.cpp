@@ -73,6 +73,9 @@ public:
         return PlainIdentity(m_pIm2->GetUnitId(), m_pIm2->GetFileNumber());
     }
     std::string DateLine() const override { return Position().current.Format(kDateLineFormat); }
+    DetailsFields Details() const override {
+        return m_pIx2 ? Ix2Details(*m_pIx2) : Im2Details(*m_pIm2);
+    }
 
     void Play() override { m_pIm2->Play(); }
     void Pause(bool pause) override { m_pIm2->Pause(pause); }

@@ -61,6 +61,7 @@ public:
         return ImgIdentity(m_pImg->m_nRefUnitId, m_pImg->m_nRefFileNumber);
     }
     std::string DateLine() const override { return ElapsedText(m_pImg->GetPlayTime()); }
+    DetailsFields Details() const override { return ImgDetails(*m_pImg); }
 
     void Play() override { m_pImg->Play(); }
     void Pause(bool pause) override { m_pImg->Pause(pause); }

@@ -1,6 +1,7 @@
 #include "app/result_texts.h"
 
 #include "core/datetime.h"
+#include "core/error.h"
 #include "core/format.h"
 
 namespace tvx::app {
@@ -57,6 +58,19 @@ IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
 
 IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber) {
     return {Format("QL-%04X", unitNumber), Format("%u", fileNumber)};
+}
+
+std::string ConvertFailureText(const ConvertResult& result) {
+    const Error& e = result.error;
+    const std::string cause = DescribeError(e);
+    if (result.outcome == ConvertOutcome::NotStarted)
+        return Format("Failed to open: %s\n\nCause: %s", e.path.c_str(), cause.c_str());
+    const bool failed = e.osError != 0 || !e.path.empty() || !e.detail.empty();
+    if (!failed || result.outcome == ConvertOutcome::Declined)
+        return {};
+    // The files written so far stay; the last one says how it ended.
+    return Format("Error - The conversion could not finish:\n\n%s\n\nCause: %s", e.path.c_str(),
+                  cause.c_str());
 }
 
 }  // namespace tvx::app

@@ -2,6 +2,7 @@
 
 #include "analysis/auth_tally.h"
 #include "analysis/image_format.h"
+#include "export/convert.h"
 
 #include <cstdint>
 #include <string>
@@ -49,5 +50,9 @@ IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber)
 IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
                             const std::string& slaveUnitId, std::uint32_t slaveFileNumber);
 IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber);
+
+// What a conversion that met a failure tells the user: the file it could not open or went
+// wrong in, and why. Nothing when it ran to its end, or stopped at Cancel or No.
+std::string ConvertFailureText(const ConvertResult& result);
 
 }  // namespace tvx::app

@@ -28,6 +28,10 @@ void CSablePlayerDlg::OnAuthenticationCommand() {
     if (!HasImage())
         return;
     OnStop();
+    if (!m_bAuthBusy) {
+        m_bAuthBusy = true;
+        BeginBusy();
+    }
     m_tally.Reset();
     m_player->StartScan();
     m_pWaitDlg->SetRange(ClampToInt(m_player->TotalMs()));
@@ -61,10 +65,18 @@ void CSablePlayerDlg::OnAuthenticationTick() {
     m_hooks->ShowProgress(false);
     m_player->StopScan();
     m_timer2.stop();
+    EndAuthRun();
     ClearSpinners();
     // The last verdicts came before the scan said it was done: count them in.
     UpdateResults();
     RefreshControls();
+}
+
+void CSablePlayerDlg::EndAuthRun() {
+    if (!m_bAuthBusy)
+        return;
+    m_bAuthBusy = false;
+    EndBusy();
 }
 
 }  // namespace tvx::app

@@ -17,8 +17,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,7 +27,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace tvx::app {
@@ -332,38 +329,6 @@ void CSablePlayerDlg::ClearSpinners() {
 
 // --- commands
 
-void CSablePlayerDlg::OnFileOpen() {
-    const QString start = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
-    const QString path = QFileDialog::getOpenFileName(
-        this, {}, start,
-        "All Supported files (*.ix2 *.im2 *.img *.IX2 *.IM2 *.IMG);;IMG Files (*.img *.IMG);;"
-        "IM2 Files (*.im2 *.IM2);;IX2 Files (*.ix2 *.IX2);;All Files (*)");
-    if (path.isEmpty())
-        return;
-    LoadFromUser(path);
-}
-
-void CSablePlayerDlg::LoadFromUser(const QString& path) {
-    if (!LoadRecording(path)) {
-        Reset();
-        return;
-    }
-    RefreshIdentity();
-    RefreshControls();
-}
-
-void CSablePlayerDlg::OnDetails() {
-    Tell(kTitle, "The details report is not available in this version yet.", Icon::None);
-}
-
-void CSablePlayerDlg::OnConvert() {
-    Tell(kTitle, "Conversion to WAV is not available in this version yet.", Icon::None);
-}
-
-void CSablePlayerDlg::OnHelp() {
-    Tell(kTitle, "The user guide is not available in this version yet.", Icon::None);
-}
-
 void CSablePlayerDlg::OnAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -387,7 +352,7 @@ void CSablePlayerDlg::showEvent(QShowEvent* event) {
         return;
     m_bStartLoadPending = false;
     // After the first paint, so the peaks pass has a window to show its progress over.
-    QTimer::singleShot(0, this, [this] { LoadFromUser(m_strPathName); });
+    QTimer::singleShot(0, this, [this] { LoadOrReset(m_strPathName); });
 }
 
 void CSablePlayerDlg::closeEvent(QCloseEvent* event) {
@@ -401,6 +366,8 @@ void CSablePlayerDlg::reject() {
 }
 
 void CSablePlayerDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (IsBusy())
+        return;
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.front().isLocalFile())
         event->acceptProposedAction();

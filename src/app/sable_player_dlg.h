@@ -6,6 +6,7 @@
 #include "app/prompter.h"
 #include "app/result_texts.h"
 #include "app/transport_state.h"
+#include "desk/profile.h"
 
 #include <QDialog>
 #include <QHash>
@@ -63,6 +64,9 @@ public:
 
     // --- commands
     void OnFileOpen();
+    // A path handed over by a later start of the program: loaded, and remembered when it
+    // loads; a failure leaves the display as the load left it.
+    void OnCopyData(const QString& path);
     void OnAuthenticationCommand();
     void OnDetails();
     void OnConvert();
@@ -92,10 +96,16 @@ public:
     QAction* MenuCommand(int id) const { return m_commands.value(id); }
     bool IsPlaybackTimerActive() const { return m_timer1.isActive(); }
     bool IsAuthenticationTimerActive() const { return m_timer2.isActive(); }
+    bool IsBusy() const { return m_busy > 0; }
 
     // --- Prompter: message boxes; a test answers them itself
     bool AskYesNo(const QString& caption, const QString& text) override;
     void Tell(const QString& caption, const QString& text, Icon icon) override;
+
+signals:
+    // True while a load, an authentication run or a conversion owns the window; a path
+    // handed over meanwhile has to wait for false.
+    void Busy(bool busy);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +115,21 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Marks the window busy for as long as it lives.
+    class BusyScope {
+    public:
+        explicit BusyScope(CSablePlayerDlg& window) : m_window(window) { m_window.BeginBusy(); }
+        ~BusyScope() { m_window.EndBusy(); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CSablePlayerDlg& m_window;
+    };
+    void BeginBusy();
+    void EndBusy();
+    void EndAuthRun();   // drops the run's busy mark, once
+
     // construction
     void CreateControls(QWidget* client);
     void CreateMenu(QMenuBar* bar);
@@ -119,6 +144,12 @@ private:
     void DeleteReader();
     void ClearPeaks();
     void FinishLoad();
+    // After a pass that had the file: the window stands as after a stop, at the start; a
+    // file that did not open again is said and leaves the window empty.
+    void AfterReopen(bool reopened);
+    // A load with its identity shown on success and the display emptied on failure; one
+    // the user asked for is also remembered as the last file.
+    bool LoadOrReset(const QString& path);
     void LoadFromUser(const QString& path);
 
     // display
@@ -135,6 +166,9 @@ private:
     bool HasImage() const { return m_player && m_player->HasFile(); }
 
     PlayerFactory m_makePlayer;
+    Profile m_profile;
+    int m_busy = 0;
+    bool m_bAuthBusy = false;   // the run started by the command holds one busy mark
     std::unique_ptr<GuiHooks> m_hooks;
     CWaitDlg* m_pWaitDlg = nullptr;
     AuthTally m_tally;

@@ -36,9 +36,11 @@ QString OpenFailure(ImageFormat format, const std::string& path) {
 }  // namespace
 
 bool CSablePlayerDlg::LoadRecording(const QString& path) {
+    const BusyScope busy(*this);
     OnStop();
     DeleteReader();
     m_timer2.stop();
+    EndAuthRun();
     const std::string local = QFile::encodeName(path).toStdString();
     const ImageFormat format = ChooseFormat(local);
     if (format == ImageFormat::None)
@@ -123,6 +125,22 @@ void CSablePlayerDlg::FinishLoad() {
     ShowPosition();
     RefreshIdentity();
     RefreshControls();
+}
+
+void CSablePlayerDlg::AfterReopen(bool reopened) {
+    if (reopened) {
+        m_waveView->SetPosition(0.0);
+        ShowPosition();
+        RefreshIdentity();
+        RefreshControls();
+        return;
+    }
+    // An IMG reader has said so itself.
+    if (m_nFileType != ImageFormat::Img)
+        Tell(kFileLoad, OpenFailure(m_nFileType, QFile::encodeName(m_strPathName).toStdString()),
+             Icon::Exclamation);
+    DeleteReader();
+    Reset();
 }
 
 std::uint32_t CSablePlayerDlg::BuildPeaks() {

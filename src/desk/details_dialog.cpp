@@ -66,6 +66,7 @@ CDetails::CDetails(QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, Qt::Horizontal, this);
     buttons->setCenterButtons(true);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setIcon({});   // plain, as every other button of the program
     ok->setDefault(true);
     ok->setFocus();
 

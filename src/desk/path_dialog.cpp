@@ -63,6 +63,8 @@ CPathDialog::CPathDialog(const QString& caption, const QString& title,
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CPathDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CPathDialog::reject);
 
+    for (QAbstractButton* button : m_buttons->buttons())
+        button->setIcon({});   // plain, as every other button of the program
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
     const QString start = initialFolder.isEmpty() ? QDir::currentPath() : initialFolder;
     const QModelIndex at = m_model->index(start);

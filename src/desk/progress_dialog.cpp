@@ -32,7 +32,11 @@ CProgressDlg::CProgressDlg(QWidget* owner)
       m_owner(owner),
       m_ownerWasVisible(owner != nullptr && owner->isVisible()) {
     setObjectName(QStringLiteral("progressDialog"));
+    // Not modal to the application, so the pass runs while it shows; but its owner takes no
+    // input meanwhile: the owner's reader has let go of the file the pass reads.
     setModal(false);
+    if (owner != nullptr)
+        setWindowModality(Qt::WindowModal);
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setObjectName(QStringLiteral("message"));
     m_progress->setTextVisible(false);

@@ -107,11 +107,13 @@ QString SingleCopy::ErrorString() const { return m_server->errorString(); }
 
 void SingleCopy::SetHeld(bool held) {
     m_held = held;
-    if (!held && m_waiting) {
-        const QByteArray path = *m_waiting;
-        m_waiting.reset();
-        Deliver(path);
-    }
+    if (held || !m_waiting)
+        return;
+    const QByteArray path = *m_waiting;
+    m_waiting.reset();
+    // Not from inside the release: whoever released is still finishing its own work, and a
+    // load started here would run in the middle of it.
+    QMetaObject::invokeMethod(this, [this, path] { Deliver(path); }, Qt::QueuedConnection);
 }
 
 void SingleCopy::OnNewConnection() {

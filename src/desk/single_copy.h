@@ -49,7 +49,8 @@ public:
     QString ErrorString() const;
     QString Name() const { return m_name; }
 
-    // While held (a pass owns the window), the last record received waits; release delivers it.
+    // While held (a pass owns the window), the last record received waits; release delivers it
+    // from the event loop, after the caller has returned.
     void SetHeld(bool held);
 
 signals:

@@ -20,17 +20,23 @@ public:
         bool complete = true;
         std::uint64_t blocks = 100;
         std::int64_t blockMs = 64;
+        // Whether it was playing, at each CloseFile; outlives the reader.
+        std::vector<bool>* closes = nullptr;
     };
 
     FakePlayer(ImageFormat format, const VerdictCallbacks& callbacks, Setup setup)
-        : m_format(format), m_callback(callbacks.block), m_setup(setup) {}
+        : opens(setup.opens), m_format(format), m_callback(callbacks.block), m_setup(setup) {}
 
     ImageFormat Format() const override { return m_format; }
     bool OpenFile(const std::string& path) override {
-        m_path = m_setup.opens ? path : std::string();
-        return m_setup.opens;
+        m_path = opens ? path : std::string();
+        return opens;
     }
-    void CloseFile() override { m_path.clear(); }
+    void CloseFile() override {
+        if (m_setup.closes != nullptr)
+            m_setup.closes->push_back(playing);
+        m_path.clear();
+    }
     bool HasFile() const override { return !m_path.empty(); }
     bool IsHeaderBad() const override { return m_setup.headerBad; }
     bool IsComplete() const override { return m_setup.complete; }
@@ -54,6 +60,9 @@ public:
     std::int64_t PlayedMs() const override { return BlocksMs(block); }
     IdentityTexts Identity() const override { return PlainIdentity("QM-01234", 12); }
     std::string DateLine() const override { return Position().current.Format("%a, %d %b %Y, %H:%M:%S"); }
+    DetailsFields Details() const override {
+        return {"IM2", "QM-01234", "12", "8000", "1", "16", "Recording:\r\n"};
+    }
 
     void Play() override { playing = true; requests.push_back("Play"); }
     void Pause(bool pause) override { requests.push_back(pause ? "Pause" : "Resume"); }
@@ -71,6 +80,7 @@ public:
     double BoostGain() const override { return m_format == ImageFormat::Img ? 2.0 : 3.0; }
 
     // What the test steers and reads.
+    bool opens;
     std::atomic<bool> playing{false};
     std::atomic<bool> scanning{false};
     std::uint64_t block = 0;

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <cerrno>
+
 using namespace tvx;
 using namespace tvx::app;
 
@@ -61,6 +63,35 @@ private slots:
         QCOMPARE(img.unitId, std::string("QL-1A2B"));
         QCOMPARE(img.fileNumber, std::string("7"));
         QCOMPARE(ImgIdentity(0xB, 7).unitId, std::string("QL-000B"));
+    }
+
+    void OnlyAConversionThatFailedIsReported() {
+        const Error full{Cause::DiskFull, ENOSPC, "/out/F00012.01.wav", 0, {}};
+        const Error none;
+        struct Case {
+            ConvertOutcome outcome;
+            Error error;
+            const char* told;
+        };
+        const Case cases[] = {
+            {ConvertOutcome::Completed, none, ""},
+            {ConvertOutcome::Cancelled, none, ""},   // the user's Cancel
+            {ConvertOutcome::Declined, none, ""},
+            {ConvertOutcome::Cancelled, full,
+             "Error - The conversion could not finish:\n\n/out/F00012.01.wav\n\n"
+             "Cause: No space left on device"},
+            {ConvertOutcome::Completed, Error{Cause::Io, EIO, "/card/F00012.IM2", 0, {}},
+             "Error - The conversion could not finish:\n\n/card/F00012.IM2\n\n"
+             "Cause: Input/output error"},
+            {ConvertOutcome::NotStarted, Error{Cause::Access, EACCES, "/out/F00012.00.wav", 0, {}},
+             "Failed to open: /out/F00012.00.wav\n\nCause: Permission denied"},
+        };
+        for (const Case& c : cases) {
+            ConvertResult result;
+            result.outcome = c.outcome;
+            result.error = c.error;
+            QCOMPARE(ConvertFailureText(result), std::string(c.told));
+        }
     }
 };
 

@@ -1,17 +1,26 @@
 // tvx-screenshots OUTDIR: pictures of the main window for people to look at, taken from the
 // display it runs on (scripts/screenshots gives it a virtual one): empty, loaded,
 // authenticating, authenticated with irregular blocks, playing, paused, the wait window, the
-// about box, and a chain IX2 and an IMG image authenticated.
+// about box, a chain IX2 and an IMG image authenticated, the conversion's dialogs as the
+// window's command brings them up, and the Details of each format.
 #include "app/about_dlg.h"
 #include "app/image_player_readers.h"
 #include "app/sable_player_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/sdl_backend.h"
+#include "desk/details_dialog.h"
+#include "desk/path_dialog.h"
+#include "desk/progress_dialog.h"
+#include "desk/wav_convert_dialog.h"
+#include "desk_test_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -54,6 +63,65 @@ bool MakeImage(const QString& path) {
         {synth::FaultKind::PayloadByte, 390000},
     };
     return synth::WriteIm2File(path.toStdString(), options, faults);
+}
+
+QPushButton* ButtonNamed(QWidget& dialog, const QString& text) {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+// The Details of the image the window has loaded, as its command shows them.
+bool ShootDetails(CSablePlayerDlg& window, const QString& file) {
+    bool ok = false;
+    desktest::WhenModal<CDetails>([&ok, &file](CDetails* d) {
+        Settle();
+        ok = Shoot(*d, file);
+        d->accept();
+    });
+    window.OnDetails();
+    return ok;
+}
+
+// "Convert to Wav" on the loaded image: the convert dialog with half an hour a segment, the
+// folder chooser from its Browse..., then the progress dialog over the window once a fifth
+// of the pass is done, which is then cancelled.
+bool ShootConversion(CSablePlayerDlg& window, const QString& folder, const QDir& out) {
+    bool ok = false;
+    bool chooserShot = false;
+    desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
+        d->findChild<QLineEdit*>("folder")->setText(folder);
+        d->findChild<QCheckBox*>("minutesBox")->click();
+        d->findChild<QLineEdit*>("minutes")->setText("30");
+        Settle();
+        ok = Shoot(*d, out.filePath("convert-dialog.png"));
+        desktest::WhenModal<CPathDialog>([&](CPathDialog* chooser) {
+            Settle(800);   // the tree fills in the background
+            chooserShot = Shoot(*chooser, out.filePath("folder-chooser.png"));
+            chooser->reject();
+        });
+        ButtonNamed(*d, "Browse...")->click();
+        d->findChild<QPushButton*>("convert")->click();
+    });
+    bool progressShot = false;
+    QTimer watch;
+    watch.callOnTimeout([&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<CProgressDlg*>(top);
+            if (progressShot || progress == nullptr || !progress->isVisible() ||
+                progress->BarValue() < 20)
+                continue;
+            progressShot = true;
+            Settle();
+            progressShot &= Shoot(*progress, out.filePath("progress-dialog.png"));
+            progressShot &= Shoot(window, out.filePath("window-converting.png"));
+            progress->OnCancelButton();
+        }
+    });
+    watch.start(20);
+    window.OnConvert();
+    return ok && chooserShot && progressShot;
 }
 
 }  // namespace
@@ -118,6 +186,13 @@ int main(int argc, char** argv) {
     ok &= Shoot(about, out.filePath("about-box.png"));
     about.hide();
 
+    const QString wavFolder = work.filePath("wav");
+    QDir().mkpath(wavFolder);
+    ok &= ShootConversion(window, wavFolder, out);
+    Settle();
+    ok &= Shoot(window, out.filePath("window-after-conversion.png"));
+    ok &= ShootDetails(window, out.filePath("details-im2.png"));
+
     // The other formats, authenticated: a chain names its outer image as the slave; IMG
     // records carry no date, so the timeline counts from 00:00:00.
     synth::Ix2Options chain;
@@ -131,19 +206,34 @@ int main(int argc, char** argv) {
     img.bits = 5;
     img.records = 4000;
     const synth::ImgFault imgFaults[] = {{synth::ImgFaultKind::BlockChecksum, 2500}};
+    synth::Ix2Options plain;
+    plain.audio.blocks = 5000;
+    plain.splitFirst = 20000;
+    plain.recordingLast = 60000;
     const QString ix2Path = work.filePath("F00031.IX2");
+    const QString plainPath = work.filePath("F00033.IX2");
     const QString imgPath = work.filePath("F00032.IMG");
     ok &= synth::WriteIx2File(ix2Path.toStdString(), chain, chainFaults);
+    ok &= synth::WriteIx2File(plainPath.toStdString(), plain);
     ok &= synth::WriteImgFile(imgPath.toStdString(), img, imgFaults);
-    for (const auto& [path, name] : {std::pair{ix2Path, "window-ix2-chain.png"},
-                                     std::pair{imgPath, "window-img.png"}}) {
-        if (!window.LoadRecording(path))
+    struct Shot {
+        QString path;
+        const char* window;   // nullptr: the Details alone
+        const char* details;
+    };
+    for (const Shot& shot : {Shot{ix2Path, "window-ix2-chain.png", "details-ix2-chain.png"},
+                             Shot{plainPath, nullptr, "details-ix2.png"},
+                             Shot{imgPath, "window-img.png", "details-img.png"}}) {
+        if (!window.LoadRecording(shot.path))
             return 1;
-        window.OnAuthenticationCommand();
-        while (window.IsAuthenticationTimerActive())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        Settle();
-        ok &= Shoot(window, out.filePath(name));
+        if (shot.window != nullptr) {
+            window.OnAuthenticationCommand();
+            while (window.IsAuthenticationTimerActive())
+                QApplication::processEvents(QEventLoop::AllEvents, 5);
+            Settle();
+            ok &= Shoot(window, out.filePath(shot.window));
+        }
+        ok &= ShootDetails(window, out.filePath(shot.details));
     }
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "controls/text.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -24,5 +25,22 @@ QString TextOf(const CSablePlayerDlg& window, int id) {
 QRgb PixelOf(QWidget& widget, QPoint at) {
     return widget.grab().toImage().pixel(at);
 }
+
+namespace {
+
+QString SettingsFile() {
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tessivox/tessivox.ini";
+}
+
+}  // namespace
+
+QString SettingsText() {
+    QFile file(SettingsFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+void ForgetSettings() { QFile::remove(SettingsFile()); }
 
 }  // namespace tvx::app::testing

@@ -7,15 +7,26 @@
 #include "controls/decrypt_bar.h"
 #include "controls/image_button.h"
 #include "core/string_table.h"
+#include "desk/details_dialog.h"
+#include "desk/progress_dialog.h"
+#include "desk/wav_convert_dialog.h"
+#include "desk_test_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 #include "window_fixture.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTest>
 
@@ -69,6 +80,21 @@ bool WaitFor(const std::function<bool()>& done, TestAudio* audio = nullptr, int 
         QTest::qWait(5);
     }
     return true;
+}
+
+// Answers the convert dialog: this folder, a new WAV after so many megabytes, Convert.
+void ConvertInto(const QString& folder, int megabytes) {
+    desktest::WhenModal<CWavConvert>([folder, megabytes](CWavConvert* d) {
+        d->findChild<QLineEdit*>("folder")->setText(folder);
+        d->findChild<QCheckBox*>("megabytesBox")->click();
+        d->findChild<QLineEdit*>("megabytes")->setText(QString::number(megabytes));
+        d->findChild<QPushButton*>("convert")->click();
+    });
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool Authenticate(CSablePlayerDlg& w) {
@@ -349,6 +375,139 @@ private slots:
             QVERIFY(w.LoadRecording(image));
             QVERIFY(w.Player() != nullptr);
         }
+    }
+
+    void ConvertFromTheMenuWritesWhatTheToolWritesAndPlaysOn() {
+        // 2,500 blocks of 512 bytes with faults: a segment of 1 MiB and one of the rest.
+        const QString image = Path("F00020.IM2");
+        const synth::Fault faults[] = {{synth::FaultKind::Timestamp, 3},
+                                       {synth::FaultKind::PayloadByte, 2100}};
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 2500}, faults));
+        const QString cliOut = Path("cli-out");
+        const QString out = Path("window-out");
+        QVERIFY(QDir().mkpath(cliOut) && QDir().mkpath(out));
+        QVERIFY(desktest::RunCli(TVX_CLI_PATH, {"convert", image.toStdString(), "--out",
+                                                cliOut.toStdString(), "--megabytes", "1"}) == 1);
+        ForgetSettings();
+
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.OnCopyData(image);   // a load that is remembered
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return w.Tally().GetCounts().verifiedBlocks > 0; }, &m_audio));
+
+        // While the progress dialog shows, the window's reader holds no file.
+        QList<bool> readerHadFile;
+        QTimer watch;
+        watch.callOnTimeout([&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<CProgressDlg*>(top) && top->isVisible())
+                    readerHadFile << w.Player()->HasFile();
+        });
+        watch.start(0);
+        ConvertInto(out, 1);
+        w.MenuCommand(id::kConvert)->trigger();
+        watch.stop();
+        QVERIFY(!readerHadFile.isEmpty());
+        QVERIFY(!readerHadFile.contains(true));
+
+        const QStringList names = QDir(out).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(names, (QStringList{"F00020.00.txt", "F00020.00.wav", "F00020.01.txt",
+                                     "F00020.01.wav"}));
+        QCOMPARE(QDir(cliOut).entryList(QDir::Files, QDir::Name), names);
+        for (const QString& name : names)
+            QVERIFY2(Bytes(out + "/" + name) == Bytes(cliOut + "/" + name), qPrintable(name));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\nLast File=" + image + "\n");
+
+        // Back as after a stop, with the file: it plays again from the start.
+        QVERIFY(w.told.isEmpty());
+        QCOMPARE(w.GetTransport(), Transport::Stopped);
+        QVERIFY(w.Player()->HasFile());
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:53"));
+        m_audio.ClearPlayed();
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return m_audio.Played().size() >= 8192; }, &m_audio));
+        w.OnStop();
+
+        // No to the overwrite question writes nothing and gives the file back all the same;
+        // a first segment that cannot be made is said.
+        desktest::AnswerMessageBox(QMessageBox::No);
+        ConvertInto(out, 1);
+        w.OnConvert();
+        QVERIFY(w.told.isEmpty());
+        QVERIFY(w.Player()->HasFile());
+        QCOMPARE(Bytes(out + "/F00020.00.wav"), Bytes(cliOut + "/F00020.00.wav"));
+        const QString blocked = Path("blocked");
+        QVERIFY(QDir().mkpath(blocked + "/F00020.00.wav"));   // a folder where the WAV would go
+        desktest::AnswerMessageBox(QMessageBox::Yes);
+        ConvertInto(blocked, 0);
+        w.OnConvert();
+        QCOMPARE(w.told.size(), 1);
+        QCOMPARE(w.told.front(), "Tessivox|Failed to open: " + blocked +
+                                     "/F00020.00.wav\n\nCause: Is a directory");
+        QVERIFY(w.Player()->HasFile());
+    }
+
+    void DetailsShowWhatTheReaderOfEachFormatKnows() {
+        // IM2: 1,875 blocks of 32 ms. IX2: the split of 1,875 blocks from block 3,750 of a
+        // recording of 9,375. Chain: 600 blocks of 63.875 ms from block 1,200 of 4,001, in an
+        // outer image of unit 777, file 3. IMG: 600 records of 816 samples at 8,000 Hz.
+        synth::Ix2Options plain;
+        plain.audio.blocks = 1875;
+        plain.splitFirst = 3750;
+        plain.recordingLast = 9374;
+        synth::Ix2Options chain;
+        chain.chain = true;
+        chain.audio.storedBits = 8;
+        chain.audio.blocks = 600;
+        chain.splitFirst = 1200;
+        chain.recordingLast = 4000;
+        struct Image {
+            const char* name;
+            std::function<bool(const std::string&)> write;
+            QStringList fields;   // caption, unit, number, rate, bits, channels, details
+        };
+        const Image images[] = {
+            {"D00012.IM2",
+             [](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 1875}); },
+             {"The details of the loaded IM2 file are:", "QM-04242", "12", "8000", "16", "1",
+              "Recording:\nStart:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:01:00\n"
+              "Complete:\tYES\n"}},
+            {"D00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, plain); },
+             {"The details of the loaded IX2 file are:", "QM-04242", "12", "8000", "16", "1",
+              "---Recording---\nStart:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:05:00\n"
+              "Complete:\tNO\n\n---This Split File---\nStart:\tFri, 14 Mar 2008, 09:28:53\n"
+              "Duration:\t0:01:00\nComplete:\tYES\n"}},
+            {"D00013.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain); },
+             {"The details of the loaded IX2 chain file are:", "QM-04242 (slave QM-00777)",
+              "12 (slave 3)", "8000", "8", "1",
+              "---Recording---\nStart:\tFri, 14 Mar 2008, 09:26:53\n"
+              "\t(slave Fri, 14 Mar 2008, 09:20:00)\nDuration:\t0:04:15\nComplete:\tNO\n\n"
+              "---This Split File---\nStart:\tFri, 14 Mar 2008, 09:28:10\n"
+              "Duration:\t0:00:38\nComplete:\tYES\n"}},
+            {"D00007.IMG",
+             [](const std::string& p) { return synth::WriteImgFile(p, {.bits = 5, .records = 600}); },
+             {"The details of the loaded IMG file are:", "QL-1A2B", "7", "8000", "5", "1",
+              "Duration:\t0:01:01\n"}},
+        };
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        for (const Image& image : images) {
+            const QString path = Path(image.name);
+            QVERIFY2(image.write(path.toStdString()), image.name);
+            QVERIFY2(w.LoadRecording(path), image.name);
+            QStringList shown;
+            desktest::WhenModal<CDetails>([&shown](CDetails* d) {
+                shown << d->findChild<QLabel*>("caption")->text();
+                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
+                    shown << d->findChild<QLineEdit*>(field)->text();
+                shown << d->findChild<QPlainTextEdit*>("details")->toPlainText();
+                d->accept();
+            });
+            w.MenuCommand(id::kDetails)->trigger();
+            QCOMPARE(shown, image.fields);
+        }
+        QVERIFY(w.told.isEmpty());
     }
 };
 

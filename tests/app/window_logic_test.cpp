@@ -10,14 +10,22 @@
 #include "controls/text.h"
 #include "controls/wave_view.h"
 #include "core/string_table.h"
+#include "desk/wav_convert_dialog.h"
+#include "desk_test_support.h"
 #include "fake_player.h"
 #include "synth/synth.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QUrl>
@@ -77,7 +85,10 @@ private slots:
         QVERIFY(synth::WriteIm2File(m_im2.toStdString(), options));
     }
 
-    void init() { m_setup = {}; }
+    void init() {
+        m_setup = {};
+        ForgetSettings();
+    }
 
     void EmptyWindowShowsTheTemplate() {
         TestWindow w(Factory());
@@ -321,6 +332,138 @@ private slots:
         QVERIFY(!w.IsAuthenticationTimerActive());
         QCOMPARE(Buttons(w), (ButtonsSeen{false, true, false, true, true, false, false}));
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
+    }
+
+    void OpenStartsAtTheLastFileAndRemembersALoad() {
+        TestWindow w(Factory());
+        QCOMPARE(SettingsText(), QString());
+        QString startedAt = "not asked";
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
+            startedAt = d->selectedFiles().value(0);
+            d->selectFile(m_im2);
+            static_cast<QDialog*>(d)->accept();   // as its Open button does
+        });
+        QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
+        QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QVERIFY(startedAt != m_im2);
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
+
+        // Cancel changes nothing; a failed load empties the display and is not remembered.
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
+            startedAt = d->selectedFiles().value(0);
+            d->reject();
+        });
+        w.OnFileOpen();
+        QCOMPARE(startedAt, m_im2);
+        QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        const QString other = m_dir.filePath("F00099.IM2");
+        QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
+        m_setup.opens = false;
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
+            d->selectFile(other);
+            static_cast<QDialog*>(d)->accept();   // as its Open button does
+        });
+        w.OnFileOpen();
+        QCOMPARE(w.told.size(), 1);
+        QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
+    }
+
+    void AHandedOverPathLoadsAndIsRemembered() {
+        TestWindow w(Factory());
+        w.OnCopyData(m_im2);
+        QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
+        // A failure says why and leaves the display as the load left it, unremembered.
+        m_setup.opens = false;
+        const QString other = m_dir.filePath("F00098.IM2");
+        QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
+        w.OnCopyData(other);
+        QCOMPARE(w.told.size(), 1);
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 00:00:00"));
+        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
+        // A start-up path is loaded but not remembered.
+        m_setup = {};
+        ForgetSettings();
+        TestWindow started(Factory(), m_im2);
+        started.show();
+        QTRY_COMPARE(started.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(SettingsText(), QString());
+    }
+
+    void ConvertStopsFirstAndAFileThatWillNotReopenEmptiesTheWindow() {
+        std::vector<bool> closes;
+        m_setup.closes = &closes;
+        TestWindow w(Factory());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(m_im2));
+        w.OnPlay();
+        m_player->opens = false;   // gone while the pass ran
+        const QString out = m_dir.filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
+        bool busyInDialog = false;
+        desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
+            busyInDialog = w.IsBusy();
+            d->findChild<QLineEdit*>("folder")->setText(out);
+            d->findChild<QPushButton*>("convert")->click();
+        });
+        w.OnConvert();
+        QVERIFY(busyInDialog);
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(closes, (std::vector<bool>{false, false}));   // stopped, released; then deleted
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(w.told, QStringList{"File Load|Error -  Failed to open the file:\n\n" + m_im2 +
+                                     "\n\nPlease ensure that it is not in use\nby another program."});
+        QVERIFY(w.Player() == nullptr);
+        QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
+    }
+
+    void HelpLooksForTheGuideBesideTheProgram() {
+        // No guide lies beside the test program: the message names where it was looked for.
+        TestWindow w(Factory());
+        QString text;
+        desktest::AnswerMessageBox(QMessageBox::Ok, &text);
+        w.MenuCommand(id::kHelp)->trigger();
+        QVERIFY2(text.startsWith("The help file\n\"/"), qPrintable(text));
+        QVERIFY2(text.endsWith("/manuals/Tessivox User Guide.pdf\"\ncould not found."), qPrintable(text));
+    }
+
+    void LoadsAndRunsHoldTheWindowBusy() {
+        TestWindow w(Factory());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(busy.at(0).at(0).toBool(), true);
+        QCOMPARE(busy.at(1).at(0).toBool(), false);
+        busy.clear();
+        w.OnAuthenticationCommand();
+        QVERIFY(w.IsBusy());
+        w.OnAuthenticationCommand();   // a second command in the run holds nothing more
+        QCOMPARE(busy.size(), 1);
+        m_player->scanning = false;
+        w.OnAuthenticationTick();
+        QVERIFY(!w.IsBusy());
+        QCOMPARE(busy.size(), 2);
+        // A load ends a run that is still going, and its mark with it.
+        w.OnAuthenticationCommand();
+        QVERIFY(w.LoadRecording(m_im2));
+        QVERIFY(!w.IsBusy());
+        QVERIFY(!w.IsAuthenticationTimerActive());
+        // A file dragged over a busy window is not taken.
+        w.OnAuthenticationCommand();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(m_im2)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(!enter.isAccepted());
     }
 };
 

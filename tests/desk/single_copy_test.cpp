@@ -95,6 +95,7 @@ private slots:
     void PathsOf1024BytesOrMoreAreRefusedNeverCut();
     void AStaleSocketDoesNotStopTheNextStart();
     void RecordsAreCountedZeroTerminatedPaths();
+    void AHeldCopyKeepsTheLastPathUntilReleased();
 };
 
 void SingleCopyTest::ASecondStartHandsItsPathOverAndEnds() {
@@ -162,6 +163,29 @@ void SingleCopyTest::RecordsAreCountedZeroTerminatedPaths() {
     QCOMPARE(*HandOverRecord(""), QByteArray("\x01\x00\x00\x00\x00", 5));
     QCOMPARE(HandOverRecord(std::string(1023, 'p'))->size(), 4 + 1024);
     QVERIFY(!HandOverRecord(std::string(1024, 'p')).has_value());
+}
+
+void SingleCopyTest::AHeldCopyKeepsTheLastPathUntilReleased() {
+    const TempFolder temp("held");
+    SingleCopy copy(QString::fromStdString(temp / "copy"));
+    QVERIFY(copy.Listen());
+    QStringList seen;
+    connect(&copy, &SingleCopy::ToFront, [&seen] { seen << "front"; });
+    connect(&copy, &SingleCopy::PathReceived, [&seen](const QString& p) { seen << "path:" + p; });
+    copy.SetHeld(true);
+    for (const char* path : {"/first.IM2", "/second.IMG"}) {
+        QLocalSocket client;
+        client.connectToServer(copy.Name());
+        QVERIFY(client.waitForConnected(2000));
+        client.write(*HandOverRecord(path));
+        QTRY_VERIFY(client.bytesAvailable() > 0);
+        QCOMPARE(client.read(1), QByteArray("1"));   // taken at once, even while held
+    }
+    QTest::qWait(50);
+    QVERIFY(seen.isEmpty());
+    copy.SetHeld(false);
+    QVERIFY(seen.isEmpty());   // never inside the release itself
+    QTRY_COMPARE(seen, (QStringList{"front", "path:/second.IMG"}));
 }
 
 }  // namespace tvx
