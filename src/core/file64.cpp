@@ -48,7 +48,9 @@ bool CFile64::Open(const std::string& fileName, std::uint32_t access, std::uint3
     do {
         fd = ::open(fileName.c_str(), OpenFlags(access, disposition), 0666);
     } while (fd < 0 && errno == EINTR);
-    int osError = fd < 0 ? errno : RefusalOf(fd);
+    // A FIFO opened for writing with no reader answers ENXIO: refused like any file that is
+    // not a regular one, rather than named by the system's puzzling words.
+    int osError = fd < 0 ? (errno == ENXIO ? ENODEV : errno) : RefusalOf(fd);
     if (osError == 0 && ::fcntl(fd, F_SETFL, 0) != 0)
         osError = errno;
     if (osError != 0) {

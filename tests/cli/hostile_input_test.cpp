@@ -178,6 +178,37 @@ TEST_F(HostileInput, PathsThatAreNoRegularFileAreRefusedAndNeverWaitedOn) {
     EXPECT_TRUE(fs::is_empty(m_dir / "out"));
 }
 
+TEST_F(HostileInput, SegmentNamesThatAreNoRegularFileAreRefusedAndNeverWaitedOn) {
+    // A FIFO opened for writing would wait for a reader; /dev/full would take nothing.
+    synth::Im2Options o;
+    o.blocks = 20;
+    ASSERT_TRUE(synth::WriteIm2File(Path("F00012.IM2"), o));
+    struct Special {
+        const char* what;
+        const char* reason;
+    };
+    for (const Special special : {Special{"fifo", "Not a regular file"},
+                                  Special{"folder", "Is a directory"},
+                                  Special{"full", "Not a regular file"}}) {
+        SCOPED_TRACE(special.what);
+        const fs::path out = m_dir / (std::string("out-") + special.what);
+        fs::create_directories(out);
+        const std::string wav = (out / "F00012.00.wav").string();
+        if (special.what == std::string("fifo"))
+            ASSERT_EQ(::mkfifo(wav.c_str(), 0600), 0);
+        else if (special.what == std::string("folder"))
+            fs::create_directories(wav);
+        else
+            fs::create_symlink("/dev/full", wav);
+        const ToolRun r = RunTool({"convert", Path("F00012.IM2"), "--out", out.string(), "--yes"},
+                                  {.deadlineSeconds = 20});
+        ASSERT_FALSE(r.timedOut);
+        EXPECT_EQ(r.status, 3);
+        EXPECT_TRUE(Has(r.err, wav)) << r.err;
+        EXPECT_TRUE(Has(r.err, special.reason)) << r.err;
+    }
+}
+
 // A sparse file of `bytes` with real records at the given offsets: gigabytes that cost no disk.
 void WriteSparse(const std::string& path, std::uint64_t bytes,
                  const std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>>& pieces) {
