@@ -142,6 +142,24 @@ TEST_F(SourceUntouched, EveryCommandLeavesEveryImageAsItWas) {
     }
 }
 
+TEST_F(SourceUntouched, PlayingLeavesEveryImageAsItWas) {
+    // The disk driver takes the sound as fast as it comes, so whole images play in moments.
+    const std::string sound = (m_dir / "out" / "sound.raw").string();
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", sound.c_str(), 1);
+    ::setenv("SDL_DISKAUDIODELAY", "0", 1);
+    for (const std::string& name : WriteImages()) {
+        SCOPED_TRACE(name);
+        const std::string image = Image(name);
+        const Snapshot before = Take(image);
+        const ToolRun r = RunTool({"play", image});
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_NE(r.out.find("Blocks judged:"), std::string::npos) << r.status << " " << r.err;
+        ExpectUntouched(before, Take(image));
+    }
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
 TEST_F(SourceUntouched, ASegmentNameThatLeadsBackToTheImageIsRefused) {
     WriteImages();
     for (const std::string name : {"F00012.IM2", "P00012.IX2", "C00012.IX2", "V00007.IMG"}) {
