@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QJsonArray>
@@ -383,6 +384,8 @@ private slots:
         const synth::Fault faults[] = {{synth::FaultKind::Timestamp, 3},
                                        {synth::FaultKind::PayloadByte, 2100}};
         QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 2500}, faults));
+        const QByteArray original = Bytes(image);
+        const QDateTime written = QFileInfo(image).lastModified();
         const QString cliOut = Path("cli-out");
         const QString out = Path("window-out");
         QVERIFY(QDir().mkpath(cliOut) && QDir().mkpath(out));
@@ -447,6 +450,11 @@ private slots:
         QCOMPARE(w.told.front(), "Tessivox|Failed to open: " + blocked +
                                      "/F00020.00.wav\n\nCause: Is a directory");
         QVERIFY(w.Player()->HasFile());
+
+        // Loading, playing, converting and authenticating left the evidence as it was.
+        QVERIFY(Authenticate(w));
+        QCOMPARE(Bytes(image), original);
+        QCOMPARE(QFileInfo(image).lastModified(), written);
     }
 
     void DetailsShowWhatTheReaderOfEachFormatKnows() {
