@@ -20,9 +20,24 @@ void WaitForSeek(const Reader& reader) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-class Im2Player final : public Player {
+// What an IX2 reader counts from its split rather than from the whole recording.
+std::int64_t PlayedMsOf(const CIm2& reader) { return reader.PlayedMs(); }
+std::int64_t PlayedMsOf(const CIx2& reader) { return reader.SplitPlayedMs(); }
+COleDateTime PositionTimeOf(const CIm2& reader) { return reader.PositionTime(); }
+COleDateTime PositionTimeOf(const CIx2& reader) { return reader.SplitPositionTime(); }
+std::uint32_t BlocksOf(const CIm2& reader) {
+    return std::max(reader.m_nFileBlocks, reader.m_nStatedBlocks);
+}
+std::uint32_t BlocksOf(const CIx2& reader) {
+    return std::max<std::uint32_t>(reader.m_nFileBlocks,
+                                   static_cast<std::uint32_t>(reader.m_nSplitBlocks));
+}
+
+// IM2 and IX2 readers share their request interface.
+template <typename Reader>
+class BlockPlayer final : public Player {
 public:
-    Im2Player(const PlaybackSetup& setup, BlockCallback onBlock) : m_reader(setup) {
+    BlockPlayer(const PlaybackSetup& setup, BlockCallback onBlock) : m_reader(setup) {
         m_reader.SetBlockCallback(onBlock);
     }
     bool Open(const std::string& path) override { return m_reader.OpenFile(path); }
@@ -35,46 +50,15 @@ public:
         WaitForSeek(m_reader);
     }
     bool IsPlaying() const override { return m_reader.IsPlaying(); }
-    std::int64_t PositionMs() const override { return m_reader.PlayedMs(); }
+    std::int64_t PositionMs() const override { return PlayedMsOf(m_reader); }
     std::int64_t LengthMs() const override { return m_reader.FileMs(); }
     std::optional<std::string> WallClock() const override {
-        return m_reader.PositionTime().Format(kDateFormat);
+        return PositionTimeOf(m_reader).Format(kDateFormat);
     }
-    std::uint32_t Blocks() const override {
-        return std::max(m_reader.m_nFileBlocks, m_reader.m_nStatedBlocks);
-    }
+    std::uint32_t Blocks() const override { return BlocksOf(m_reader); }
 
 private:
-    CIm2 m_reader;
-};
-
-class Ix2Player final : public Player {
-public:
-    Ix2Player(const PlaybackSetup& setup, BlockCallback onBlock) : m_reader(setup) {
-        m_reader.SetBlockCallback(onBlock);
-    }
-    bool Open(const std::string& path) override { return m_reader.OpenFile(path); }
-    void Close() override { m_reader.CloseFile(); }
-    void Play() override { m_reader.Play(); }
-    void Pause(bool pause) override { m_reader.Pause(pause); }
-    void Stop() override { m_reader.Stop(); }
-    void Seek(std::int64_t ms) override {
-        m_reader.SeekMs(ms);
-        WaitForSeek(m_reader);
-    }
-    bool IsPlaying() const override { return m_reader.IsPlaying(); }
-    std::int64_t PositionMs() const override { return m_reader.SplitPlayedMs(); }
-    std::int64_t LengthMs() const override { return m_reader.FileMs(); }
-    std::optional<std::string> WallClock() const override {
-        return m_reader.SplitPositionTime().Format(kDateFormat);
-    }
-    std::uint32_t Blocks() const override {
-        return std::max<std::uint32_t>(m_reader.m_nFileBlocks,
-                                       static_cast<std::uint32_t>(m_reader.m_nSplitBlocks));
-    }
-
-private:
-    CIx2 m_reader;
+    Reader m_reader;
 };
 
 class ImgPlayer final : public Player {
@@ -107,9 +91,9 @@ std::unique_ptr<Player> MakePlayer(ImageFormat format, const PlaybackSetup& setu
                                    BlockCallback onBlock, RecordCallback onRecord) {
     switch (format) {
     case ImageFormat::Ix2:
-        return std::make_unique<Ix2Player>(setup, onBlock);
+        return std::make_unique<BlockPlayer<CIx2>>(setup, onBlock);
     case ImageFormat::Im2:
-        return std::make_unique<Im2Player>(setup, onBlock);
+        return std::make_unique<BlockPlayer<CIm2>>(setup, onBlock);
     case ImageFormat::Img:
         return std::make_unique<ImgPlayer>(setup, onRecord);
     case ImageFormat::None:
