@@ -109,7 +109,9 @@ public:
 protected:
     // A derived reader starts its own worker once it is built, and stops it in its own
     // destructor, before its members go.
-    void StartWorker(const PlaybackSetup& setup, std::function<void()> body);
+    // The body runs on the worker with the command block, which it shares: a worker left
+    // behind by the destructor keeps it, and never reaches this reader again.
+    void StartWorker(const PlaybackSetup& setup, std::function<void(Im2Command&)> body);
     void StopWorker();
 
     // What the worker publishes, or the fields themselves without a worker.

@@ -9,16 +9,19 @@
 
 namespace tvx {
 
+class CIm2;
+
 // The command block of an IM2 or IX2 reader with a worker: requests the window thread sets
 // and the worker clears, and the values the worker publishes for the window's getters.
 class Im2Command : public ReaderCommand {
 public:
     using ReaderCommand::ReaderCommand;
 
-    // A request is pending that resets the device anyway, or the worker must end: a Write
+    // A request is pending that resets the device anyway, or the worker must end; a seek
+    // resets it only where it lands, which the worker judges: a Write
     // waiting on a full queue may give up.
     bool OutputWillBeReset() const {
-        return m_bStopReq.load() || m_bSeekReq.load() || m_bOpenReq.load() ||
+        return m_bStopReq.load() || m_bOpenReq.load() ||
                m_bResetReq.load() || QuitRequested();
     }
 
@@ -35,6 +38,7 @@ public:
     std::atomic<bool> m_bRewindReq{false};
     std::atomic<BlockCallback> m_pfnBlock{nullptr};
     std::atomic<double> m_gain{1.0};
+    OwnerSlot<CIm2> m_owner;
 
     // What the worker changes while the window reads it, stored after every change.
     struct Published {

@@ -6,6 +6,7 @@
 #include "core/im2_worker.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace tvx {
@@ -15,29 +16,33 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr milliseconds kPollInterval{10};
-constexpr milliseconds kQuitWait{10000};
 
 }  // namespace
 
 CIm2::CIm2(const PlaybackSetup& setup) {
-    StartWorker(setup, [this] {
-        Im2Worker worker(*this);
+    // The worker works on its own copy of the image state and hands it over at an open.
+    StartWorker(setup, [image = std::make_shared<CIm2>(*this)](Im2Command& command) {
+        Im2Worker worker(command, *image);
         worker.Run();
     });
 }
 
 CIm2::~CIm2() { StopWorker(); }
 
-void CIm2::StartWorker(const PlaybackSetup& setup, std::function<void()> body) {
-    m_command.Make(setup);
-    m_command->m_thread.Start(std::move(body), WorkerThread::Priority::BelowNormal);
+void CIm2::StartWorker(const PlaybackSetup& setup, std::function<void(Im2Command&)> body) {
+    Im2Command& command = m_command.Make(setup);
+    command.m_owner.Set(this);
+    command.m_thread.Start(
+        [shared = m_command.Share(), body = std::move(body)] { body(*shared); },
+        WorkerThread::Priority::BelowNormal);
 }
 
 void CIm2::StopWorker() {
     if (!m_command)
         return;
     m_command->RequestQuit();
-    m_command->m_thread.Finish(kQuitWait);
+    m_command->m_thread.Finish(m_command->m_setup.quitWait);
+    m_command->m_owner.Set(nullptr);
 }
 
 bool CIm2::OpenFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "core/bytes.h"
 #include "core/model_table.h"
+#include "core/scan_pieces.h"
 
 #include <chrono>
 #include <exception>
@@ -19,8 +20,7 @@ constexpr milliseconds kDrainSleep{10};
 
 }  // namespace
 
-Im2Worker::Im2Worker(CIm2& reader)
-    : m_reader(reader), m_cmd(*reader.m_command), m_piece(kScanRecords * kRecordSize) {}
+Im2Worker::Im2Worker(Im2Command& command, CIm2& image) : m_cmd(command), m_reader(image) {}
 
 Im2Worker::~Im2Worker() = default;
 
@@ -69,7 +69,7 @@ void Im2Worker::Cycle() {
         ScanImage();
     if (m_cmd.m_bStopReq.load()) {
         ResetDevice();
-        ReturnToStart();
+        StopAtStart();
         Done(m_cmd.m_bStopReq);
     }
     if (m_cmd.m_bPauseReq.load()) {
@@ -129,16 +129,33 @@ void Im2Worker::TakeOpenRequest() {
                           static_cast<std::uint16_t>(m_reader.m_nOutputBits),
                           static_cast<std::uint16_t>(m_reader.m_nChannels));
         m_reader.m_nQueuedMs = 0;
-        m_unitKey = ~0u;
-        m_cmd.PublishUnitId(m_reader.m_strUnitId);
+        ForgetUnit();
     }
+    m_cmd.m_owner.With([this](CIm2& reader) { HandOver(reader); });
     m_cmd.m_bOpen.store(open);
     Done(m_cmd.m_bOpenReq);
 }
 
 void Im2Worker::MakeDevice() {
     if (!m_wave)
-        m_wave = MakeWavePlay(m_cmd.m_setup, [&cmd = m_cmd] { return cmd.OutputWillBeReset(); });
+        m_wave = MakeWavePlay(m_cmd.m_setup, [this] { return OutputWillBeReset(); });
+}
+
+// Asked on this thread while a write waits for the device. A seek past the end is dropped
+// without a reset, so it must not cost the audio of a block already judged.
+bool Im2Worker::OutputWillBeReset() const {
+    if (m_cmd.OutputWillBeReset())
+        return true;
+    try {
+        return m_cmd.m_bSeekReq.load() && SeekLands(m_cmd.m_nSeekBlock.load());
+    } catch (const CFileException&) {
+        return true;   // the file is failing: the cycle will drop it, and the sound with it
+    }
+}
+
+bool Im2Worker::SeekLands(std::uint64_t target) const {
+    const std::uint64_t length = m_file.GetLength();
+    return target < length / kRecordSize && (target + 1) * kRecordSize < length;
 }
 
 bool Im2Worker::OpenImage(const std::string& path) {
@@ -171,12 +188,9 @@ void Im2Worker::ReturnToStart() {
 }
 
 void Im2Worker::SeekToBlock(std::uint64_t target) {
-    const std::uint64_t length = m_file.GetLength();
-    if (target >= length / kRecordSize)   // past the end, and no overflow below
+    if (!SeekLands(target))
         return;
     const std::uint64_t at = (target + 1) * kRecordSize;
-    if (at >= length)
-        return;
     m_file.SeekTo(at);
     ReadFull(m_file, m_reader.m_block.data(), kRecordSize);
     m_reader.m_nBlock = static_cast<std::uint32_t>(target);
@@ -193,16 +207,18 @@ void Im2Worker::ReportHeader() {
 void Im2Worker::ScanImage() {
     ReportHeader();
     m_reader.m_nBlock = 0;
+    ScanPieces pieces(m_file);
     for (;;) {
-        const std::uint32_t got =
-            m_file.Read(m_piece.data(), static_cast<std::uint32_t>(m_piece.size()));
-        if (got == 0)
+        const std::span<const std::uint8_t> piece = pieces.Next();
+        if (piece.empty())
             break;
         // A stop drops the piece just read; the file and the counter stay where they are.
-        if (!ScanGoesOn())
+        if (!ScanGoesOn()) {
+            pieces.Settle();
             return Publish();
-        for (std::size_t at = 0; at + kRecordSize <= got; at += kRecordSize) {
-            std::copy_n(m_piece.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize,
+        }
+        for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize) {
+            std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize,
                         m_reader.m_block.begin());
             Report(static_cast<std::int32_t>(m_reader.m_nBlock), m_reader.CheckBlock());
             m_reader.NextBlock();
@@ -249,6 +265,11 @@ void Im2Worker::NoteUnit() {
         return;
     m_unitKey = key;
     m_reader.m_strUnitId = FormatUnitId(ModelCodeOf(block), UnitNumberOf(block));
+    m_cmd.PublishUnitId(m_reader.m_strUnitId);
+}
+
+void Im2Worker::ForgetUnit() {
+    m_unitKey = ~0u;
     m_cmd.PublishUnitId(m_reader.m_strUnitId);
 }
 

@@ -13,12 +13,14 @@
 namespace tvx {
 
 // The worker of a reader built for playback: cycle after cycle until asked to quit, each
-// taking the pending requests in a fixed order. From the reader's construction on it alone
-// touches the file, the sound device and the reader's image state; the window thread reads
-// what it publishes. The IM2 rules are here; the IX2 worker overrides the steps that differ.
+// taking the pending requests in a fixed order. It owns the file, the sound device and its
+// own copy of the image state, which it hands to the reader at every open; the window thread
+// reads what it publishes. It shares only the command block with the reader, so a worker the
+// reader's destructor had to leave behind never touches the reader. The IM2 rules are here;
+// the IX2 worker overrides the steps that differ.
 class Im2Worker {
 public:
-    explicit Im2Worker(CIm2& reader);
+    Im2Worker(Im2Command& command, CIm2& image);
     virtual ~Im2Worker();
     Im2Worker(const Im2Worker&) = delete;
     Im2Worker& operator=(const Im2Worker&) = delete;
@@ -35,6 +37,12 @@ protected:
     virtual bool ReadPlayBlock();
     // The first block into m_block, the file and the block counter on it.
     virtual void ReturnToStart();
+    // A stop: the start of the file read again as at opening, then as ReturnToStart.
+    virtual void StopAtStart() { ReturnToStart(); }
+    // A seek to `target` would land on a block (and so reset the device).
+    virtual bool SeekLands(std::uint64_t target) const;
+    // The reader takes the image state, as the window reads it after an open.
+    virtual void HandOver(CIm2& reader) const { reader = m_reader; }
     // Block `target` (0 the first audio block); a target past the end is dropped.
     virtual void SeekToBlock(std::uint64_t target);
     virtual void ScanImage();
@@ -51,18 +59,15 @@ protected:
     // A scan goes on while its flag stays set and the worker need not end.
     bool ScanGoesOn() const;
     void ResetDevice();   // and nothing queued any more
+    // The unit ID text anew from the image state, published.
+    void ForgetUnit();
     void Publish();
     void Done(std::atomic<bool>& request);   // publishes, then clears the request
     static std::uint32_t ReadFull(CFile64& file, void* to, std::uint32_t count);
 
-    // A megabyte a read: the reads, not the checks, are what a scan spends its time on. The
-    // records are judged in the same order, and a stop is seen after every read all the same.
-    static constexpr std::size_t kScanRecords = 2048;
-
-    CIm2& m_reader;
     Im2Command& m_cmd;
+    CIm2& m_reader;   // the worker's own image state
     CFile64 m_file;
-    std::vector<std::uint8_t> m_piece;   // one scan read
 
 private:
     void Cycle();
@@ -73,6 +78,7 @@ private:
     void RefreshQueued();
     void NoteUnit();
     void MakeDevice();
+    bool OutputWillBeReset() const;
 
     std::unique_ptr<CWavePlay> m_wave;
     std::array<std::uint8_t, 3000> m_decoded{};

@@ -3,6 +3,7 @@
 #include "audio/output_backend.h"
 #include "core/block_status.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +18,8 @@ class Hooks;
 struct PlaybackSetup {
     BackendFactory makeBackend;
     Hooks* hooks = nullptr;
+    // How long the reader's destructor waits for its worker before leaving it behind.
+    std::chrono::milliseconds quitWait{10000};
 };
 
 // Told of every record judged on the worker: its index (header records negative) and verdict.

@@ -47,6 +47,27 @@ private:
     std::string m_strPath;
 };
 
+// The reader a worker hands its image state to at an open. The reader's destructor empties
+// it, so a worker it had to leave behind never reaches the reader again.
+template <typename Reader>
+class OwnerSlot {
+public:
+    void Set(Reader* owner) {
+        const std::lock_guard lock(m_lock);
+        m_owner = owner;
+    }
+    template <typename Fn>
+    void With(Fn&& fn) {
+        const std::lock_guard lock(m_lock);
+        if (m_owner != nullptr)
+            fn(*m_owner);
+    }
+
+private:
+    std::mutex m_lock;
+    Reader* m_owner = nullptr;
+};
+
 // Polls every 10 ms until the worker has cleared the request. The worker always clears what
 // it is asked; one that has ended clears nothing more, so the wait ends with it.
 void WaitUntilClear(const std::atomic<bool>& request, const WorkerThread& worker);

@@ -7,15 +7,18 @@
 
 namespace tvx {
 
+class CImg;
+
 // The command block of an IMG reader with a worker: requests from the window thread, and the
 // values the worker publishes for the window's getters.
 class ImgCommand : public ReaderCommand {
 public:
     using ReaderCommand::ReaderCommand;
 
-    // A request is pending that resets the device anyway, or the worker must end.
+    // A request is pending that resets the device anyway, or the worker must end; a seek
+    // resets it only where it lands, which the worker judges.
     bool OutputWillBeReset() const {
-        return m_bStopReq.load() || m_bSeekReq.load() || m_bOpenReq.load() ||
+        return m_bStopReq.load() || m_bOpenReq.load() ||
                m_bResetReq.load() || QuitRequested();
     }
 
@@ -32,6 +35,7 @@ public:
     std::atomic<bool> m_bSpareReq{false};
     std::atomic<RecordCallback> m_pfnRecord{nullptr};
     std::atomic<double> m_gain{1.0};
+    OwnerSlot<CImg> m_owner;
 
     struct Published {
         std::atomic<std::uint32_t> counter{1};          // m_nRecordCounter

@@ -5,15 +5,19 @@
 #include "readers/img_worker.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace tvx {
 
 CImg::CImg(const PlaybackSetup& setup) {
-    m_command.Make(setup);
-    m_command->m_thread.Start(
-        [this] {
-            ImgWorker worker(*this);
+    ImgCommand& command = m_command.Make(setup);
+    command.m_owner.Set(this);
+    // The worker shares the command block and works on its own copy of the record state, so
+    // one left behind by the destructor never reaches this reader again.
+    command.m_thread.Start(
+        [shared = m_command.Share(), image = std::make_shared<CImg>(*this)] {
+            ImgWorker worker(*shared, *image);
             worker.Run();
         },
         WorkerThread::Priority::Normal);
@@ -23,7 +27,8 @@ CImg::~CImg() {
     if (!m_command)
         return;
     m_command->RequestQuit();
-    m_command->m_thread.Finish(std::chrono::milliseconds(10000));
+    m_command->m_thread.Finish(m_command->m_setup.quitWait);
+    m_command->m_owner.Set(nullptr);
 }
 
 bool CImg::Open(const std::string& path) {

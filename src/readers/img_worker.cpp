@@ -2,6 +2,7 @@
 
 #include "core/bytes.h"
 #include "core/hooks.h"
+#include "core/scan_pieces.h"
 
 #include <chrono>
 #include <exception>
@@ -16,9 +17,6 @@ using std::chrono::milliseconds;
 constexpr milliseconds kNoFileSleep{100};
 constexpr milliseconds kIdleSleep{10};
 constexpr milliseconds kDrainSleep{10};
-// A megabyte a read: the reads, not the checks, are what a scan spends its time on. The
-// records are judged in the same order, and a stop is seen after every read all the same.
-constexpr std::size_t kScanRecords = 2048;
 
 std::uint32_t ReadFull(CFile64& file, void* to, std::uint32_t count) {
     auto* at = static_cast<std::uint8_t*>(to);
@@ -34,8 +32,7 @@ std::uint32_t ReadFull(CFile64& file, void* to, std::uint32_t count) {
 
 }  // namespace
 
-ImgWorker::ImgWorker(CImg& img)
-    : m_img(img), m_cmd(*img.m_command), m_piece(kScanRecords * kRecordSize) {}
+ImgWorker::ImgWorker(ImgCommand& command, CImg& image) : m_cmd(command), m_img(image) {}
 
 void ImgWorker::Run() {
     while (!m_cmd.QuitRequested()) {
@@ -125,6 +122,7 @@ void ImgWorker::TakeOpenRequest() {
                 hooks->Notice("", "Failed to open: " + path);
         }
     }
+    m_cmd.m_owner.With([this](CImg& reader) { reader = m_img; });
     m_cmd.m_bFileOpen.store(open);
     Done(m_cmd.m_bOpenReq);
 }
@@ -134,7 +132,7 @@ bool ImgWorker::OpenImage(const std::string& path) {
     if (!m_file.Open(path, kGenericRead, kShareRead, kOpenExisting, &failure))
         return false;
     if (!m_wave)
-        m_wave = MakeWavePlay(m_cmd.m_setup, [&cmd = m_cmd] { return cmd.OutputWillBeReset(); });
+        m_wave = MakeWavePlay(m_cmd.m_setup, [this] { return OutputWillBeReset(); });
     Record first{};
     ReadFull(m_file, first.data(), kRecordSize);
     m_img.m_record = first;
@@ -179,27 +177,28 @@ void ImgWorker::Scan() {
     m_file.SeekTo(0);
     m_img.m_nRecordCounter = 1;
     std::uint64_t offset = 0;
-    // A stop takes effect before the next read; the file and the counter stay where they are.
+    ScanPieces pieces(m_file);
+    // A stop takes effect before the next piece; the file and the counter stay where they are.
     while (m_cmd.m_bScan.load() && !m_cmd.QuitRequested()) {
-        const std::uint32_t got =
-            m_file.Read(m_piece.data(), static_cast<std::uint32_t>(m_piece.size()));
-        if (got == 0) {
+        const std::span<const std::uint8_t> piece = pieces.Next();
+        if (piece.empty()) {
             m_file.SeekTo(0);
             m_img.m_nRecordCounter = 1;
             return Done(m_cmd.m_bScan);
         }
         // Whole records only, and none of the erased tail.
-        for (std::size_t at = 0; at + kRecordSize <= got; at += kRecordSize) {
+        for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize) {
             if (offset + at >= AudioEnd())
                 break;
-            std::copy_n(m_piece.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize,
+            std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize,
                         m_img.m_record.begin());
             Report(m_img.m_nRecordCounter - 1, m_img.CheckRecord());
             ++m_img.m_nRecordCounter;
         }
-        offset += got;
+        offset += piece.size();
         Publish();
     }
+    pieces.Settle();
 }
 
 void ImgWorker::BackToFirst() {
@@ -209,12 +208,27 @@ void ImgWorker::BackToFirst() {
     m_img.m_nRecordCounter = 1;
 }
 
+bool ImgWorker::SeekLands(std::uint32_t target) const {
+    // No record 0: nothing lies there.
+    return target != 0 && (std::uint64_t{target} - 1) * kRecordSize < m_file.GetLength();
+}
+
+// Asked on this thread while a write waits for the device. A seek past the end is dropped
+// without a reset, so it must not cost the audio of a record already judged.
+bool ImgWorker::OutputWillBeReset() const {
+    if (m_cmd.OutputWillBeReset())
+        return true;
+    try {
+        return m_cmd.m_bSeekReq.load() && SeekLands(m_cmd.m_nSeekTarget.load());
+    } catch (const CFileException&) {
+        return true;   // the file is failing: the cycle will drop it, and the sound with it
+    }
+}
+
 void ImgWorker::SeekToRecord(std::uint32_t target) {
-    if (target == 0)
-        return;   // no record 0: nothing lies there
-    const std::uint64_t at = (std::uint64_t{target} - 1) * kRecordSize;
-    if (at >= m_file.GetLength())
+    if (!SeekLands(target))
         return;
+    const std::uint64_t at = (std::uint64_t{target} - 1) * kRecordSize;
     m_file.SeekTo(at);
     ReadFull(m_file, m_img.m_record.data(), kRecordSize);
     m_file.SeekTo(at);

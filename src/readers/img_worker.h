@@ -11,11 +11,11 @@
 namespace tvx {
 
 // The worker of a CImg: cycle after cycle until asked to quit, each taking the pending
-// requests in a fixed order. It alone touches the file, the device and the reader's record
-// state once the reader is built.
+// requests in a fixed order. It owns the file, the device and its own copy of the record
+// state, which it hands to the reader at every open; it shares only the command block.
 class ImgWorker {
 public:
-    explicit ImgWorker(CImg& img);
+    ImgWorker(ImgCommand& command, CImg& image);
     ImgWorker(const ImgWorker&) = delete;
     ImgWorker& operator=(const ImgWorker&) = delete;
 
@@ -29,6 +29,8 @@ private:
     void Scan();
     void BackToFirst();   // record 1 buffered, the file and the counter on it
     void SeekToRecord(std::uint32_t target);
+    bool SeekLands(std::uint32_t target) const;
+    bool OutputWillBeReset() const;
     void ResetDevice();
     void RefreshQueued();
     void Report(std::uint32_t index, std::uint32_t flags) const;
@@ -38,12 +40,11 @@ private:
     void DropFile();
     std::uint64_t AudioEnd() const { return std::uint64_t{m_img.m_nRecordCount} * kRecordSize; }
 
-    CImg& m_img;
     ImgCommand& m_cmd;
+    CImg& m_img;   // the worker's own record state
     CFile64 m_file;
     std::unique_ptr<CWavePlay> m_wave;
     std::array<std::uint8_t, kImg5Samples> m_samples{};
-    std::vector<std::uint8_t> m_piece;
 };
 
 }  // namespace tvx

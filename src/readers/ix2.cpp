@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace tvx {
 
@@ -50,13 +51,13 @@ std::uint64_t Ix2ChainBlocks(std::uint64_t fileLength) {
 }
 
 CIx2::CIx2(const PlaybackSetup& setup) {
-    StartWorker(setup, [this] {
-        Ix2Worker worker(*this);
+    StartWorker(setup, [image = std::make_shared<CIx2>(*this)](Im2Command& command) {
+        Ix2Worker worker(command, *image);
         worker.Run();
     });
 }
 
-// The worker uses this object's own members: it ends before they go.
+// The worker is asked to end before this object's members go.
 CIx2::~CIx2() { StopWorker(); }
 
 RecordView CIx2::IndexBlock(std::size_t i) const {
@@ -125,8 +126,8 @@ std::size_t CIx2::SearchTable(CIx2& outer, std::size_t indexBlock, std::uint16_t
 }
 
 void CIx2::ReadSplitIndex(std::uint64_t blocksPresent, std::size_t bytesOfFirst, CIx2& outer) {
-    m_nSplitLast = kUnknownBlock;
-    m_nSplitBlocks = 0;
+    // The split's end and the recording's end stay as the plain parse of the header region
+    // left them unless an entry names them.
     m_nFirstIndex = 0;
     m_nFileBlocks = static_cast<std::uint32_t>(blocksPresent);
     m_bSplitIndex = true;
@@ -136,7 +137,12 @@ void CIx2::ReadSplitIndex(std::uint64_t blocksPresent, std::size_t bytesOfFirst,
         m_nBlock = kUnknownIndex;
         return;
     }
-    InitFromHeader();
+    const std::uint32_t plainLast = m_nLastIndex;
+    const std::uint32_t plainStated = m_nStatedBlocks;
+    InitFromHeader();   // the inner block's format and identity
+    m_nFirstIndex = 0;
+    m_nLastIndex = plainLast;
+    m_nStatedBlocks = plainStated;
     m_nSplitFirst = BlockIndexOf(m_block);
     m_nBlock = BlockIndexOf(m_block);
     const std::uint16_t fileNumber = FileNumberOf(m_block);

@@ -34,28 +34,37 @@ std::optional<Error> Ix2Source::Open(const std::string& path) {
         return e;
     }
     try {
-        m_nRegionBytes = ReadFull(m_outer.m_indexRegion.data(), kIx2HeaderRegion);
-        m_outer.ParseIndexRegion(m_nRegionBytes);
-        m_bChain = m_outer.IsChainHeader();
-        if (m_bChain) {
-            SetUpChain();
-        } else {
-            m_bHeaderBad = !m_outer.m_bIndexChecked ||
-                           std::any_of(m_outer.m_indexStatus.begin(), m_outer.m_indexStatus.end(),
-                                       [](BlockStatus s) { return IsIrregular(s); });
-            const std::uint64_t present = Ix2PlainBlocks(m_file.GetLength());
-            m_outer.m_nFileBlocks = static_cast<std::uint32_t>(present);
-            m_outer.m_bComplete = m_outer.m_nStatedBlocks == present;
-            m_outer.m_bWholeSplit = m_outer.m_nSplitBlocks == present;
-        }
-        m_file.SeekTo(kIx2DataStart);
-        m_ring.Clear();
+        Parse();
     } catch (const CFileException& e) {
         Error error = e.ToError();
         error.path = path;
         return error;
     }
     return std::nullopt;
+}
+
+void Ix2Source::Reload() { Parse(); }
+
+void Ix2Source::Parse() {
+    m_bStreamKnown = false;
+    m_nSkip = 0;
+    m_file.SeekTo(0);
+    m_nRegionBytes = ReadFull(m_outer.m_indexRegion.data(), kIx2HeaderRegion);
+    m_outer.ParseIndexRegion(m_nRegionBytes);
+    m_bChain = m_outer.IsChainHeader();
+    if (m_bChain) {
+        SetUpChain();
+    } else {
+        m_bHeaderBad = !m_outer.m_bIndexChecked ||
+                       std::any_of(m_outer.m_indexStatus.begin(), m_outer.m_indexStatus.end(),
+                                   [](BlockStatus s) { return IsIrregular(s); });
+        const std::uint64_t present = Ix2PlainBlocks(m_file.GetLength());
+        m_outer.m_nFileBlocks = static_cast<std::uint32_t>(present);
+        m_outer.m_bComplete = m_outer.m_nStatedBlocks == present;
+        m_outer.m_bWholeSplit = m_outer.m_nSplitBlocks == present;
+    }
+    m_file.SeekTo(kIx2DataStart);
+    m_ring.Clear();
 }
 
 void Ix2Source::SetUpChain() {
@@ -65,6 +74,9 @@ void Ix2Source::SetUpChain() {
     Record second{};
     if (ReadFull(second.data(), kRecordSize) == kRecordSize)
         FeedOuter(second);
+    // The inner stream starts from the plain parse of the region; the tables refine it.
+    m_inner.m_indexRegion = m_outer.m_indexRegion;
+    m_inner.ParseIndexRegion(m_nRegionBytes);
     const std::int32_t taken = std::min<std::int32_t>(kRecordSize, m_ring.GetCount());
     m_ring.Read(m_inner.m_block.data(), taken);
     const std::uint64_t present = Ix2ChainBlocks(m_file.GetLength());
@@ -77,6 +89,11 @@ void Ix2Source::SetUpChain() {
 }
 
 void Ix2Source::FeedOuter(RecordView outer) {
+    m_bStreamKnown = false;
+    Feed(outer);
+}
+
+void Ix2Source::Feed(RecordView outer) {
     std::copy(outer.begin(), outer.end(), m_outer.m_block.begin());
     FeedOuterBlock();
 }
@@ -94,6 +111,7 @@ void Ix2Source::FeedOuterBlock() {
 }
 
 bool Ix2Source::TakeInner(Record& out) {
+    m_bStreamKnown = false;
     if (m_ring.GetCount() < static_cast<std::int32_t>(kRecordSize))
         return false;
     m_ring.Read(out.data(), kRecordSize);
@@ -108,21 +126,39 @@ void Ix2Source::SeekBlock(std::uint64_t k) {
         return;
     }
     const ChainPosition at = ChainPositionOf(k);
-    m_file.SeekTo(kIx2DataStart + at.outer * kRecordSize);
+    m_nStreamAt = m_file.SeekTo(kIx2DataStart + at.outer * kRecordSize);
     m_outer.m_nBlock = static_cast<std::uint32_t>(m_outer.m_nSplitFirst + at.outer);
     m_nSkip = at.skip;
+    m_nStreamNext = k;
+    m_bStreamKnown = true;
 }
 
 bool Ix2Source::NextBlock(Record& out) {
     if (!m_bChain)
         return ReadFull(out.data(), kRecordSize) == kRecordSize;
+    const bool known = m_bStreamKnown;
+    m_bStreamKnown = false;
     while (m_ring.GetCount() < static_cast<std::int32_t>(kRecordSize)) {
         Record outer{};
         if (ReadFull(outer.data(), kRecordSize) != kRecordSize)
             return false;
-        FeedOuter(outer);
+        Feed(outer);
     }
-    return TakeInner(out);
+    m_ring.Read(out.data(), kRecordSize);
+    if (known) {
+        m_bStreamKnown = true;
+        ++m_nStreamNext;
+        m_nStreamAt = m_file.GetPosition();
+    }
+    return true;
+}
+
+bool Ix2Source::PlayBlock(std::uint64_t k, Record& out) {
+    // Going on from the block before gives the same bytes and the same outer block numbers
+    // as positioning afresh, without deciphering its outer blocks twice.
+    if (!m_bStreamKnown || m_nStreamNext != k || m_file.GetPosition() != m_nStreamAt)
+        SeekBlock(k);
+    return NextBlock(out);
 }
 
 }  // namespace tvx

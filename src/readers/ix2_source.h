@@ -20,6 +20,9 @@ public:
     // Opens read-only; fails only when the file cannot be opened or read. A short header
     // region is no failure: it leaves the split unknown and the structure judged bad.
     std::optional<Error> Open(const std::string& path);
+    // The header region read and parsed again, as at opening, and the file at the first
+    // audio block. Throws CFileException.
+    void Reload();
 
     CIx2& Reader() { return m_bChain ? m_inner : m_outer; }
     const CIx2& Reader() const { return m_bChain ? m_inner : m_outer; }
@@ -38,6 +41,10 @@ public:
     // The next audio block into out; false at the end of the file. A chain's inner block
     // needs 528 bytes of stream: an outer block read short ends it.
     bool NextBlock(Record& out);
+    // A chain's inner block k, found from its number: positioned on its outer block with a
+    // cleared ring, unless the stream already stands just before it after NextBlock. False
+    // when an outer block it needs cannot be read whole.
+    bool PlayBlock(std::uint64_t k, Record& out);
 
     // A chain's outer block: deciphered by the outer image, its payload appended to the ring.
     void FeedOuter(RecordView outer);
@@ -47,7 +54,9 @@ public:
     bool TakeInner(Record& out);
 
 private:
+    void Parse();
     void SetUpChain();
+    void Feed(RecordView outer);
     std::uint32_t ReadFull(std::uint8_t* to, std::uint32_t count);
 
     CFile64 m_file;
@@ -58,6 +67,11 @@ private:
     bool m_bHeaderBad = true;
     std::size_t m_nRegionBytes = 0;
     std::uint32_t m_nSkip = 0;   // stream bytes to drop after the next outer block
+    // Where the stream stands after SeekBlock and NextBlock alone: the inner block the next
+    // NextBlock gives and the file position it reads from.
+    bool m_bStreamKnown = false;
+    std::uint64_t m_nStreamNext = 0;
+    std::uint64_t m_nStreamAt = 0;
 };
 
 // A name ending in IM2, in any letter case, is read with IM2 rules even as an IX2.

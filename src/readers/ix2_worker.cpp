@@ -1,10 +1,12 @@
 #include "readers/ix2_worker.h"
 
+#include "core/scan_pieces.h"
+
 #include <algorithm>
 
 namespace tvx {
 
-Ix2Worker::Ix2Worker(CIx2& reader) : Im2Worker(reader), m_ix2(reader) {}
+Ix2Worker::Ix2Worker(Im2Command& command, CIx2& image) : Im2Worker(command, image), m_ix2(image) {}
 
 bool Ix2Worker::OpenImage(const std::string& path) {
     if (HasIm2Ending(path))
@@ -12,14 +14,20 @@ bool Ix2Worker::OpenImage(const std::string& path) {
     auto source = std::make_unique<Ix2Source>();
     if (source->Open(path))
         return false;
-    // The reader takes the audio image's state: the file itself, or a chain's inner stream.
-    m_ix2 = source->Reader();
-    m_ix2.m_bHeaderBad = source->IsHeaderBad();
-    m_ix2.m_nQueuedMs = 0;
-    source->SeekBlock(0);
     m_source = std::move(source);
+    TakeSourceState();
+    m_source->SeekBlock(0);
     return true;
 }
+
+void Ix2Worker::TakeSourceState() {
+    // The audio image's state: the file itself, or a chain's inner stream.
+    m_ix2 = m_source->Reader();
+    m_ix2.m_bHeaderBad = m_source->IsHeaderBad();
+    m_ix2.m_nQueuedMs = 0;
+}
+
+void Ix2Worker::HandOver(CIm2& reader) const { static_cast<CIx2&>(reader) = m_ix2; }
 
 void Ix2Worker::CloseImage() {
     m_source.reset();
@@ -35,7 +43,12 @@ std::uint32_t Ix2Worker::FirstBlock() const {
 }
 
 bool Ix2Worker::ReadPlayBlock() {
-    return IsIx2() ? m_source->NextBlock(m_ix2.m_block) : Im2Worker::ReadPlayBlock();
+    if (!IsIx2())
+        return Im2Worker::ReadPlayBlock();
+    if (!m_source->IsChain())
+        return m_source->NextBlock(m_ix2.m_block);
+    return m_source->PlayBlock(static_cast<std::uint32_t>(m_ix2.m_nBlock - FirstBlock()),
+                               m_ix2.m_block);
 }
 
 void Ix2Worker::ReturnToStart() {
@@ -47,14 +60,32 @@ void Ix2Worker::ReturnToStart() {
     m_ix2.m_nBlock = FirstBlock();
 }
 
+void Ix2Worker::StopAtStart() {
+    if (!IsIx2())
+        return Im2Worker::StopAtStart();
+    // The header region, split and snapshot as at opening: a block of another unit played
+    // since leaves nothing behind.
+    m_source->Reload();
+    TakeSourceState();
+    m_source->SeekBlock(0);
+    m_ix2.m_nBlock = FirstBlock();
+    ForgetUnit();
+}
+
+bool Ix2Worker::SeekLands(std::uint64_t target) const {
+    if (!IsIx2())
+        return Im2Worker::SeekLands(target);
+    const std::uint64_t length = m_source->File().GetLength();
+    if (target >= length)   // no block lies there, and no overflow below
+        return false;
+    const std::uint64_t outer = m_source->IsChain() ? ChainPositionOf(target).outer : target;
+    return kIx2DataStart + outer * kRecordSize < length;
+}
+
 void Ix2Worker::SeekToBlock(std::uint64_t target) {
     if (!IsIx2())
         return Im2Worker::SeekToBlock(target);
-    const std::uint64_t length = m_source->File().GetLength();
-    if (target >= length)   // no block lies there, and no overflow below
-        return;
-    const std::uint64_t outer = m_source->IsChain() ? ChainPositionOf(target).outer : target;
-    if (kIx2DataStart + outer * kRecordSize >= length)
+    if (!SeekLands(target))
         return;
     m_source->SeekBlock(target);
     m_source->NextBlock(m_ix2.m_block);
@@ -86,17 +117,18 @@ void Ix2Worker::ScanImage() {
     ReportIndexBlocks();
     m_source->SeekBlock(0);
     m_ix2.m_nBlock = FirstBlock();
-    CFile64& file = m_source->File();
+    ScanPieces pieces(m_source->File());
     for (;;) {
-        const std::uint32_t got =
-            file.Read(m_piece.data(), static_cast<std::uint32_t>(m_piece.size()));
-        if (got == 0)
-            break;
-        // A stop drops the piece just read; the file and the counter stay where they are.
-        if (!ScanGoesOn())
+        // A stop is noticed before the next piece: the file stays just past the last one judged.
+        if (!ScanGoesOn()) {
+            pieces.Settle();
             return Publish();
-        for (std::size_t at = 0; at + kRecordSize <= got; at += kRecordSize)
-            ScanRecord(RecordView(m_piece.data() + at, kRecordSize));
+        }
+        const std::span<const std::uint8_t> piece = pieces.Next();
+        if (piece.empty())
+            break;
+        for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize)
+            ScanRecord(RecordView(piece.data() + at, kRecordSize));
         Publish();
     }
     m_source->SeekBlock(0);

@@ -9,11 +9,11 @@
 namespace tvx {
 
 // The worker of a CIx2: IX2 files through an Ix2Source (plain or chain), a name ending in IM2
-// by the IM2 rules. A chain streams its inner blocks from play step to play step and
-// positions afresh only on a seek, a stop or the end.
+// by the IM2 rules. A chain's play step finds every inner block from its number; the source
+// goes on from the block before only when that is where its stream stands.
 class Ix2Worker : public Im2Worker {
 public:
-    explicit Ix2Worker(CIx2& reader);
+    Ix2Worker(Im2Command& command, CIx2& image);
 
 protected:
     bool OpenImage(const std::string& path) override;
@@ -21,13 +21,18 @@ protected:
     bool IsImageOpen() const override;
     bool ReadPlayBlock() override;
     void ReturnToStart() override;
+    void StopAtStart() override;
+    bool SeekLands(std::uint64_t target) const override;
     void SeekToBlock(std::uint64_t target) override;
     void ScanImage() override;
     void ReportHeader() override;
+    void HandOver(CIm2& reader) const override;
     std::uint32_t FirstBlock() const override;
 
 private:
     bool IsIx2() const { return m_source != nullptr; }
+    // The image state of the source's audio image, as at an open.
+    void TakeSourceState();
     // Index blocks 0, 1, 2 as the file holds them now, reported as -3, -2, -1.
     void ReportIndexBlocks();
     void ScanRecord(RecordView record);

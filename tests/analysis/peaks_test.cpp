@@ -112,6 +112,18 @@ TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
         whole.blocks = 160;
         ExpectPeaks(ix2, Expected(whole, 40, 120, 50));
     }
+
+    // A chain whose tables do not name it: index block 0 numbers its 124 outer blocks.
+    synth::Ix2Options unnamed;
+    unnamed.audio.storedBits = 16;
+    unnamed.audio.blocks = 120;
+    unnamed.chain = true;
+    unnamed.matchingEntry = false;
+    const std::string path = PathOf("unnamed.IX2");
+    ASSERT_TRUE(synth::WriteIx2File(path, unnamed));
+    const Peaks p = BuildPeaks(path, ImageFormat::Ix2, 62, hooks);
+    EXPECT_EQ(p.blocks, 124u);
+    EXPECT_EQ(p.columnsDone, 60);   // column 60 would need block 120, which is not there
 }
 
 TEST_F(PeaksTest, FewBlocksRepeatAcrossColumnsAndAMissingTailEndsThePass) {

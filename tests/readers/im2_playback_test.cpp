@@ -2,11 +2,16 @@
 #include "core/im2.h"
 
 #include "playback_support.h"
+#include "readers/ix2.h"
+#include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <new>
 
 namespace tvx {
 namespace {
@@ -160,6 +165,45 @@ TEST_F(Im2PlaybackTest, AScanReportsTheHeaderThenEveryBlockOnce) {
     EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 39));
 }
 
+TEST_F(Im2PlaybackTest, AStoppedScanEndsWithItsPieceAndPlayGoesOnPastTheNextOne) {
+    auto reader = MakeReader();
+    ASSERT_TRUE(reader->OpenFile(Image(400)));
+    reader->SetBlockCallback(&test::ScanStopper::OnBlock);
+    test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+    reader->StartScan();
+    // Pieces of 16 records: the one holding block 100 is judged to its end, the next one is
+    // read and dropped, and the counter stays at 112.
+    ASSERT_TRUE(Eventually([&] { return reader->PlayedMsByCounter() == 113 * 32; }));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(-1, 111));
+    reader->Play();
+    ASSERT_TRUE(test::PlayToEnd(m_audio, [&] { return reader->IsPlaying(); }));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(112, 383));
+    EXPECT_EQ(m_audio.Played(), test::Pcm16Of(m_options, 128, 272));
+}
+
+TEST_F(Im2PlaybackTest, ASeekPastTheEndCostsNoAudioOfTheBlockWaitingForTheDevice) {
+    m_options.storedBits = 8;   // 1,022 bytes a block: the device fills up inside one
+    const std::string path = Image(400);
+    {
+        auto reader = MakeReader();
+        ASSERT_TRUE(reader->OpenFile(path));
+        reader->Play();
+        ASSERT_TRUE(test::PlayToEnd(m_audio, [&] { return reader->IsPlaying(); }));
+    }
+    const std::vector<std::uint8_t> whole = m_audio.Played();
+    m_audio.ClearPlayed();
+    VerdictLog::Take();
+
+    auto reader = MakeReader();
+    ASSERT_TRUE(reader->OpenFile(path));
+    reader->Play();
+    ASSERT_TRUE(Eventually([&] { return QueueFull(); }));   // block 150 is judged, half queued
+    reader->SeekMs(3'600'000);                               // an hour: dropped
+    ASSERT_TRUE(test::PlayToEnd(m_audio, [&] { return reader->IsPlaying(); }));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 399));
+    EXPECT_EQ(m_audio.Played(), whole);
+}
+
 TEST_F(Im2PlaybackTest, RewindReportsTheHeaderAgain) {
     auto reader = MakeReader();
     ASSERT_TRUE(reader->OpenFile(Image(20, {{synth::FaultKind::BadHeader, 0}})));
@@ -235,6 +279,42 @@ TEST_F(Im2PlaybackTest, ABuiltReaderGoesWhileItsDeviceHoldsTheWorker) {
     ASSERT_TRUE(Eventually([&] { return QueueFull(); }));
     reader.reset();   // the clock never moves: the worker must still end, device and all
     EXPECT_EQ(m_audio.GetCounts().alive, 0);
+}
+
+// A worker the destructor gave up on goes on later; it must not write into the reader's
+// memory, which by then belongs to someone else.
+template <typename Reader>
+void ExpectAWorkerLeftBehindKeepsOffTheReader(const std::string& path) {
+    test::StuckDevice device;
+    PlaybackSetup setup{device.Factory(), nullptr};
+    setup.quitWait = 50ms;
+    struct alignas(Reader) Storage {
+        unsigned char bytes[sizeof(Reader)];
+    };
+    auto storage = std::make_unique<Storage>();
+    auto* reader = new (storage->bytes) Reader(setup);
+    ASSERT_TRUE(reader->OpenFile(path));
+    reader->Play();
+    ASSERT_TRUE(device.WaitUntilHolding());
+    reader->~Reader();
+    std::memset(storage->bytes, 0xA5, sizeof storage->bytes);
+    device.LetGo();
+    ASSERT_TRUE(device.WaitUntilGone());   // the worker ended, and dropped its device
+    EXPECT_TRUE(std::all_of(std::begin(storage->bytes), std::end(storage->bytes),
+                            [](unsigned char b) { return b == 0xA5; }));
+}
+
+TEST(Im2WorkerLifetime, AWorkerLeftBehindNeverTouchesTheGoneReader) {
+    test::TempFolder dir;
+    synth::Im2Options im2;
+    im2.blocks = 20;
+    ASSERT_TRUE(synth::WriteIm2File(dir / "F00012.IM2", im2));
+    ExpectAWorkerLeftBehindKeepsOffTheReader<CIm2>(dir / "F00012.IM2");
+    synth::Ix2Options ix2;
+    ix2.audio.blocks = 20;
+    ix2.chain = true;
+    ASSERT_TRUE(synth::WriteIx2File(dir / "F00012.IX2", ix2));
+    ExpectAWorkerLeftBehindKeepsOffTheReader<CIx2>(dir / "F00012.IX2");
 }
 
 TEST(Im2WithoutWorker, AnswersNoRequest) {

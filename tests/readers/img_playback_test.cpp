@@ -117,6 +117,23 @@ TEST_F(ImgPlaybackTest, StopThenPlayStartsAgainFromRecordOne) {
     EXPECT_EQ(m_audio.Played(), Samples(1, 400));
 }
 
+TEST_F(ImgPlaybackTest, AStoppedScanEndsWithThePieceItWasJudging) {
+    m_options.records = 400;
+    auto reader = MakeReader();
+    ASSERT_TRUE(reader->Open(Image()));
+    reader->SetRecordCallback(&test::ScanStopper::OnRecord);
+    test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+    reader->StartScan();
+    // Pieces of 16 records: the one holding index 100 is judged to its end; the counter
+    // then names record 113 (1-based), where the file stands.
+    ASSERT_TRUE(Eventually([&] { return reader->GetCounterTime() == reader->TimeOfRecord(113); }));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 111));
+    reader->Play();
+    ASSERT_TRUE(PlayToEnd(*reader));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(112, 399));
+    EXPECT_EQ(m_audio.Played(), test::WholeBuffers(Samples(113, 400)));
+}
+
 TEST_F(ImgPlaybackTest, AScanChecksEveryRecordOnceWithoutTheErasedTail) {
     m_options.records = 40;
     m_options.erased = 3;

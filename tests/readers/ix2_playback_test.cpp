@@ -106,6 +106,81 @@ TEST_F(Ix2PlaybackTest, AChainStoppedMidwayStartsAgainFromItsFirstBlock) {
     EXPECT_EQ(m_audio.Played(), Pcm(0, 400));
 }
 
+TEST_F(Ix2PlaybackTest, PlayAfterAStoppedScanGoesOnFromTheLastBlockJudged) {
+    m_options.audio.blocks = 400;
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        auto reader = MakeReader();
+        ASSERT_TRUE(reader->OpenFile(Image(chain)));
+        reader->SetBlockCallback(&test::ScanStopper::OnBlock);
+        test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+        reader->StartScan();
+        // The piece of 16 data blocks holding block 100 is judged to its end and no piece
+        // after it is read: blocks 96..111, or for a chain outer blocks 96..111, which
+        // complete inner block 107.
+        const std::int32_t last = chain ? 107 : 111;
+        ASSERT_TRUE(Eventually([&] { return reader->SplitPlayedMsByCounter() == (last + 2) * 32; }));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(-3, last));
+        reader->Play();
+        ASSERT_TRUE(PlayToEnd(*reader));
+        const auto verdicts = VerdictLog::Take();
+        EXPECT_EQ(VerdictLog::Indices(verdicts), Blocks(last + 1, 399));
+        for (const auto& v : verdicts)
+            EXPECT_EQ(v.status, 0u) << "block " << v.index;
+        EXPECT_EQ(m_audio.Played(), Pcm(last + 1, 399 - last));
+        m_audio.ClearPlayed();
+    }
+}
+
+TEST_F(Ix2PlaybackTest, StopReadsTheStartAgainAndForgetsAForeignUnit) {
+    m_options.audio.blocks = 400;
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        auto reader = MakeReader();
+        ASSERT_TRUE(reader->OpenFile(Image(chain, {{synth::FaultKind::UnitNumber, 299}})));
+        const std::string own = reader->GetUnitId();
+        reader->Play();
+        // Blocks 0..299 fill the device, the last of them of another unit.
+        ASSERT_TRUE(Eventually([&] {
+            return m_audio.GetCounts().queued == 300 && VerdictLog::Size() == 300;
+        }));
+        EXPECT_NE(reader->GetUnitId(), own);
+        reader->Stop();
+        EXPECT_TRUE(Eventually([&] { return reader->GetUnitId() == own; }));
+        EXPECT_EQ(reader->SplitPlayedMsByCounter(), 32);
+        VerdictLog::Take();
+        m_audio.ClearPlayed();
+    }
+}
+
+TEST_F(Ix2PlaybackTest, ASeekPastTheEndCostsNoAudioOfTheBlockWaitingForTheDevice) {
+    m_options.audio.blocks = 400;
+    m_options.audio.storedBits = 8;   // 1,022 bytes a block: the device fills up inside one
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        const std::string path = Image(chain);
+        {
+            auto reader = MakeReader();
+            ASSERT_TRUE(reader->OpenFile(path));
+            reader->Play();
+            ASSERT_TRUE(PlayToEnd(*reader));
+        }
+        const std::vector<std::uint8_t> whole = m_audio.Played();
+        m_audio.ClearPlayed();
+        VerdictLog::Take();
+
+        auto reader = MakeReader();
+        ASSERT_TRUE(reader->OpenFile(path));
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return m_audio.GetCounts().queued == 300; }));
+        reader->SeekMs(3'600'000);   // an hour: no block lies there
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 399));
+        EXPECT_EQ(m_audio.Played(), whole);
+        m_audio.ClearPlayed();
+    }
+}
+
 TEST_F(Ix2PlaybackTest, AScanReportsTheIndexBlocksThenEveryBlockOnce) {
     for (const bool chain : {false, true}) {
         SCOPED_TRACE(chain ? "chain" : "plain");

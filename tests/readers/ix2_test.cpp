@@ -205,16 +205,21 @@ TEST_F(Ix2Test, ChainStreamGivesTheInnerBlocksInOrderAndFromAnyStart) {
     EXPECT_FALSE(source.NextBlock(block));
 }
 
-TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsTheSplitUnknown) {
-    synth::Ix2Options o = Split(7, 12, true);
+TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsWhatThePlainParseGave) {
+    synth::Ix2Options o = Split(7, 12, true);   // 13 outer blocks, numbered from 5000
     o.matchingEntry = false;
     Ix2Source source;
     Open(source, Write(o));
     const CIx2& r = source.Reader();
-    EXPECT_EQ(r.m_nSplitFirst, 7u);
-    EXPECT_EQ(r.m_nSplitLast, kUnknownBlock);
-    EXPECT_EQ(r.m_nSplitBlocks, 0u);
-    EXPECT_EQ(r.m_nLastIndex, 7u);   // what the first inner block said of itself
+    EXPECT_EQ(r.m_nSplitFirst, 7u);   // the first inner block's own number
+    // The outer index blocks' numbers: index block 0 for the split, index block 2 for the end.
+    EXPECT_EQ(r.m_nSplitLast, 5012u);
+    EXPECT_EQ(r.m_nSplitBlocks, 13u);
+    EXPECT_EQ(r.m_nLastIndex, 5012u);
+    EXPECT_EQ(r.m_nStatedBlocks, 5013u);
+    EXPECT_EQ(r.m_nFileBlocks, 12u);
+    EXPECT_EQ(r.m_nSampleRate, 8000);
+    EXPECT_EQ(r.m_nOutputBits, 16);   // the inner stream's format, not the outer's
     EXPECT_FALSE(r.IsWholeSplit());
 }
 

@@ -38,6 +38,111 @@ std::vector<std::int32_t> VerdictLog::Indices(const std::vector<Verdict>& verdic
     return out;
 }
 
+namespace {
+
+std::mutex g_stopLock;
+std::int32_t g_stopAt = -100;
+std::function<void()> g_stop;
+
+}  // namespace
+
+void ScanStopper::Arm(std::int32_t at, std::function<void()> stop) {
+    const std::lock_guard lock(g_stopLock);
+    g_stopAt = at;
+    g_stop = std::move(stop);
+}
+
+void ScanStopper::OnBlock(std::int32_t index, BlockStatus status) {
+    VerdictLog::OnBlock(index, status);
+    std::function<void()> stop;
+    {
+        const std::lock_guard lock(g_stopLock);
+        if (index != g_stopAt)
+            return;
+        stop = std::exchange(g_stop, {});
+        g_stopAt = -100;
+    }
+    if (stop)
+        stop();
+}
+
+void ScanStopper::OnRecord(std::uint32_t index, std::uint32_t flags) {
+    OnBlock(static_cast<std::int32_t>(index), flags);
+}
+
+struct StuckDevice::State {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool holding = false;
+    bool letGo = false;
+    int alive = 0;
+};
+
+class StuckDevice::Backend : public OutputBackend {
+public:
+    explicit Backend(std::shared_ptr<State> state) : m_state(std::move(state)) {
+        const std::lock_guard lock(m_state->lock);
+        ++m_state->alive;
+    }
+    ~Backend() override {
+        const std::lock_guard lock(m_state->lock);
+        --m_state->alive;
+        m_state->changed.notify_all();
+    }
+    std::uint32_t Open(const PcmFormat&, Completion onDone) override {
+        m_onDone = std::move(onDone);
+        return 0;
+    }
+    void Close() override { GiveBack(); }
+    void Queue(std::span<const std::uint8_t>) override {
+        ++m_queued;
+        std::unique_lock lock(m_state->lock);
+        m_state->holding = true;
+        m_state->changed.notify_all();
+        m_state->changed.wait(lock, [&] { return m_state->letGo; });
+    }
+    void Reset() override { GiveBack(); }
+    void Pause() override {}
+    void Resume() override {}
+
+private:
+    void GiveBack() {
+        for (; m_queued > 0; --m_queued)
+            if (m_onDone)
+                m_onDone();
+    }
+
+    std::shared_ptr<State> m_state;
+    Completion m_onDone;
+    int m_queued = 0;
+};
+
+StuckDevice::StuckDevice() : m_state(std::make_shared<State>()) {}
+
+BackendFactory StuckDevice::Factory() {
+    return [state = m_state]() -> std::unique_ptr<OutputBackend> {
+        return std::make_unique<Backend>(state);
+    };
+}
+
+bool StuckDevice::WaitUntilHolding() {
+    std::unique_lock lock(m_state->lock);
+    return m_state->changed.wait_for(lock, std::chrono::seconds(20),
+                                     [&] { return m_state->holding; });
+}
+
+void StuckDevice::LetGo() {
+    const std::lock_guard lock(m_state->lock);
+    m_state->letGo = true;
+    m_state->changed.notify_all();
+}
+
+bool StuckDevice::WaitUntilGone() {
+    std::unique_lock lock(m_state->lock);
+    return m_state->changed.wait_for(lock, std::chrono::seconds(20),
+                                     [&] { return m_state->alive == 0; });
+}
+
 std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last) {
     std::vector<std::int32_t> out;
     for (std::int32_t i = first; i <= last; ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/output_backend.h"
 #include "audio/test_backend.h"
 #include "core/block_status.h"
 #include "core/hooks.h"
@@ -8,7 +9,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -46,6 +49,31 @@ public:
     static std::vector<Verdict> Take();   // and empty the log
     static std::size_t Size();
     static std::vector<std::int32_t> Indices(const std::vector<Verdict>& verdicts);
+};
+
+// A callback that logs as VerdictLog does and, once index `at` is judged, runs `stop` (on
+// the worker, so the stop lands at a known place in the scan).
+class ScanStopper {
+public:
+    static void Arm(std::int32_t at, std::function<void()> stop);
+    static void OnBlock(std::int32_t index, BlockStatus status);
+    static void OnRecord(std::uint32_t index, std::uint32_t flags);
+};
+
+// A sound device that holds the worker inside its first Queue call until let go: a worker
+// the reader's destructor cannot wait for.
+class StuckDevice {
+public:
+    StuckDevice();
+    BackendFactory Factory();
+    bool WaitUntilHolding();   // the worker is inside Queue
+    void LetGo();
+    bool WaitUntilGone();      // every device made is destroyed
+
+private:
+    struct State;
+    class Backend;
+    std::shared_ptr<State> m_state;
 };
 
 // Indices first..last, in order.
