@@ -168,8 +168,8 @@ TEST_F(Im2PlaybackTest, AScanReportsTheHeaderThenEveryBlockOnce) {
 TEST_F(Im2PlaybackTest, AStoppedScanEndsWithItsPieceAndPlayGoesOnPastTheNextOne) {
     auto reader = MakeReader();
     ASSERT_TRUE(reader->OpenFile(Image(400)));
-    reader->SetBlockCallback(&test::ScanStopper::OnBlock);
-    test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+    reader->SetBlockCallback(&test::ActOnVerdict::OnBlock);
+    test::ActOnVerdict::Arm(100, [&] { reader->StopScan(); });
     reader->StartScan();
     // Pieces of 16 records: the one holding block 100 is judged to its end, the next one is
     // read and dropped, and the counter stays at 112.

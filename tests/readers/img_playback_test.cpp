@@ -121,8 +121,8 @@ TEST_F(ImgPlaybackTest, AStoppedScanEndsWithThePieceItWasJudging) {
     m_options.records = 400;
     auto reader = MakeReader();
     ASSERT_TRUE(reader->Open(Image()));
-    reader->SetRecordCallback(&test::ScanStopper::OnRecord);
-    test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+    reader->SetRecordCallback(&test::ActOnVerdict::OnRecord);
+    test::ActOnVerdict::Arm(100, [&] { reader->StopScan(); });
     reader->StartScan();
     // Pieces of 16 records: the one holding index 100 is judged to its end; the counter
     // then names record 113 (1-based), where the file stands.

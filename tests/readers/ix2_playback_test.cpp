@@ -112,8 +112,8 @@ TEST_F(Ix2PlaybackTest, PlayAfterAStoppedScanGoesOnFromTheLastBlockJudged) {
         SCOPED_TRACE(chain ? "chain" : "plain");
         auto reader = MakeReader();
         ASSERT_TRUE(reader->OpenFile(Image(chain)));
-        reader->SetBlockCallback(&test::ScanStopper::OnBlock);
-        test::ScanStopper::Arm(100, [&] { reader->StopScan(); });
+        reader->SetBlockCallback(&test::ActOnVerdict::OnBlock);
+        test::ActOnVerdict::Arm(100, [&] { reader->StopScan(); });
         reader->StartScan();
         // The piece of 16 data blocks holding block 100 is judged to its end and no piece
         // after it is read: blocks 96..111, or for a chain outer blocks 96..111, which
@@ -130,6 +130,28 @@ TEST_F(Ix2PlaybackTest, PlayAfterAStoppedScanGoesOnFromTheLastBlockJudged) {
         EXPECT_EQ(m_audio.Played(), Pcm(last + 1, 399 - last));
         m_audio.ClearPlayed();
     }
+}
+
+TEST_F(Ix2PlaybackTest, AChainPlaysEachBlockFromItsNumberWhereverTheFileWasLeft) {
+    m_options.audio.blocks = 400;
+    auto reader = MakeReader();
+    ASSERT_TRUE(reader->OpenFile(Image(true)));
+    reader->SetBlockCallback(&test::ActOnVerdict::OnBlock);
+    test::ActOnVerdict::Arm(50, [&] { reader->Pause(true); });
+    reader->Play();
+    ASSERT_TRUE(Eventually([&] { return m_audio.GetCounts().pauses == 1; }));
+    reader->Rewind();   // the index blocks again, the file back at the first outer block
+    reader->Pause(false);
+    ASSERT_TRUE(PlayToEnd(*reader));
+    const auto verdicts = VerdictLog::Take();
+    std::vector<std::int32_t> expected = Blocks(0, 50);
+    for (const std::int32_t i : Blocks(-3, 399))
+        if (i < 0 || i > 50)
+            expected.push_back(i);
+    EXPECT_EQ(VerdictLog::Indices(verdicts), expected);
+    for (const auto& v : verdicts)
+        EXPECT_EQ(v.status, v.index < 0 ? 0x04000000u : 0u) << "block " << v.index;
+    EXPECT_EQ(m_audio.Played(), Pcm(0, 400));
 }
 
 TEST_F(Ix2PlaybackTest, StopReadsTheStartAgainAndForgetsAForeignUnit) {

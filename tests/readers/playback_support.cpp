@@ -46,13 +46,13 @@ std::function<void()> g_stop;
 
 }  // namespace
 
-void ScanStopper::Arm(std::int32_t at, std::function<void()> stop) {
+void ActOnVerdict::Arm(std::int32_t at, std::function<void()> stop) {
     const std::lock_guard lock(g_stopLock);
     g_stopAt = at;
     g_stop = std::move(stop);
 }
 
-void ScanStopper::OnBlock(std::int32_t index, BlockStatus status) {
+void ActOnVerdict::OnBlock(std::int32_t index, BlockStatus status) {
     VerdictLog::OnBlock(index, status);
     std::function<void()> stop;
     {
@@ -66,7 +66,7 @@ void ScanStopper::OnBlock(std::int32_t index, BlockStatus status) {
         stop();
 }
 
-void ScanStopper::OnRecord(std::uint32_t index, std::uint32_t flags) {
+void ActOnVerdict::OnRecord(std::uint32_t index, std::uint32_t flags) {
     OnBlock(static_cast<std::int32_t>(index), flags);
 }
 

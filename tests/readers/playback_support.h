@@ -51,11 +51,11 @@ public:
     static std::vector<std::int32_t> Indices(const std::vector<Verdict>& verdicts);
 };
 
-// A callback that logs as VerdictLog does and, once index `at` is judged, runs `stop` (on
-// the worker, so the stop lands at a known place in the scan).
-class ScanStopper {
+// A callback that logs as VerdictLog does and, once index `at` is reported, runs `act` (on
+// the worker, so a stop or a pause lands at a known place).
+class ActOnVerdict {
 public:
-    static void Arm(std::int32_t at, std::function<void()> stop);
+    static void Arm(std::int32_t at, std::function<void()> act);
     static void OnBlock(std::int32_t index, BlockStatus status);
     static void OnRecord(std::uint32_t index, std::uint32_t flags);
 };
