@@ -59,7 +59,8 @@ QJsonObject VerifyJson(const QString& image) {
     cli.start(TVX_CLI_PATH, {"verify", "--json", image});
     if (!cli.waitForFinished(60000))
         return {};
-    return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const QJsonObject document = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    return document["images"].toArray().first().toObject();
 }
 
 QStringList CliResults(const QJsonObject& r) {
