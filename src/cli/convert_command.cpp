@@ -69,19 +69,22 @@ int Outcome(const ConvertResult& result, const ConvertRequest& request) {
         return result.irregularBlocks == 0 ? kExitAuthentic : kExitIrregular;
     case ConvertOutcome::Cancelled:
         ListFiles(result);
+        // Stopped by a failure rather than by Ctrl-C: which file, and why.
+        if (result.outputFailed)
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
         std::fprintf(stderr, "Decryption Cancelled.\n");
-        return kExitIrregular;
+        return result.outputFailed ? kExitOutput : kExitIrregular;
     case ConvertOutcome::Declined:
         std::fprintf(stderr,
-                     "tessivox-cli: the first segment already exists in %s; nothing was "
-                     "written (add --yes to overwrite it)\n",
-                     request.folder.c_str());
+                     "tessivox-cli: %s is there from an earlier conversion; nothing was written "
+                     "(add --yes to replace all of that conversion's files in %s)\n",
+                     result.error.path.c_str(), request.folder.c_str());
         return kExitIrregular;
     case ConvertOutcome::NotStarted:
         break;
     }
     std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
-    return kExitUnreadable;
+    return result.outputFailed ? kExitOutput : kExitUnreadable;
 }
 
 }  // namespace
