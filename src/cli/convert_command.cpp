@@ -49,8 +49,22 @@ void ListFiles(const ConvertResult& result) {
         std::printf("%s\n", file.c_str());
 }
 
+// A read of the image that failed part-way: the pass ends as a Cancel does, or stops early
+// with what it converted, but the user must hear that the image itself could not be read.
+bool SourceReadFailed(const ConvertResult& result) {
+    return !result.outputFailed && (result.error.osError != 0 || !result.error.path.empty());
+}
+
 int Outcome(const ConvertResult& result, const ConvertRequest& request,
             const SourceShape& shape) {
+    if (result.outcome != ConvertOutcome::NotStarted && result.outcome != ConvertOutcome::Declined &&
+        SourceReadFailed(result)) {
+        ListFiles(result);
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
+        if (result.outcome == ConvertOutcome::Cancelled)
+            std::fprintf(stderr, "Decryption Cancelled.\n");
+        return kExitUnreadable;
+    }
     switch (result.outcome) {
     case ConvertOutcome::Completed:
         ListFiles(result);
@@ -60,19 +74,24 @@ int Outcome(const ConvertResult& result, const ConvertRequest& request,
         return IsAuthenticConversion(shape, result) ? kExitAuthentic : kExitIrregular;
     case ConvertOutcome::Cancelled:
         ListFiles(result);
+        // Stopped by a failure rather than by Ctrl-C: which file, and why.
+        if (result.outputFailed)
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
         std::fprintf(stderr, "Decryption Cancelled.\n");
+        if (result.outputFailed)
+            return kExitOutput;
         return WasInterrupted() ? kExitInterrupted : kExitIrregular;
     case ConvertOutcome::Declined:
         std::fprintf(stderr,
-                     "tessivox-cli: the first segment already exists in %s; nothing was "
-                     "written (add --yes to overwrite it)\n",
-                     request.folder.c_str());
-        return kExitIrregular;
+                     "tessivox-cli: %s is there from an earlier conversion; nothing was written "
+                     "(add --yes to replace all of that conversion's files in %s)\n",
+                     result.error.path.c_str(), request.folder.c_str());
+        return kExitOutput;
     case ConvertOutcome::NotStarted:
         break;
     }
     std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
-    return kExitUnreadable;
+    return result.outputFailed ? kExitOutput : kExitUnreadable;
 }
 
 }  // namespace

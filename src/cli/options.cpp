@@ -156,12 +156,11 @@ const char* UsageText() {
            "  0   authentic: header or index sound, exactly the blocks it states and nothing\n"
            "      past them, every block judged and authentic (IMG: the voice-image checksum\n"
            "      chain unbroken); play: every block played was authentic\n"
-           "  1   not authentic: irregular, incomplete or padded; a conversion cancelled or\n"
-           "      refused\n"
+           "  1   not authentic: irregular, incomplete or padded\n"
            "  2   usage error\n"
            "  3   an image could not be opened or read\n"
-           "  4   an output could not be written (standard output, a segment, the sound\n"
-           "      output for play)\n"
+           "  4   an output could not be written or was refused (standard output, a\n"
+           "      segment, an earlier conversion's files without --yes, the sound output)\n"
            "  130 interrupted by Ctrl-C, SIGTERM or SIGHUP\n"
            "With several images, verify exits with the gravest status among them.\n";
 }

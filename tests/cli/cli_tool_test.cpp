@@ -315,14 +315,16 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnExistingOneAloneWithoutYes) {
     const std::string before = Slurp(m_dir / "out" / "F00012.00.txt");
     fs::remove(m_dir / "out" / "F00012.02.wav");
     const ToolRun again = RunTool({"convert", path, "--out", Out()});
-    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.status, 4);   // an output refused, not an irregular image
     EXPECT_TRUE(Has(again.err, "--yes"));
     EXPECT_EQ(Slurp(m_dir / "out" / "F00012.00.txt"), before);
     EXPECT_FALSE(fs::exists(m_dir / "out" / "F00012.02.wav"));
 
+    // One segment replaces the earlier run's three: none of theirs stays beside it.
     const ToolRun forced = RunTool({"convert", path, "--out", Out(), "--yes"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(fs::file_size(m_dir / "out" / "F00012.00.wav"), 44u + 4000u * 512u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "out"), fs::directory_iterator()), 2);
 }
 
 TEST_F(CliTool, ConvertOfADamagedImageSaysSoInItsStatus) {
