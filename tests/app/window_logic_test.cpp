@@ -340,8 +340,7 @@ private slots:
         QString startedAt = "not asked";
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
             startedAt = d->selectedFiles().value(0);
-            d->selectFile(m_im2);
-            static_cast<QDialog*>(d)->accept();   // as its Open button does
+            desktest::ChooseFile(d, m_im2);
         });
         QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
         QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
@@ -360,8 +359,7 @@ private slots:
         QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
         m_setup.opens = false;
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
-            d->selectFile(other);
-            static_cast<QDialog*>(d)->accept();   // as its Open button does
+            desktest::ChooseFile(d, other);
         });
         w.OnFileOpen();
         QCOMPARE(w.told.size(), 1);
