@@ -280,7 +280,7 @@ void CSablePlayerDlg::SetStatusIdle() {
     m_status->SetTextColour(FromColorRef(AuthTally::kStatusGreen));
     m_status->Enable(false);
     m_seenStatusColour = m_tally.GetStatusColour();
-    m_seenStatusEnabled = m_tally.IsStatusEnabled();
+    m_seenStatusWrites = m_tally.StatusEnableWrites();
 }
 
 void CSablePlayerDlg::SetTransport(Transport state) {

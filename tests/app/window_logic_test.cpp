@@ -334,6 +334,39 @@ private slots:
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
     }
 
+    void EveryIrregularBlockRelightsTheStatusLine() {
+        TestWindow w(Factory());
+        QVERIFY(w.LoadRecording(m_im2));
+        auto* status = qobject_cast<CText*>(w.GetDlgItem(id::kStatus));
+        std::int32_t next = 0;
+        auto irregular = [&next] { OnBlockResult(next++, kIrregular | kChecksumError); };
+        // Pause greys the line; the next irregular block lights it again.
+        w.OnPlay();
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(status->IsBright());
+        w.OnPause();
+        QVERIFY(!status->IsBright());
+        w.OnPause();
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(status->IsBright());
+        QCOMPARE(status->GetTextColour(), QColor(Qt::red));
+        w.OnStop();
+        // A run ends with the line grey; the next run's irregular blocks light it again.
+        for (int run = 1; run <= 2; ++run) {
+            w.OnAuthenticationCommand();
+            next = 0;
+            irregular();
+            for (int tick = 0; tick < 4; ++tick)
+                w.OnAuthenticationTick();
+            QVERIFY2(status->IsBright(), qPrintable(QString("run %1").arg(run)));
+            m_player->scanning = false;
+            w.OnAuthenticationTick();
+            QVERIFY(!status->IsBright());
+        }
+    }
+
     void OpenStartsAtTheLastFileAndRemembersALoad() {
         TestWindow w(Factory());
         QCOMPARE(SettingsText(), QString());
