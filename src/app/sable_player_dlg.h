@@ -65,7 +65,7 @@ public:
     // --- commands
     void OnFileOpen();
     // A path handed over by a later start of the program: loaded, and remembered when it
-    // loads; a failure leaves the display as the load left it.
+    // loads; a failure empties the display, as a failed Open does.
     void OnCopyData(const QString& path);
     void OnAuthenticationCommand();
     void OnDetails();
@@ -111,6 +111,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
