@@ -37,18 +37,14 @@ void CSablePlayerDlg::LoadFromUser(const QString& path) {
 }
 
 void CSablePlayerDlg::OnCopyData(const QString& path) {
-    if (!LoadRecording(path))
-        return;
-    m_profile.SetLastFile(LocalPath(path));
-    RefreshIdentity();
-    RefreshControls();
+    // A failed load has already let go of the image shown: the display empties, as after
+    // Open, rather than keep its results under the new name.
+    LoadFromUser(path);
 }
 
 void CSablePlayerDlg::OnDetails() {
-    if (m_strPathName.isEmpty())
-        return;
-    // Without a reader (its load failed) the dialog still comes, with its fields empty.
-    ShowDetails(this, m_player ? m_player->Details() : DetailsFields{});
+    if (HasImage())
+        ShowDetails(this, m_player->Details());
 }
 
 void CSablePlayerDlg::OnConvert() {
