@@ -37,9 +37,13 @@ void CSablePlayerDlg::LoadFromUser(const QString& path) {
 }
 
 void CSablePlayerDlg::OnCopyData(const QString& path) {
-    // A failed load has already let go of the image shown: the display empties, as after
-    // Open, rather than keep its results under the new name.
-    LoadFromUser(path);
+    // A hand-over that fails leaves the display as the load left it; only Open empties it.
+    // Details then finds no image and stays shut rather than show an empty caption.
+    if (!LoadRecording(path))
+        return;
+    m_profile.SetLastFile(LocalPath(path));
+    RefreshIdentity();
+    RefreshControls();
 }
 
 void CSablePlayerDlg::OnDetails() {

@@ -65,7 +65,7 @@ public:
     // --- commands
     void OnFileOpen();
     // A path handed over by a later start of the program: loaded, and remembered when it
-    // loads; a failure empties the display, as a failed Open does.
+    // loads; a failure leaves the display as the load left it.
     void OnCopyData(const QString& path);
     void OnAuthenticationCommand();
     void OnDetails();

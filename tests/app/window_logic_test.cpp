@@ -10,6 +10,7 @@
 #include "controls/text.h"
 #include "controls/wave_view.h"
 #include "core/string_table.h"
+#include "desk/details_dialog.h"
 #include "desk/wav_convert_dialog.h"
 #include "desk_test_support.h"
 #include "fake_player.h"
@@ -390,7 +391,7 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
-    void AFailedOrDeclinedHandOverEmptiesTheDisplay() {
+    void AFailedOrDeclinedHandOverKeepsTheDisplayAndShutsDetails() {
         const QString other = m_dir.filePath("F00097.IM2");
         QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
         TestWindow w(Factory());
@@ -402,20 +403,24 @@ private slots:
                 OnBlockResult(i, 0);
             w.OnPlay();
             w.OnPlaybackTick();
-            QVERIFY(TextOf(w, id::kVerified) != QString("00:00:00.000"));
+            const QString verified = TextOf(w, id::kVerified);
+            QVERIFY(verified != QString("00:00:00.000"));
             // The reader cannot open it; or its header is bad and the question is answered No.
             m_setup.opens = declined;
             m_setup.headerBad = declined;
             w.OnCopyData(other);
-            QCOMPARE(w.windowTitle(), QString("Tessivox"));
-            QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
-            QCOMPARE(TextOf(w, id::kVerified), QString("00:00:00.000"));
-            QCOMPARE(TextOf(w, id::kDuration), QString("00:00:00.000"));
-            QCOMPARE(TextOf(w, id::kUnitId), QString());
-            QCOMPARE(TextOf(w, id::kSpin1), QString());
-            QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+            // The load named the new file before it failed; the rest is left as it was.
+            QCOMPARE(w.windowTitle(), QString("Tessivox - F00097.IM2"));
+            QCOMPARE(TextOf(w, id::kVerified), verified);
+            // With no image behind the display, Details has nothing to show and stays shut.
+            bool shown = false;
+            desktest::WhenModal<CDetails>([&shown](CDetails* d) { shown = true; d->accept(); }, 300);
+            w.OnDetails();
+            QTest::qWait(400);
+            QVERIFY(!shown);
         }
         QCOMPARE(w.asked.size(), 1);
+        QCOMPARE(SettingsText(), QString());
     }
 
     void OpenStartsAtTheLastFileAndRemembersALoad() {
