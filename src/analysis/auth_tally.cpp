@@ -30,7 +30,7 @@ bool AuthTally::OnBlockResult(std::int32_t index, BlockStatus status) {
         IsIrregular(status) ? StripStates::kIrregular : StripStates::kAuthentic;
     if (m_strip.SetBlock(index, state) != StripStates::kNotJudged) {
         // Judged before in this run, or outside the strip: counted already or never.
-        Put(m_statusEnabled, false);
+        SetStatusEnabled(false);
         return false;
     }
     Put(m_blink, m_blink.load(std::memory_order_relaxed) + 1);
@@ -54,7 +54,7 @@ void AuthTally::CountIrregular(BlockStatus status) {
     if (!(status & kHeaderRecord))
         Bump(m_nIrregularBlocks);
     Put(m_statusColour, kStatusRed);
-    Put(m_statusEnabled, true);
+    SetStatusEnabled(true);
     Put(m_blink, 0);
 }
 
@@ -65,11 +65,16 @@ void AuthTally::CountRegular(BlockStatus status) {
     // A clean run blinks the line: grey from the third good block, bright again after five.
     const std::uint8_t blink = m_blink.load(std::memory_order_relaxed);
     if (blink == 3) {
-        Put(m_statusEnabled, false);
+        SetStatusEnabled(false);
     } else if (blink > 5) {
-        Put(m_statusEnabled, true);
+        SetStatusEnabled(true);
         Put(m_blink, 0);
     }
+}
+
+void AuthTally::SetStatusEnabled(bool enabled) {
+    const std::uint32_t writes = (m_statusEnabled.load(std::memory_order_relaxed) >> 1) + 1;
+    Put(m_statusEnabled, writes << 1 | (enabled ? 1u : 0u));
 }
 
 TallyCounts AuthTally::GetCounts() const {

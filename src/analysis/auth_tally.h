@@ -49,11 +49,16 @@ public:
     TallyCounts GetCounts() const;
     const StripStates& GetStrip() const { return m_strip; }
     std::uint32_t GetStatusColour() const { return m_statusColour.load(); }
-    bool IsStatusEnabled() const { return m_statusEnabled.load(); }
+    bool IsStatusEnabled() const { return (m_statusEnabled.load() & 1u) != 0; }
+    // Counts every time a verdict set the line bright or grey, also to what it already was:
+    // the window replays each such write, so an irregular block re-lights a line that the
+    // window itself greyed (a pause, the end of a run) even when the tally's value stands.
+    std::uint32_t StatusEnableWrites() const { return m_statusEnabled.load() >> 1; }
 
 private:
     void CountIrregular(BlockStatus status);
     void CountRegular(BlockStatus status);
+    void SetStatusEnabled(bool enabled);
 
     StripStates m_strip;
     std::atomic<std::int32_t> m_nUnitIdErrors{0};
@@ -64,7 +69,7 @@ private:
     std::atomic<std::int32_t> m_nIrregularBlocks{0};
     std::atomic<std::uint8_t> m_blink{0};   // consecutive regular blocks, blinks the status line
     std::atomic<std::uint32_t> m_statusColour{kStatusGreen};
-    std::atomic<bool> m_statusEnabled{false};
+    std::atomic<std::uint32_t> m_statusEnabled{0};   // writes << 1 | bright, in one word
 };
 
 // Verified, Irregularities and Unauthenticated from the counters, with the reader's

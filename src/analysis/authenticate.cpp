@@ -64,8 +64,9 @@ private:
     void Report(std::int32_t index, BlockStatus status) {
         if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
             return;
-        const std::int64_t ms = index < 0 ? 0 : m_image.BlocksToMs(std::uint64_t(index));
-        m_report.irregular.push_back({index, status, ms});
+        const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
+        m_report.irregular.Add(index, status, m_image.BlocksToMs(n),
+                               index < 0 ? 0 : m_image.BlocksToMs(n + 1));
     }
 
     Hooks& m_hooks;
@@ -74,7 +75,7 @@ private:
     CIm2 m_image;
 };
 
-void DescribeImage(const CIm2& image, AuthReport& report) {
+void DescribeImage(const CIm2& image, std::uint64_t fileLength, AuthReport& report) {
     report.format = "IM2";
     report.unitId = image.GetUnitId();
     report.fileNumber = image.GetFileNumber();
@@ -86,9 +87,22 @@ void DescribeImage(const CIm2& image, AuthReport& report) {
     report.fileBlocks = image.m_nFileBlocks;
     report.headerOk = !image.m_bHeaderBad;
     report.complete = image.IsComplete();
+    report.excessBytes = Im2ExcessBytes(fileLength, image.m_nStatedBlocks);
 }
 
 }  // namespace
+
+VerdictFacts VerdictOf(const AuthReport& r) {
+    const bool wholeLength = r.isIx2 ? r.wholeSplit : r.complete;
+    const std::int32_t verified = std::max(r.counts.verifiedBlocks, 0);
+    return {.structureSound = r.headerOk,
+            .exactLength = wholeLength && r.excessBytes == 0,
+            .ranToEnd = !r.cancelled,
+            .blocksToJudge = r.isIx2 ? r.splitBlocks : r.statedBlocks,
+            .authenticBlocks = static_cast<std::uint64_t>(verified),
+            .irregularRecords = r.irregular.Records(),
+            .voiceChecksumErrors = r.voiceChecksumErrors};
+}
 
 Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords) {
@@ -104,7 +118,7 @@ Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTa
             return *failed;
         if (!tally.Allocate(image.m_nStatedBlocks, 1))
             return MemoryError(path);
-        DescribeImage(image, report);
+        DescribeImage(image, file.GetLength(), report);
         hooks.SetRange(ClampToInt(image.StatedMs()));
         scan.Run(file, pieceRecords);
         report.counts = tally.GetCounts();

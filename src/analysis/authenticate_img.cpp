@@ -2,6 +2,7 @@
 
 #include "core/file64.h"
 #include "core/string_table.h"
+#include "readers/img_decode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,7 +38,9 @@ public:
                 if (m_img.m_nRecordCounter > m_img.m_nRecordCount)
                     break;
                 std::memcpy(m_img.m_record.data(), piece.data() + r, kRecordSize);
-                Report(static_cast<std::int32_t>(m_img.m_nRecordCounter - 1), m_img.CheckRecord());
+                const BlockStatus voice = FollowVoiceChain();
+                Report(static_cast<std::int32_t>(m_img.m_nRecordCounter - 1), m_img.CheckRecord(),
+                       voice);
                 ++m_img.m_nRecordCounter;
             }
             m_hooks.SetPos(ClampToInt(m_img.GetCounterTime()));
@@ -45,11 +48,31 @@ public:
     }
 
 private:
-    void Report(std::int32_t index, BlockStatus status) {
-        if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
-            return;
-        m_report.irregular.push_back({index, status, m_img.TimeOfRecord(index)});
+    // As the conversion follows it: record 1 starts the chain and is not judged by it, and
+    // erased records take no part.
+    BlockStatus FollowVoiceChain() {
+        const RecordView record(m_img.m_record);
+        if (std::all_of(record.begin(), record.begin() + kPayloadSize,
+                        [](std::uint8_t b) { return b == 0xFF; }))
+            return 0;
+        const BlockStatus voice = StepVoiceChain(m_running, record, ImgBlockSum(record));
+        if (m_img.m_nRecordCounter == 1 || voice == 0)
+            return 0;
+        ++m_report.voiceChecksumErrors;
+        return voice;
     }
+
+    // The window's counts see the record's own checks; the runs show the chain's breaks too.
+    void Report(std::int32_t index, BlockStatus status, BlockStatus voice) {
+        const bool counted = m_tally.OnBlockResult(index, status);
+        const BlockStatus listed = status | voice;
+        if (!counted || !IsIrregular(listed))
+            return;
+        m_report.irregular.Add(index, listed, m_img.TimeOfRecord(index),
+                               m_img.TimeOfRecord(std::int64_t{index} + 1));
+    }
+
+    std::uint8_t m_running = 0;
 
     CImg& m_img;
     Hooks& m_hooks;
@@ -57,7 +80,7 @@ private:
     AuthReport& m_report;
 };
 
-void DescribeImg(const CImg& img, AuthReport& report) {
+void DescribeImg(const CImg& img, std::uint64_t fileLength, AuthReport& report) {
     report.format = "IMG";
     report.unitId = img.GetWindowUnitIdText();
     report.fileNumber = static_cast<std::uint16_t>(img.m_nRefFileNumber);
@@ -69,6 +92,8 @@ void DescribeImg(const CImg& img, AuthReport& report) {
     report.headerOk = true;
     report.complete = true;
     report.structureJudged = false;
+    report.excessBytes = ImgExcessBytes(fileLength);
+    report.voiceChain = true;
 }
 
 }  // namespace
@@ -84,7 +109,7 @@ Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTa
     try {
         if (!tally.Allocate(img.m_nRecordCount, 0))
             return Error{Cause::Io, 0, path, 0, LoadString(152)};
-        DescribeImg(img, report);
+        DescribeImg(img, file.GetLength(), report);
         hooks.SetRange(ClampToInt(img.GetLengthMs()));
         ImgScan(img, hooks, tally, report).Run(file, pieceRecords);
         report.counts = tally.GetCounts();

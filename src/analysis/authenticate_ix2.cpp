@@ -68,8 +68,9 @@ private:
     void Report(std::int32_t index, BlockStatus status) {
         if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
             return;
-        const std::int64_t ms = index < 0 ? 0 : m_reader.BlocksToMs(std::uint64_t(index));
-        m_report.irregular.push_back({index, status, ms});
+        const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
+        m_report.irregular.Add(index, status, m_reader.BlocksToMs(n),
+                               index < 0 ? 0 : m_reader.BlocksToMs(n + 1));
     }
 
     Ix2Source& m_source;
@@ -80,7 +81,7 @@ private:
     Record m_inner{};
 };
 
-void DescribeIx2(const Ix2Source& source, AuthReport& report) {
+void DescribeIx2(Ix2Source& source, AuthReport& report) {
     const CIx2& r = source.Reader();
     report.format = "IX2";
     report.isIx2 = true;
@@ -100,6 +101,7 @@ void DescribeIx2(const Ix2Source& source, AuthReport& report) {
     report.splitLast = r.m_nSplitLast;
     report.splitBlocks = r.m_nSplitBlocks;
     report.wholeSplit = r.IsWholeSplit();
+    report.excessBytes = Ix2ExcessBytes(source.File().GetLength(), r.m_nSplitBlocks, report.chain);
     if (report.chain) {
         report.slaveUnitId = r.m_strSnapUnitId;
         report.slaveFileNumber = static_cast<std::uint16_t>(r.m_nSnapFileNumber);
@@ -107,6 +109,20 @@ void DescribeIx2(const Ix2Source& source, AuthReport& report) {
 }
 
 }  // namespace
+
+std::optional<Error> OpenIx2Image(Ix2Source& source, const std::string& path) {
+    if (auto failed = source.Open(path))
+        return failed;
+    try {
+        if (source.File().GetLength() >= kIx2DataStart)
+            return std::nullopt;
+    } catch (const CFileException& e) {
+        Error error = e.ToError();
+        error.path = path;
+        return error;
+    }
+    return Error{Cause::BadFormat, 0, path, 0, "The file is too short to hold its index blocks"};
+}
 
 std::uint32_t Ix2StripBlocks(const CIx2& reader) {
     return static_cast<std::uint32_t>(reader.m_nSplitBlocks);
@@ -117,7 +133,7 @@ Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTa
     if (HasIm2Ending(path))
         return AuthenticateIm2(path, hooks, tally, pieceRecords);
     Ix2Source source;
-    if (auto failed = source.Open(path))
+    if (auto failed = OpenIx2Image(source, path))
         return *failed;
     AuthReport report;
     report.path = path;

@@ -2,6 +2,7 @@
 
 #include "analysis/authenticate.h"
 #include "readers/ix2.h"
+#include "readers/ix2_source.h"
 
 namespace tvx {
 
@@ -11,6 +12,10 @@ namespace tvx {
 // in IM2 is scanned by the IM2 rules, as the reader opens it. Cancel is polled after each piece.
 Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords = kScanPieceRecords);
+
+// Opens an IX2 image as the reader does, but refuses one too short to hold its three index
+// blocks: it states nothing to judge, and its blank fields would read as a date in 1899.
+std::optional<Error> OpenIx2Image(Ix2Source& source, const std::string& path);
 
 // The tally's room for an IX2 image: the split's blocks as the peaks pass counts them.
 std::uint32_t Ix2StripBlocks(const CIx2& reader);

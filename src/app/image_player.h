@@ -60,6 +60,10 @@ public:
     // --- lengths
     virtual std::uint64_t TotalBlocks() const = 0;
     virtual std::int64_t TotalMs() const = 0;
+    // What a click on the waveform or the strip and the authentication progress run over:
+    // IX2 the blocks the file holds, which a cut or an unfinished split makes differ from
+    // its total; IM2 and IMG their total.
+    virtual std::int64_t FileMs() const = 0;
     virtual std::int64_t OneBlockMs() const = 0;
     virtual AuthDurations Durations(const TallyCounts& counts) const = 0;
     virtual TimelineSpan Timeline() const = 0;

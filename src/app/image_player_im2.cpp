@@ -47,6 +47,7 @@ public:
     std::int64_t TotalMs() const override {
         return m_pIx2 ? m_pIx2->SplitMs() : m_pIm2->StatedMs();
     }
+    std::int64_t FileMs() const override { return m_pIx2 ? m_pIx2->FileMs() : m_pIm2->StatedMs(); }
     std::int64_t OneBlockMs() const override { return m_pIm2->BlocksToMs(1); }
     AuthDurations Durations(const TallyCounts& counts) const override {
         const CIm2& r = *m_pIm2;

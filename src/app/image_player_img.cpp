@@ -44,6 +44,7 @@ public:
 
     std::uint64_t TotalBlocks() const override { return m_pImg->m_nRecordCount; }
     std::int64_t TotalMs() const override { return m_pImg->GetLengthMs(); }
+    std::int64_t FileMs() const override { return TotalMs(); }
     std::int64_t OneBlockMs() const override { return m_pImg->TimeOfRecord(1); }
     AuthDurations Durations(const TallyCounts& counts) const override {
         const CImg& r = *m_pImg;

@@ -37,6 +37,8 @@ void CSablePlayerDlg::LoadFromUser(const QString& path) {
 }
 
 void CSablePlayerDlg::OnCopyData(const QString& path) {
+    // A hand-over that fails leaves the display as the load left it; only Open empties it.
+    // Details then finds no image and stays shut rather than show an empty caption.
     if (!LoadRecording(path))
         return;
     m_profile.SetLastFile(LocalPath(path));
@@ -45,10 +47,8 @@ void CSablePlayerDlg::OnCopyData(const QString& path) {
 }
 
 void CSablePlayerDlg::OnDetails() {
-    if (m_strPathName.isEmpty())
-        return;
-    // Without a reader (its load failed) the dialog still comes, with its fields empty.
-    ShowDetails(this, m_player ? m_player->Details() : DetailsFields{});
+    if (HasImage())
+        ShowDetails(this, m_player->Details());
 }
 
 void CSablePlayerDlg::OnConvert() {

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -262,6 +263,9 @@ void CSablePlayerDlg::Reset() {
     setWindowTitle(kTitle);
     m_strDate = kNoFile;
     m_identity = {};
+    // The playback tick of the image let go has nothing left to stop its spinners.
+    m_timer1.stop();
+    ClearSpinners();
     m_headerIcon->ClearBitmap();
     m_lengthIcon->ClearBitmap();
     m_tally.Allocate(0, 0);
@@ -280,7 +284,7 @@ void CSablePlayerDlg::SetStatusIdle() {
     m_status->SetTextColour(FromColorRef(AuthTally::kStatusGreen));
     m_status->Enable(false);
     m_seenStatusColour = m_tally.GetStatusColour();
-    m_seenStatusEnabled = m_tally.IsStatusEnabled();
+    m_seenStatusWrites = m_tally.StatusEnableWrites();
 }
 
 void CSablePlayerDlg::SetTransport(Transport state) {
@@ -363,6 +367,16 @@ void CSablePlayerDlg::closeEvent(QCloseEvent* event) {
 void CSablePlayerDlg::reject() {
     m_bPlaying = false;
     QDialog::reject();
+}
+
+void CSablePlayerDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape also closes message boxes and menus; one press too many must not end the
+    // program and its results. Exit, the menu and the close box end it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CSablePlayerDlg::dragEnterEvent(QDragEnterEvent* event) {

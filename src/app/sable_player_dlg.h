@@ -111,6 +111,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -188,10 +189,11 @@ private:
     bool m_bPaused = false;
     bool m_bBoost = false;
     Transport m_transport = Transport::Empty;
-    // The status line's state as the tally last published it: the line follows the tally
-    // only when that changes, so the window's own greying holds until the next verdict.
+    // The status line as the tally last published it: the line follows the tally's colour
+    // when it changes and each of its bright-or-grey writes, so the window's own greying
+    // holds until the next verdict that writes one.
     std::uint32_t m_seenStatusColour = AuthTally::kStatusGreen;
-    bool m_seenStatusEnabled = false;
+    std::uint32_t m_seenStatusWrites = 0;
 
     QTimer m_timer1;   // playback tick, one block long
     QTimer m_timer2;   // authentication tick, 10 ms

@@ -67,7 +67,7 @@ void CSablePlayerDlg::OnBackTrack() {
 void CSablePlayerDlg::OnSeek(double fraction) {
     if (!HasImage())
         return;
-    OnSeekMs(static_cast<std::int64_t>(fraction * static_cast<double>(m_player->TotalMs())));
+    OnSeekMs(static_cast<std::int64_t>(fraction * static_cast<double>(m_player->FileMs())));
     if (!m_bPlaying)
         m_waveView->SetPosition(fraction);
     RefreshControls();
@@ -153,15 +153,16 @@ void CSablePlayerDlg::UpdateResults() {
 }
 
 void CSablePlayerDlg::SyncStatusLine() {
+    const std::uint32_t writes = m_tally.StatusEnableWrites();
     const std::uint32_t colour = m_tally.GetStatusColour();
-    const bool enabled = m_tally.IsStatusEnabled();
-    if (colour != m_seenStatusColour) {
+    const bool written = writes != m_seenStatusWrites;
+    if (colour != m_seenStatusColour || written) {
         m_seenStatusColour = colour;
         m_status->SetTextColour(FromColorRef(colour));
     }
-    if (enabled != m_seenStatusEnabled) {
-        m_seenStatusEnabled = enabled;
-        m_status->Enable(enabled);
+    if (written) {
+        m_seenStatusWrites = writes;
+        m_status->Enable(m_tally.IsStatusEnabled());
     }
 }
 

@@ -27,6 +27,9 @@ CWaitDlg::CWaitDlg(QWidget* parent)
     m_progress->setTextVisible(false);
     m_cancel->setProperty("controlId", kIdCancel);
     m_cancel->setAutoDefault(false);
+    // Space is the play key: pressed out of habit during a run it must not cancel it. The
+    // button answers the mouse, Alt+C and Escape.
+    m_cancel->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(m_progress);

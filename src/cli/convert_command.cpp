@@ -1,6 +1,7 @@
 #include "analysis/im2_header.h"
 #include "analysis/image_format.h"
 #include "cli/commands.h"
+#include "cli/conversion_verdict.h"
 #include "cli/exit_status.h"
 #include "cli/image_kind.h"
 #include "cli/report_text.h"
@@ -25,22 +26,11 @@ bool IsFolder(const std::string& path) {
 }
 
 // The pass is silent about a source it cannot read; a terminal user deserves the reason.
-std::optional<Error> CheckSource(const std::string& path) {
+// What it finds of the source's structure is the half of the verdict the pass does not give.
+Result<SourceShape> CheckSource(const std::string& path) {
     if (auto unknown = UnknownFormat(path))
-        return unknown;
-    switch (FormatToRead(path)) {
-    case ImageFormat::Ix2:
-        return Ix2Source().Open(path);
-    case ImageFormat::Im2: {
-        CIm2 probe;
-        return LoadIm2Header(path, probe);
-    }
-    default: {
-        CFile64 probe;
-        CImg img;
-        return OpenImg(probe, path, img);
-    }
-    }
+        return *unknown;
+    return ReadSourceShape(path);
 }
 
 ConvertResult ConvertAs(ImageFormat format, const ConvertRequest& request, Hooks& hooks) {
@@ -59,37 +49,58 @@ void ListFiles(const ConvertResult& result) {
         std::printf("%s\n", file.c_str());
 }
 
-int Outcome(const ConvertResult& result, const ConvertRequest& request) {
+// A read of the image that failed part-way: the pass ends as a Cancel does, or stops early
+// with what it converted, but the user must hear that the image itself could not be read.
+bool SourceReadFailed(const ConvertResult& result) {
+    return !result.outputFailed && (result.error.osError != 0 || !result.error.path.empty());
+}
+
+int Outcome(const ConvertResult& result, const ConvertRequest& request,
+            const SourceShape& shape) {
+    if (result.outcome != ConvertOutcome::NotStarted && result.outcome != ConvertOutcome::Declined &&
+        SourceReadFailed(result)) {
+        ListFiles(result);
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
+        if (result.outcome == ConvertOutcome::Cancelled)
+            std::fprintf(stderr, "Decryption Cancelled.\n");
+        return kExitUnreadable;
+    }
     switch (result.outcome) {
     case ConvertOutcome::Completed:
         ListFiles(result);
         std::fprintf(stderr, "Converted %llu blocks into %u segment%s.\n",
                      static_cast<unsigned long long>(result.blocks), result.segments,
                      result.segments == 1 ? "" : "s");
-        return result.irregularBlocks == 0 ? kExitAuthentic : kExitIrregular;
+        return IsAuthenticConversion(shape, result) ? kExitAuthentic : kExitIrregular;
     case ConvertOutcome::Cancelled:
         ListFiles(result);
+        // Stopped by a failure rather than by Ctrl-C: which file, and why.
+        if (result.outputFailed)
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
         std::fprintf(stderr, "Decryption Cancelled.\n");
-        return kExitIrregular;
+        if (result.outputFailed)
+            return kExitOutput;
+        return WasInterrupted() ? kExitInterrupted : kExitIrregular;
     case ConvertOutcome::Declined:
         std::fprintf(stderr,
-                     "tessivox-cli: the first segment already exists in %s; nothing was "
-                     "written (add --yes to overwrite it)\n",
-                     request.folder.c_str());
-        return kExitIrregular;
+                     "tessivox-cli: %s is there from an earlier conversion; nothing was written "
+                     "(add --yes to replace all of that conversion's files in %s)\n",
+                     result.error.path.c_str(), request.folder.c_str());
+        return kExitOutput;
     case ConvertOutcome::NotStarted:
         break;
     }
     std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
-    return kExitUnreadable;
+    return result.outputFailed ? kExitOutput : kExitUnreadable;
 }
 
 }  // namespace
 
 int RunConvert(const Options& options) {
     const std::string& path = options.images[0];
-    if (auto failed = CheckSource(path)) {
-        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(*failed).c_str());
+    const Result<SourceShape> shape = CheckSource(path);
+    if (!shape) {
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(shape.GetError()).c_str());
         return kExitUnreadable;
     }
     if (!IsFolder(options.outFolder)) {
@@ -101,7 +112,7 @@ int RunConvert(const Options& options) {
     const ConvertRequest request{path, options.outFolder, options.megabytes, options.minutes};
     const ConvertResult result = ConvertAs(FormatToRead(path), request, hooks);
     hooks.ShowProgress(false);
-    return Outcome(result, request);
+    return Outcome(result, request, *shape);
 }
 
 }  // namespace tvx::cli

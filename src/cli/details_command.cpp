@@ -1,3 +1,4 @@
+#include "analysis/authenticate_ix2.h"
 #include "analysis/im2_header.h"
 #include "analysis/image_format.h"
 #include "cli/commands.h"
@@ -32,7 +33,7 @@ Result<DetailsFields> DetailsOf(const std::string& path) {
     switch (FormatToRead(path)) {
     case ImageFormat::Ix2: {
         Ix2Source source;
-        if (auto failed = source.Open(path))
+        if (auto failed = OpenIx2Image(source, path))
             return *failed;
         return Ix2Details(source.Reader());
     }

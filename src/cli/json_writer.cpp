@@ -78,7 +78,18 @@ void JsonWriter::NewLine() {
     m_out.append(m_first.size() * static_cast<std::size_t>(m_indentWidth), ' ');
 }
 
+void JsonWriter::Flush() {
+    if (m_sink == nullptr)
+        return;
+    std::fwrite(m_out.data(), 1, m_out.size(), m_sink);
+    m_out.clear();
+}
+
 void JsonWriter::BeforeValue() {
+    // What is written so far goes out before it grows large.
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    if (m_out.size() >= kPieceBytes)
+        Flush();
     if (m_afterKey) {
         m_afterKey = false;
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,12 @@ namespace tvx::cli {
 
 // A small streaming JSON writer: objects and arrays nest, commas and escapes are its business.
 // Strings that are not valid UTF-8 (a path may hold any bytes) get U+FFFD for each bad byte.
+// With a sink the text goes out in pieces as it grows and at each Flush, so a long document
+// never sits whole in memory; without one it collects in Text().
 class JsonWriter {
 public:
-    explicit JsonWriter(int indentWidth = 2) : m_indentWidth(indentWidth) {}
+    explicit JsonWriter(int indentWidth = 2, std::FILE* sink = nullptr)
+        : m_indentWidth(indentWidth), m_sink(sink) {}
 
     void BeginObject();
     void EndObject();
@@ -24,6 +28,7 @@ public:
     void Null();
 
     const std::string& Text() const { return m_out; }
+    void Flush();
 
 private:
     void BeforeValue();
@@ -34,6 +39,7 @@ private:
     std::vector<bool> m_first;   // per open container: no member written yet
     bool m_afterKey = false;
     int m_indentWidth;
+    std::FILE* m_sink;
 };
 
 std::string JsonEscaped(const std::string& text);

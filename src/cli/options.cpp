@@ -149,8 +149,20 @@ const char* UsageText() {
            "      At the end, print the counts of the blocks judged.\n"
            "  tessivox-cli --help | --version\n"
            "\n"
-           "Exit status: 0 done and every block authentic; 1 irregular blocks found, or a\n"
-           "conversion cancelled or refused; 2 usage error; 3 an image could not be read.\n";
+           "verify --json prints one object, {\"tool\", \"version\", \"images\": [...]}, with each\n"
+           "image's irregular blocks as runs of the same status.\n"
+           "\n"
+           "Exit status:\n"
+           "  0   authentic: header or index sound, exactly the blocks it states and nothing\n"
+           "      past them, every block judged and authentic (IMG: the voice-image checksum\n"
+           "      chain unbroken); play: every block played was authentic\n"
+           "  1   not authentic: irregular, incomplete or padded\n"
+           "  2   usage error\n"
+           "  3   an image could not be opened or read\n"
+           "  4   an output could not be written or was refused (standard output, a\n"
+           "      segment, an earlier conversion's files without --yes, the sound output)\n"
+           "  130 interrupted by Ctrl-C, SIGTERM or SIGHUP\n"
+           "With several images, verify exits with the gravest status among them.\n";
 }
 
 }  // namespace tvx::cli

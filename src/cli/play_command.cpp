@@ -10,6 +10,7 @@
 #include "core/format.h"
 #include "core/hooks.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -34,21 +35,66 @@ void OnRecord(std::uint32_t index, std::uint32_t flags) {
     g_tally.OnBlockResult(static_cast<std::int32_t>(index), flags);
 }
 
-// stderr is shared by the status line (this thread) and the notices (the worker's).
+// The result of the last open of the sound device: the reader's worker opens it once as it
+// is made and again for the image's format, and only the last open tells whether it plays.
+std::atomic<std::uint32_t> g_lastDeviceOpen{0};
+
+class WatchedBackend final : public OutputBackend {
+public:
+    explicit WatchedBackend(std::unique_ptr<OutputBackend> inner) : m_inner(std::move(inner)) {}
+
+    std::uint32_t Open(const PcmFormat& format, Completion onDone) override {
+        const std::uint32_t result =
+            m_inner ? m_inner->Open(format, std::move(onDone)) : kOutputErrorNoDriver;
+        g_lastDeviceOpen.store(result);
+        return result;
+    }
+    void Close() override { m_inner->Close(); }
+    void Queue(std::span<const std::uint8_t> buffer) override { m_inner->Queue(buffer); }
+    void Reset() override { m_inner->Reset(); }
+    void Pause() override { m_inner->Pause(); }
+    void Resume() override { m_inner->Resume(); }
+
+private:
+    std::unique_ptr<OutputBackend> m_inner;
+};
+
+std::unique_ptr<OutputBackend> MakeWatchedBackend() {
+    return std::make_unique<WatchedBackend>(MakeSdlBackend());
+}
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const bool lineBreak = text.compare(at, 2, "\r\n") == 0;
+        line += lineBreak ? ' ' : text[at];
+        at += lineBreak ? 1 : 0;
+    }
+    return line;
+}
+
+// stderr is shared by the status line (this thread) and the notices (the worker's). Notices
+// while the image opens are held: the command says in one line what went wrong there.
 class PlayTerminal : public Hooks {
 public:
     explicit PlayTerminal(bool statusLine) : m_statusLine(statusLine) {}
 
     void Notice(const std::string& /*caption*/, const std::string& text) override {
-        std::string line;
-        for (std::size_t at = 0; at < text.size(); ++at) {
-            const bool lineBreak = text.compare(at, 2, "\r\n") == 0;
-            line += lineBreak ? ' ' : text[at];
-            at += lineBreak ? 1 : 0;
-        }
         const std::lock_guard lock(m_lock);
+        if (m_holding) {
+            if (m_held.empty())
+                m_held = OneLine(text);
+            return;
+        }
         ClearLocked();
-        std::fprintf(stderr, "tessivox-cli: %s\n", line.c_str());
+        std::fprintf(stderr, "tessivox-cli: %s\n", OneLine(text).c_str());
+    }
+
+    // The first notice held while opening, if any; later notices are shown as they come.
+    std::string StopHolding() {
+        const std::lock_guard lock(m_lock);
+        m_holding = false;
+        return m_held;
     }
 
     void Status(const std::string& text) {
@@ -77,6 +123,8 @@ private:
     const bool m_statusLine;
     std::mutex m_lock;
     bool m_shown = false;
+    bool m_holding = true;
+    std::string m_held;
 };
 
 std::string StatusText(const Player& player, bool paused) {
@@ -120,11 +168,21 @@ int RunPlay(const Options& options) {
     }
     PlayTerminal terminal(::isatty(STDERR_FILENO) != 0);
     const auto player =
-        MakePlayer(FormatToRead(path), PlaybackSetup{&MakeSdlBackend, &terminal}, &OnBlock,
+        MakePlayer(FormatToRead(path), PlaybackSetup{&MakeWatchedBackend, &terminal}, &OnBlock,
                    &OnRecord);
-    if (!player->Open(path)) {
+    const bool opened = player->Open(path);
+    const std::string held = terminal.StopHolding();
+    if (!opened) {
         std::fprintf(stderr, "tessivox-cli: Failed to open: %s\n", path.c_str());
         return kExitUnreadable;
+    }
+    if (const std::uint32_t device = g_lastDeviceOpen.load(); device != 0) {
+        // Without a device every buffer counts as played at once: nothing would be heard.
+        std::fprintf(stderr, "tessivox-cli: %s: no sound output to play it on (%s)\n",
+                     path.c_str(),
+                     held.empty() ? Format("error %u", device).c_str() : held.c_str());
+        player->Close();
+        return kExitOutput;
     }
     if (options.fromMs && *options.fromMs >= player->LengthMs()) {
         std::fprintf(stderr, "tessivox-cli: --from %lld is past the end of the audio (%s)\n",
@@ -138,12 +196,14 @@ int RunPlay(const Options& options) {
 
     player->Play();
     bool ended = false;
+    bool interrupted = false;
     {
         KeyInput keys;
         bool paused = false;
         for (;;) {
             const std::optional<char> key = keys.Next(kTick);
-            if (WasInterrupted() || key == 'q' || key == 'Q' || key == kCtrlC)
+            interrupted = WasInterrupted() || key == kCtrlC;
+            if (interrupted || key == 'q' || key == 'Q')
                 break;
             if (key == ' ') {
                 paused = !paused;
@@ -161,6 +221,8 @@ int RunPlay(const Options& options) {
     player->Stop();
     player->Close();
     std::fputs(judged.c_str(), stdout);
+    if (interrupted)
+        return kExitInterrupted;
     return g_tally.GetCounts().irregularBlocks > 0 ? kExitIrregular : kExitAuthentic;
 }
 

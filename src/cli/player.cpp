@@ -20,6 +20,25 @@ void WaitForSeek(const Reader& reader) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
+// A time in the last half of the last block rounds to the block past it, whose seek the
+// reader drops, and playing would start over from the first block. Such a time is moved back
+// to the latest one that still rounds to a block in the file.
+template <typename BlockAt>
+std::int64_t SeekableMs(std::int64_t ms, std::int64_t lastBlock, BlockAt blockAt) {
+    if (lastBlock < 0 || blockAt(ms) <= lastBlock)
+        return ms;
+    std::int64_t lo = 0;
+    std::int64_t hi = ms;
+    while (lo < hi) {
+        const std::int64_t mid = lo + (hi - lo + 1) / 2;
+        if (blockAt(mid) <= lastBlock)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
 // What an IX2 reader counts from its split rather than from the whole recording.
 std::int64_t PlayedMsOf(const CIm2& reader) { return reader.PlayedMs(); }
 std::int64_t PlayedMsOf(const CIx2& reader) { return reader.SplitPlayedMs(); }
@@ -46,7 +65,8 @@ public:
     void Pause(bool pause) override { m_reader.Pause(pause); }
     void Stop() override { m_reader.Stop(); }
     void Seek(std::int64_t ms) override {
-        m_reader.SeekMs(ms);
+        const std::int64_t last = std::int64_t{m_reader.m_nFileBlocks} - 1;
+        m_reader.SeekMs(SeekableMs(ms, last, [this](std::int64_t t) { return m_reader.MsToBlock(t); }));
         WaitForSeek(m_reader);
     }
     bool IsPlaying() const override { return m_reader.IsPlaying(); }
@@ -72,7 +92,10 @@ public:
     void Pause(bool pause) override { m_reader.Pause(pause); }
     void Stop() override { m_reader.Stop(); }
     void Seek(std::int64_t ms) override {
-        m_reader.SeekToTime(static_cast<std::int32_t>(std::min<std::int64_t>(ms, INT32_MAX)));
+        const std::int64_t last = m_reader.m_nRecordCount;   // records count from 1
+        const std::int64_t at = SeekableMs(std::min<std::int64_t>(ms, INT32_MAX), last,
+                                           [this](std::int64_t t) { return m_reader.RecordAtTime(t); });
+        m_reader.SeekToTime(static_cast<std::int32_t>(at));
         WaitForSeek(m_reader);
     }
     bool IsPlaying() const override { return m_reader.IsPlaying(); }

@@ -2,6 +2,7 @@
 
 #include "cli/report_text.h"
 #include "core/format.h"
+#include "core/string_table.h"
 #include "readers/ix2.h"
 
 namespace tvx::cli {
@@ -34,13 +35,15 @@ void WriteCounts(JsonWriter& json, const TallyCounts& c) {
 }
 
 void WriteIrregular(JsonWriter& json, const AuthReport& r) {
-    json.Key("irregular");
+    json.Key("irregular_runs");
     json.BeginArray();
-    for (const IrregularBlock& b : r.irregular) {
+    for (const IrregularRun& run : r.irregular.Runs()) {
         json.BeginObject();
-        Member(json, "index", b.index);
-        Member(json, "status", Format("0x%08X", b.status));
-        Member(json, "ms", b.ms);
+        Member(json, "first_index", run.first);
+        Member(json, "last_index", run.last);
+        Member(json, "status", Format("0x%08X", run.status));
+        Member(json, "start_ms", run.startMs);
+        Member(json, "end_ms", run.endMs);
         json.EndObject();
     }
     json.EndArray();
@@ -88,6 +91,7 @@ void WriteReportJson(JsonWriter& json, const AuthReport& r) {
     Member(json, "channels", r.channels);
     Member(json, "blocks", r.statedBlocks);
     Member(json, "file_blocks", r.fileBlocks);
+    Member(json, "excess_bytes", static_cast<std::int64_t>(r.excessBytes));
     MemberBool(json, "header_ok", r.headerOk);
     MemberBool(json, "complete", r.complete);
     MemberBool(json, "structure_judged", r.structureJudged);
@@ -105,7 +109,25 @@ void WriteReportJson(JsonWriter& json, const AuthReport& r) {
     WriteCounts(json, r.counts);
     Member(json, "verified_blocks", r.counts.verifiedBlocks);
     Member(json, "irregular_blocks", r.counts.irregularBlocks);
+    json.Key("voice_checksum_errors");
+    if (r.voiceChain)
+        json.Int(static_cast<std::int64_t>(r.voiceChecksumErrors));
+    else
+        json.Null();   // only IMG images carry the chain
     WriteIrregular(json, r);
+    json.EndObject();
+}
+
+void BeginReportsJson(JsonWriter& json) {
+    json.BeginObject();
+    Member(json, "tool", std::string("tessivox-cli"));
+    Member(json, "version", std::string(LoadString(102)));
+    json.Key("images");
+    json.BeginArray();
+}
+
+void EndReportsJson(JsonWriter& json) {
+    json.EndArray();
     json.EndObject();
 }
 

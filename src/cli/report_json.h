@@ -6,6 +6,10 @@
 
 namespace tvx::cli {
 
+// The document: {"tool": "tessivox-cli", "version": ..., "images": [...]}, one image or many.
+void BeginReportsJson(JsonWriter& json);
+void EndReportsJson(JsonWriter& json);
+
 void WriteReportJson(JsonWriter& json, const AuthReport& report);
 void WriteFailureJson(JsonWriter& json, const Error& error);
 

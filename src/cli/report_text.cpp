@@ -14,14 +14,26 @@ std::string Line(const char* label, const std::string& value) {
 std::string Count(std::int32_t n) { return Format("%li", static_cast<long>(n)); }
 
 std::string IrregularList(const AuthReport& r) {
-    std::string out = Format("Irregular blocks: %zu\n", r.irregular.size());
-    if (r.irregular.empty())
+    const auto& runs = r.irregular.Runs();
+    std::string out = Format("Irregular blocks: %llu in %zu run%s\n",
+                             static_cast<unsigned long long>(r.irregular.Records()), runs.size(),
+                             runs.size() == 1 ? "" : "s");
+    if (runs.empty())
         return out;
-    out += Format("  %10s  %-10s  %s\n", "index", "status", "ms");
-    for (const IrregularBlock& b : r.irregular)
-        out += Format("  %10ld  0x%08X  %lld\n", static_cast<long>(b.index), b.status,
-                      static_cast<long long>(b.ms));
+    out += Format("  %10s  %10s  %-10s  %12s  %12s\n", "first", "last", "status", "start ms",
+                  "end ms");
+    for (const IrregularRun& run : runs)
+        out += Format("  %10ld  %10ld  0x%08X  %12lld  %12lld\n", static_cast<long>(run.first),
+                      static_cast<long>(run.last), run.status,
+                      static_cast<long long>(run.startMs), static_cast<long long>(run.endMs));
     return out;
+}
+
+std::string LengthText(const AuthReport& r) {
+    const std::string blocks = Format("%u stated, %u in the file", r.statedBlocks, r.fileBlocks);
+    if (r.excessBytes == 0)
+        return blocks;
+    return blocks + Format(", %llu bytes past them", static_cast<unsigned long long>(r.excessBytes));
 }
 
 std::string BlockNumber(std::uint64_t n) {
@@ -39,10 +51,6 @@ std::string SplitLines(const AuthReport& r) {
 
 }  // namespace
 
-std::uint64_t BlocksToJudge(const AuthReport& r) {
-    return r.isIx2 ? r.splitBlocks : r.statedBlocks;
-}
-
 std::string UnitIdText(const AuthReport& r) {
     return r.chain ? Format("%s (Slave %s)", r.unitId.c_str(), r.slaveUnitId.c_str()) : r.unitId;
 }
@@ -52,10 +60,7 @@ std::string FileNumberText(const AuthReport& r) {
                    : Format("%u", unsigned{r.fileNumber});
 }
 
-bool IsAllAuthentic(const AuthReport& r) {
-    return r.headerOk && !r.cancelled && r.irregular.empty() && BlocksToJudge(r) > 0 &&
-           static_cast<std::uint64_t>(r.counts.verifiedBlocks) == BlocksToJudge(r);
-}
+bool IsAllAuthentic(const AuthReport& r) { return IsAuthentic(VerdictOf(r)); }
 
 std::string VerifyText(const AuthReport& r) {
     std::string out = r.path + "\n";
@@ -69,7 +74,7 @@ std::string VerifyText(const AuthReport& r) {
     out += Line("File Length:", !r.structureJudged ? "not judged"
                                 : r.complete       ? "complete"
                                                    : "faulty (incomplete)");
-    out += Line("Blocks:", Format("%u stated, %u in the file", r.statedBlocks, r.fileBlocks));
+    out += Line("Blocks:", LengthText(r));
     if (r.isIx2)
         out += SplitLines(r);
     out += "Authentication Results:\n";
@@ -82,9 +87,13 @@ std::string VerifyText(const AuthReport& r) {
     out += Line("  File Number:", Count(r.counts.fileNumberErrors));
     out += Line("  Sequence / Timing:", Count(r.counts.sequenceErrors));
     out += Line("  CheckSum:", Count(r.counts.checksumErrors));
+    if (r.voiceChain)
+        out += Line("Voice CheckSum Errors:",
+                    Format("%llu", static_cast<unsigned long long>(r.voiceChecksumErrors)));
     out += IrregularList(r);
     if (r.cancelled)
         out += "The scan was cancelled before the end.\n";
+    out += Line("Verdict:", IsAllAuthentic(r) ? "authentic" : "not authentic");
     return out;
 }
 

@@ -9,10 +9,9 @@ namespace tvx::cli {
 
 inline constexpr const char* kDateFormat = "%a, %d %b %Y, %H:%M:%S";
 
-// Every block there is, judged and authentic: the header, and each block the header states
-// (an IX2 file: each block of its split).
+// Every byte the image should hold, judged and authentic: the header, exactly the blocks it
+// states (an IX2 file: those of its split) and, for IMG, the voice-image checksum chain.
 bool IsAllAuthentic(const AuthReport& report);
-std::uint64_t BlocksToJudge(const AuthReport& report);
 
 // As the main window shows them: a chain's own values with the outer image's as the slave.
 std::string UnitIdText(const AuthReport& report);

@@ -8,6 +8,7 @@
 #include "cli/json_writer.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
+#include "cli/standard_output.h"
 #include "cli/terminal_hooks.h"
 
 #include <cstdio>
@@ -40,42 +41,49 @@ int StatusOf(const Result<AuthReport>& result) {
     return IsAllAuthentic(*result) ? kExitAuthentic : kExitIrregular;
 }
 
+// Each image's result goes out as soon as it is known: a batch stopped half-way, or an image
+// that cannot be read, loses none of the others.
+void Print(const Result<AuthReport>& result, bool first, JsonWriter* json) {
+    if (json != nullptr) {
+        result ? WriteReportJson(*json, *result) : WriteFailureJson(*json, result.GetError());
+        json->Flush();
+    } else if (!result) {
+        std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.GetError()).c_str());
+    } else {
+        if (!first)
+            std::fputs("\n", stdout);
+        std::fputs(VerifyText(*result).c_str(), stdout);
+    }
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int RunVerify(const Options& options) {
     InstallInterruptHandler();
     const bool progress = !options.json && isatty(STDERR_FILENO);
-    JsonWriter json;
-    const bool asArray = options.json && options.images.size() > 1;
-    if (asArray)
-        json.BeginArray();
+    JsonWriter json(2, stdout);
+    if (options.json)
+        BeginReportsJson(json);
     int status = kExitAuthentic;
-    for (std::size_t i = 0; i < options.images.size(); ++i) {
-        const std::string& path = options.images[i];
+    bool first = true;
+    for (const std::string& path : options.images) {
         TerminalHooks hooks(false, progress);
         hooks.SetMessage("Authenticating " + path);
         const Result<AuthReport> result = Examine(path, hooks);
         hooks.ShowProgress(false);
         status = Worse(status, StatusOf(result));
-        if (options.json) {
-            result ? WriteReportJson(json, *result) : WriteFailureJson(json, result.GetError());
-            continue;
-        }
-        if (!result) {
-            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.GetError()).c_str());
-            continue;
-        }
-        if (i > 0)
-            std::fputs("\n", stdout);
-        std::fputs(VerifyText(*result).c_str(), stdout);
-        if (WasInterrupted())
+        Print(result, first, options.json ? &json : nullptr);
+        first = first && !result;
+        if (WasInterrupted() || StdoutFailed())
             break;
     }
-    if (asArray)
-        json.EndArray();
-    if (options.json)
-        std::printf("%s\n", json.Text().c_str());
-    return status;
+    if (options.json) {
+        EndReportsJson(json);
+        json.Flush();
+        std::fputs("\n", stdout);
+    }
+    return WasInterrupted() ? kExitInterrupted : status;
 }
 
 }  // namespace tvx::cli

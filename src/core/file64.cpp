@@ -8,13 +8,17 @@
 namespace tvx {
 namespace {
 
-int OpenFlags(std::uint32_t access, std::uint32_t disposition) {
+int OpenFlags(std::uint32_t access, std::uint32_t disposition, std::uint32_t extra) {
     const bool read = access & kGenericRead;
     const bool write = access & kGenericWrite;
     int flags = O_CLOEXEC | O_NONBLOCK;   // a FIFO must never hold the open; cleared below
     flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
     if (disposition == kCreateAlways)
         flags |= O_CREAT | O_TRUNC;
+    else if (disposition == kCreateNew)
+        flags |= O_CREAT | O_EXCL;
+    if (extra & kFlagNoFollow)
+        flags |= O_NOFOLLOW;
     return flags;
 }
 
@@ -46,7 +50,7 @@ bool CFile64::Open(const std::string& fileName, std::uint32_t access, std::uint3
     Abort();
     int fd = -1;
     do {
-        fd = ::open(fileName.c_str(), OpenFlags(access, disposition), 0666);
+        fd = ::open(fileName.c_str(), OpenFlags(access, disposition, flags), 0666);
     } while (fd < 0 && errno == EINTR);
     // A FIFO opened for writing with no reader answers ENXIO: refused like any file that is
     // not a regular one, rather than named by the system's puzzling words.

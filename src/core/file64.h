@@ -28,9 +28,11 @@ inline constexpr std::uint32_t kGenericRead = 0x80000000u;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
 inline constexpr std::uint32_t kShareRead = 0x1u;
 inline constexpr std::uint32_t kShareWrite = 0x2u;
+inline constexpr std::uint32_t kCreateNew = 1;      // fails when the name exists already
 inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kFlagSequentialScan = 0x08000000u;
+inline constexpr std::uint32_t kFlagNoFollow = 0x00200000u;   // a symbolic link fails (ELOOP)
 
 enum SeekOrigin : int { kSeekBegin = 0, kSeekCurrent = 1, kSeekEnd = 2 };
 

@@ -18,8 +18,9 @@ struct ConvertRequest {
 enum class ConvertOutcome {
     Completed,   // every block converted, "Decryption Completed." and the last summary written
     Cancelled,   // Cancel, or an exception in the loop: "Decryption Cancelled."
-    Declined,    // segment 0 existed and AskYesNo answered No: nothing written
-    NotStarted,  // the source or segment 0's files could not be opened: nothing more written
+    Declined,    // an earlier run's files were there and AskYesNo answered No: nothing written
+    NotStarted,  // the source or segment 0's files could not be opened, or an output name
+                 // was refused: nothing more written
 };
 
 struct ConvertResult {
@@ -29,8 +30,12 @@ struct ConvertResult {
     std::uint64_t irregularBlocks = 0; // blocks whose decode status was not 0 (header included)
     std::vector<std::string> files;    // every WAV and TXT written, in order
     // NotStarted: the path and errno that stopped it. Cancelled by a failure, or Completed
-    // after a read failure ended the blocks early: that failure.
+    // after a read failure ended the blocks early: that failure. Declined: the path of the
+    // first file of the earlier run, the one the question named.
     Error error;
+    // The failure in `error` is an output's (a name refused, a file that could not be created,
+    // written or closed), not the image's.
+    bool outputFailed = false;
 };
 
 }  // namespace tvx

@@ -11,16 +11,15 @@
 #include "export/summary.h"
 
 #include <thread>
-#include <unistd.h>
 
 namespace tvx {
 namespace {
 
 class Im2Pass {
 public:
-    Im2Pass(const ConvertRequest& request, const SegmentNames& names, Hooks& hooks,
+    Im2Pass(const ConvertRequest& request, const OutputTarget& target, Hooks& hooks,
             const PassOptions& options, ConvertResult& result)
-        : m_request(request), m_names(names), m_hooks(hooks), m_options(options),
+        : m_request(request), m_target(target), m_hooks(hooks), m_options(options),
           m_result(result) {}
 
     void Run() {
@@ -37,12 +36,11 @@ public:
         const std::uint32_t limit =
             SegmentByteLimit(m_image.GetChannels(), m_image.m_nOutputBits, m_image.m_nSampleRate,
                              m_request.megabytes, m_request.minutes);
-        ::unlink(m_names.TextPath(0).c_str());
 
         const WaveFormat format{static_cast<std::uint32_t>(m_image.m_nSampleRate),
                                 static_cast<std::uint16_t>(m_image.m_nOutputBits),
                                 static_cast<std::uint16_t>(m_image.GetChannels())};
-        SegmentWriter writer(m_request.source, m_names, 114, format, limit,
+        SegmentWriter writer(m_target, 114, format, limit,
                              [this](TextStream& text, const SegmentCounters& counters,
                                     std::uint32_t start, double duration) {
                                  WriteSummary(m_request.source, text, m_image, counters, start,
@@ -120,7 +118,7 @@ private:
     }
 
     const ConvertRequest& m_request;
-    const SegmentNames& m_names;
+    const OutputTarget& m_target;
     Hooks& m_hooks;
     const PassOptions& m_options;
     ConvertResult& m_result;
@@ -137,8 +135,8 @@ ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks) {
 }
 
 ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks, const PassOptions& options) {
-    return RunPass(request, hooks, [&](const SegmentNames& names, ConvertResult& result) {
-        Im2Pass(request, names, hooks, options, result).Run();
+    return RunPass(request, hooks, [&](const OutputTarget& target, ConvertResult& result) {
+        Im2Pass(request, target, hooks, options, result).Run();
     });
 }
 

@@ -12,16 +12,15 @@
 
 #include <array>
 #include <span>
-#include <unistd.h>
 
 namespace tvx {
 namespace {
 
 class ImgPass {
 public:
-    ImgPass(const ConvertRequest& request, const SegmentNames& names, Hooks& hooks,
+    ImgPass(const ConvertRequest& request, const OutputTarget& target, Hooks& hooks,
             ConvertResult& result)
-        : m_request(request), m_names(names), m_hooks(hooks), m_result(result) {}
+        : m_request(request), m_target(target), m_hooks(hooks), m_result(result) {}
 
     void Run() {
         CFileException openFailure;
@@ -36,9 +35,8 @@ public:
             return;
         const std::uint32_t limit = SegmentByteLimit(1, 8, static_cast<int>(m_img.m_nSampleRate),
                                                      m_request.megabytes, m_request.minutes);
-        ::unlink(m_names.TextPath(0).c_str());
         const WaveFormat format{m_img.m_nSampleRate, 8, 1};
-        SegmentWriter writer(m_request.source, m_names, 119, format, limit,
+        SegmentWriter writer(m_target, 119, format, limit,
                              [this](TextStream& text, const SegmentCounters& counters,
                                     std::uint32_t start, double duration) {
                                  WriteImgSummary(m_request.source, text, m_img, counters, start,
@@ -112,7 +110,7 @@ private:
     }
 
     const ConvertRequest& m_request;
-    const SegmentNames& m_names;
+    const OutputTarget& m_target;
     Hooks& m_hooks;
     ConvertResult& m_result;
 
@@ -124,8 +122,8 @@ private:
 }  // namespace
 
 ConvertResult ConvertImg(const ConvertRequest& request, Hooks& hooks) {
-    return RunPass(request, hooks, [&](const SegmentNames& names, ConvertResult& result) {
-        ImgPass(request, names, hooks, result).Run();
+    return RunPass(request, hooks, [&](const OutputTarget& target, ConvertResult& result) {
+        ImgPass(request, target, hooks, result).Run();
     });
 }
 

@@ -10,7 +10,6 @@
 #include "readers/ix2_source.h"
 
 #include <span>
-#include <unistd.h>
 #include <vector>
 
 namespace tvx {
@@ -18,9 +17,9 @@ namespace {
 
 class Ix2Pass {
 public:
-    Ix2Pass(const ConvertRequest& request, const SegmentNames& names, Hooks& hooks,
+    Ix2Pass(const ConvertRequest& request, const OutputTarget& target, Hooks& hooks,
             ConvertResult& result)
-        : m_request(request), m_names(names), m_hooks(hooks), m_result(result) {}
+        : m_request(request), m_target(target), m_hooks(hooks), m_result(result) {}
 
     void Run() {
         if (auto failed = m_source.Open(m_request.source)) {
@@ -33,12 +32,11 @@ public:
         const std::uint32_t limit =
             SegmentByteLimit(reader.GetChannels(), reader.m_nOutputBits, reader.m_nSampleRate,
                              m_request.megabytes, m_request.minutes);
-        ::unlink(m_names.TextPath(0).c_str());
 
         const WaveFormat format{static_cast<std::uint32_t>(reader.m_nSampleRate),
                                 static_cast<std::uint16_t>(reader.m_nOutputBits),
                                 static_cast<std::uint16_t>(reader.GetChannels())};
-        SegmentWriter writer(m_request.source, m_names, 120, format, limit,
+        SegmentWriter writer(m_target, 120, format, limit,
                              [this, &reader](TextStream& text, const SegmentCounters& counters,
                                              std::uint32_t start, double duration) {
                                  WriteSummary(m_request.source, text, reader, counters, start,
@@ -138,7 +136,7 @@ private:
     }
 
     const ConvertRequest& m_request;
-    const SegmentNames& m_names;
+    const OutputTarget& m_target;
     Hooks& m_hooks;
     ConvertResult& m_result;
 
@@ -150,8 +148,8 @@ private:
 }  // namespace
 
 ConvertResult ConvertIx2(const ConvertRequest& request, Hooks& hooks) {
-    return RunPass(request, hooks, [&](const SegmentNames& names, ConvertResult& result) {
-        Ix2Pass(request, names, hooks, result).Run();
+    return RunPass(request, hooks, [&](const OutputTarget& target, ConvertResult& result) {
+        Ix2Pass(request, target, hooks, result).Run();
     });
 }
 

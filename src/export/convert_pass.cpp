@@ -3,14 +3,18 @@
 #include "core/file64.h"
 #include "core/format.h"
 #include "core/string_table.h"
-
-#include <unistd.h>
+#include "export/output_files.h"
 
 namespace tvx {
 
 namespace {
 
-bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+ConvertResult Refused(const Error& error) {
+    ConvertResult result;
+    result.error = error;
+    result.outputFailed = true;
+    return result;
+}
 
 }  // namespace
 
@@ -21,19 +25,32 @@ Error ErrorOf(const std::exception& failure) {
 }
 
 ConvertResult RunPass(const ConvertRequest& request, Hooks& hooks,
-                      const std::function<void(const SegmentNames&, ConvertResult&)>& pass) {
+                      const std::function<void(const OutputTarget&, ConvertResult&)>& pass) {
+    OutputTarget target{request.source, NameSegments(request.source, request.folder), {}, false};
+    // Any segment of an earlier run counts, not only the first: its higher segments would
+    // otherwise stay beside this run's. A hostile name is refused before anyone is asked.
+    Result<std::vector<std::string>> earlier = FindSegmentFiles(target.names);
+    if (!earlier)
+        return Refused(earlier.GetError());
+    for (const std::string& path : *earlier) {
+        if (auto refused = RefusalToReplace(path, request.source))
+            return Refused(*refused);
+    }
     ConvertResult result;
-    const SegmentNames names = NameSegments(request.source, request.folder);
-    const std::string firstWav = names.WavPath(0);
-    if (FileExists(firstWav) &&
-        !hooks.AskYesNo(LoadString(109), Format(LoadString(110), firstWav.c_str()))) {
-        result.outcome = ConvertOutcome::Declined;
-        return result;
+    if (!earlier->empty()) {
+        const std::string& shown = earlier->front();   // segment 0's WAV when it is there
+        if (!hooks.AskYesNo(LoadString(109), Format(LoadString(110), shown.c_str()))) {
+            result.outcome = ConvertOutcome::Declined;
+            result.error.path = shown;
+            return result;
+        }
+        target.earlier = std::move(*earlier);
+        target.replace = true;
     }
     hooks.SetMessage(Format(LoadString(111), FileNameOf(request.source).c_str()));
     hooks.SetRange(1000);
     hooks.BeginWaitCursor();
-    pass(names, result);
+    pass(target, result);
     hooks.EndWaitCursor();
     hooks.ShowProgress(false);
     return result;
@@ -47,7 +64,8 @@ void EndPass(SegmentWriter& writer, bool cancelled, Hooks& hooks, ConvertResult&
             result.outcome = ConvertOutcome::Completed;
             return;
         } catch (const std::exception& failure) {
-            result.error = ErrorOf(failure);
+            result.error = writer.Failure() ? *writer.Failure() : ErrorOf(failure);
+            result.outputFailed = true;
         }
     }
     writer.EndCancelled();
@@ -61,6 +79,7 @@ bool ConvertSegments(SegmentWriter& writer, ConvertResult& result,
         Error openFailure;
         if (!writer.OpenFirst(&openFailure)) {
             result.error = openFailure;
+            result.outputFailed = true;
             return false;
         }
         result.outcome = ConvertOutcome::Cancelled;
@@ -72,7 +91,8 @@ bool ConvertSegments(SegmentWriter& writer, ConvertResult& result,
     } catch (const std::exception& failure) {
         if (result.outcome == ConvertOutcome::NotStarted)
             result.outcome = ConvertOutcome::Cancelled;
-        result.error = ErrorOf(failure);
+        result.outputFailed = writer.Failure().has_value();
+        result.error = result.outputFailed ? *writer.Failure() : ErrorOf(failure);
         return true;
     }
 }

@@ -15,10 +15,11 @@ namespace tvx {
 // The failure an exception in a pass stands for, in the result's terms.
 Error ErrorOf(const std::exception& failure);
 
-// What every pass does around its own work: the overwrite question for segment 0, the
-// progress message and range, and the wait cursor. `pass` converts into the names given.
+// What every pass does around its own work: the check of the names an earlier run left, the
+// overwrite question, the progress message and range, and the wait cursor. `pass` converts
+// into the target given.
 ConvertResult RunPass(const ConvertRequest& request, Hooks& hooks,
-                      const std::function<void(const SegmentNames&, ConvertResult&)>& pass);
+                      const std::function<void(const OutputTarget&, ConvertResult&)>& pass);
 
 // The end of the last segment: "Decryption Completed." with its summary, or, after Cancel or
 // a failure (also one while finishing), "Decryption Cancelled.".

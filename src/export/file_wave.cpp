@@ -67,9 +67,9 @@ CFileWave::~CFileWave() {
 }
 
 bool CFileWave::Open(const std::string& fileName, std::uint32_t access, std::uint32_t shareMode,
-                     std::uint32_t disposition, CFileException* error) {
+                     std::uint32_t disposition, CFileException* error, std::uint32_t flags) {
     m_dwAccess = access;
-    if (!m_file.Open(fileName, access, shareMode, disposition, error))
+    if (!m_file.Open(fileName, access, shareMode, disposition, error, flags))
         return false;
     try {
         if (m_file.GetLength() <= kWaveHeaderSize) {
@@ -154,19 +154,23 @@ double CFileWave::GetDurationSeconds() const {
 void CFileWave::Close() {
     if (!m_file.IsOpen())
         return;
-    if (m_dwAccess & kGenericWrite) {
-        try {
+    const std::string name = m_file.GetFileName();
+    try {
+        if (m_dwAccess & kGenericWrite) {
             // Cut at the position first, so the sizes describe exactly what was written.
             m_file.SetEndOfFile();
             SetWaveSizes(m_header, m_file.GetLength());
             m_file.SeekToBegin();
             m_file.Write(m_header.data(), kWaveHeaderSize);
-        } catch (const CFileException&) {
-            m_file.Abort();
-            throw;
         }
+        m_file.Close();
+    } catch (CFileException& failure) {
+        m_file.Abort();
+        // Whoever hears of it learns which file, also of a failure the platform left unnamed.
+        if (failure.m_strFileName.empty())
+            failure.m_strFileName = name;
+        throw;
     }
-    m_file.Close();
 }
 
 }  // namespace tvx

@@ -38,7 +38,7 @@ public:
     // False, with the reason in error, when the file does not open or its header can be
     // neither written (a new file on a full disk) nor read (an existing one without read access).
     bool Open(const std::string& fileName, std::uint32_t access, std::uint32_t shareMode,
-              std::uint32_t disposition, CFileException* error);
+              std::uint32_t disposition, CFileException* error, std::uint32_t flags = 0);
     bool SetFormat(std::uint32_t samplesPerSec, std::uint16_t bitsPerSample,
                    std::uint16_t channels);
 

@@ -6,7 +6,6 @@
 #include "export/summary.h"
 
 #include <cassert>
-#include <sys/stat.h>
 
 namespace tvx {
 namespace {
@@ -15,44 +14,72 @@ namespace {
 // order with a fraction of the system calls.
 constexpr std::size_t kWriteRun = 256 * 1024;
 
-// A name may lead back to the image itself through a link; the image is never overwritten.
-bool IsSameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
-SegmentWriter::SegmentWriter(std::string sourcePath, SegmentNames names, int headingId,
-                             WaveFormat format, std::uint32_t byteLimit, SummaryWriter summary,
+SegmentWriter::SegmentWriter(OutputTarget target, int headingId, WaveFormat format,
+                             std::uint32_t byteLimit, SummaryWriter summary,
                              std::uint16_t lastSegment)
-    : m_sourcePath(std::move(sourcePath)), m_names(std::move(names)), m_headingId(headingId),
+    : m_target(std::move(target)), m_headingId(headingId),
       m_format(format), m_byteLimit(byteLimit), m_summary(std::move(summary)),
       m_lastSegment(lastSegment) {
     assert(m_byteLimit > 0 && "a segment must hold something");
     m_pending.reserve(kWriteRun + kMaxDecodedBytes);
 }
 
-bool SegmentWriter::OpenFirst(Error* error) { return OpenSegment(0, error); }
+template <typename Work>
+auto SegmentWriter::Noting(Work&& work) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const CFileException& failure) {
+        if (!m_failure)
+            m_failure = failure.ToError();
+        throw;
+    }
+}
 
-bool SegmentWriter::OpenSegment(std::uint16_t index, Error* error) {
-    const std::string wavPath = m_names.WavPath(index);
-    const std::string textPath = m_names.TextPath(index);
-    for (const std::string* path : {&wavPath, &textPath}) {
-        if (IsSameFile(*path, m_sourcePath)) {
-            *error = {Cause::Access, 0, *path, 0, "the recording image itself"};
+bool SegmentWriter::OpenFirst(Error* error) {
+    const bool opened = Noting([&] { return RemoveEarlierRun(error) && OpenSegment(0, error); });
+    if (!opened)
+        m_failure = *error;
+    return opened;
+}
+
+// The earlier run goes as a whole before anything new is written, so the folder never holds
+// two runs' files side by side. Every name is checked before the first goes: a run refused at
+// once leaves the earlier one whole. The highest segment goes first, so a removal that fails
+// midway leaves the earlier run's first segments, not a gap.
+bool SegmentWriter::RemoveEarlierRun(Error* error) {
+    if (!m_target.replace)
+        return true;
+    for (const std::string& path : m_target.earlier) {
+        if (auto refused = RefusalToReplace(path, m_target.source)) {
+            *error = *refused;
             return false;
         }
     }
+    for (auto path = m_target.earlier.rbegin(); path != m_target.earlier.rend(); ++path) {
+        if (auto failed = RemoveOutput(*path, m_target.source)) {
+            *error = *failed;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SegmentWriter::OpenSegment(std::uint16_t index, Error* error) {
+    const std::string wavPath = m_target.names.WavPath(index);
+    const std::string textPath = m_target.names.TextPath(index);
+    // Only new files, never through a link: a name that exists now was made by someone else
+    // while this run went on, and a link cannot lead the audio into the image or anywhere else.
     CFileException failure;
-    if (!m_wave.Open(wavPath, kGenericWrite, kShareRead | kShareWrite, kCreateAlways, &failure)) {
-        *error = failure.ToError();
+    if (!m_wave.Open(wavPath, kGenericWrite, kShareRead | kShareWrite, kOutputDisposition,
+                     &failure, kOutputFlags)) {
+        *error = OutputOpenError(failure, wavPath);
         return false;
     }
     m_files.push_back(wavPath);
-    if (!m_text.Open(textPath, &failure)) {
-        *error = failure.ToError();
+    if (!m_text.Open(textPath, &failure, kOutputDisposition, kOutputFlags)) {
+        *error = OutputOpenError(failure, textPath);
         return false;
     }
     m_files.push_back(textPath);
@@ -61,16 +88,20 @@ bool SegmentWriter::OpenSegment(std::uint16_t index, Error* error) {
     m_wave.SetFormat(m_format.samplesPerSec, m_format.bitsPerSample, m_format.channels);
     m_text.Write(SummaryRule() + "\r\n");
     m_text.Write(LoadString(m_headingId));
-    m_text.Write(Format(LoadString(115), m_names.name.c_str(), unsigned{index}));
+    m_text.Write(Format(LoadString(115), m_target.names.name.c_str(), unsigned{index}));
     return true;
 }
 
 void SegmentWriter::WriteErrorLine(const std::string& line, BlockStatus status) {
-    m_text.Write(line + "\n");
+    Noting([&] { m_text.Write(line + "\n"); });
     AddToCounters(m_counters, status);
 }
 
 void SegmentWriter::WriteAudio(std::span<const std::uint8_t> bytes) {
+    Noting([&] { CutIntoSegments(bytes); });
+}
+
+void SegmentWriter::CutIntoSegments(std::span<const std::uint8_t> bytes) {
     if (m_segmentBytes + bytes.size() <= m_byteLimit) {
         m_segmentBytes += static_cast<std::uint32_t>(bytes.size());
         m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
@@ -88,12 +119,16 @@ void SegmentWriter::WriteAudio(std::span<const std::uint8_t> bytes) {
         m_segmentBytes = m_byteLimit;
         if (m_segment == m_lastSegment) {
             // A further name would be segment 00's again: the pass ends here, as Cancel does.
-            throw CFileException(Cause::Io, 0, m_names.WavPath(m_segment));
+            const std::string last = m_target.names.WavPath(m_segment);
+            m_failure = Error{Cause::Io, 0, last, 0, "The last segment number is used up"};
+            throw CFileException(Cause::Io, 0, last);
         }
-        FinishSegment();
+        FinishAndClose();
         Error error;
-        if (!OpenSegment(static_cast<std::uint16_t>(m_segment + 1), &error))
+        if (!OpenSegment(static_cast<std::uint16_t>(m_segment + 1), &error)) {
+            m_failure = error;
             throw CFileException(error.cause, error.osError, error.path);
+        }
         m_segmentBytes = 0;
     }
     m_wave.WriteAndSetEnd(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -115,6 +150,10 @@ void SegmentWriter::FlushPending() {
 }
 
 void SegmentWriter::FinishSegment() {
+    Noting([&] { FinishAndClose(); });
+}
+
+void SegmentWriter::FinishAndClose() {
     FlushPending();
     const std::uint64_t mark = m_text.Size();
     try {

@@ -3,11 +3,13 @@
 #include "core/block_status.h"
 #include "core/error.h"
 #include "export/file_wave.h"
+#include "export/output_files.h"
 #include "export/segments.h"
 #include "export/text_stream.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,12 +36,12 @@ public:
     static constexpr std::uint16_t kLastSegment = 0xFFFF;
 
     // lastSegment is lower only in tests, which cannot afford 65,536 segments.
-    SegmentWriter(std::string sourcePath, SegmentNames names, int headingId, WaveFormat format,
-                  std::uint32_t byteLimit, SummaryWriter summary,
-                  std::uint16_t lastSegment = kLastSegment);
+    SegmentWriter(OutputTarget target, int headingId, WaveFormat format, std::uint32_t byteLimit,
+                  SummaryWriter summary, std::uint16_t lastSegment = kLastSegment);
 
-    // Segment 0. False, with the reason, when its WAV or text file cannot be opened;
-    // throws CFileException when writing its first lines fails.
+    // Segment 0, after the earlier run's files went when they are to be replaced. False, with
+    // the reason, when one of those cannot go or segment 0's WAV or text file cannot be
+    // created; throws CFileException when writing its first lines fails.
     bool OpenFirst(Error* error);
 
     // One " ERROR: ..." line in the current text file, counted in the segment's counters.
@@ -58,14 +60,21 @@ public:
     void EndCancelled() noexcept;
 
     std::uint32_t SegmentsOpened() const { return m_opened; }
+    // The output that failed and why, once writing one did (as opposed to the pass's own work
+    // around it); kept whole, words of our own included, which an exception cannot carry.
+    const std::optional<Error>& Failure() const { return m_failure; }
     const std::vector<std::string>& Files() const { return m_files; }
 
 private:
+    bool RemoveEarlierRun(Error* error);
     bool OpenSegment(std::uint16_t index, Error* error);
+    void CutIntoSegments(std::span<const std::uint8_t> bytes);
+    void FinishAndClose();
     void FlushPending();
+    template <typename Work>
+    auto Noting(Work&& work) -> decltype(work());
 
-    std::string m_sourcePath;
-    SegmentNames m_names;
+    OutputTarget m_target;
     int m_headingId;
     WaveFormat m_format;
     std::uint32_t m_byteLimit;
@@ -79,6 +88,7 @@ private:
     std::uint32_t m_segmentBytes = 0;
     std::uint32_t m_startSeconds = 0;
     std::uint32_t m_opened = 0;
+    std::optional<Error> m_failure;
     std::vector<std::string> m_files;
     std::vector<std::uint8_t> m_pending;   // plain writes not yet handed to the WAV
 };

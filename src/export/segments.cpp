@@ -45,6 +45,21 @@ std::string SegmentNames::TextPath(std::uint16_t index) const {
     return Format("%s%s.%02u.txt", folder.c_str(), name.c_str(), unsigned{index});
 }
 
+std::optional<std::uint16_t> SegmentNames::SegmentOf(const std::string& fileName) const {
+    const std::string prefix = name + ".";
+    if (fileName.size() < prefix.size() + 6 || !fileName.starts_with(prefix) ||
+        !(fileName.ends_with(".wav") || fileName.ends_with(".txt")))
+        return std::nullopt;
+    const std::string digits = fileName.substr(prefix.size(), fileName.size() - prefix.size() - 4);
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long index = std::stoul(digits);
+    if (index > 0xFFFF || Format("%02u", static_cast<unsigned>(index)) != digits)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(index);
+}
+
 std::string FileNameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

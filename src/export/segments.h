@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tvx {
@@ -38,6 +39,10 @@ struct SegmentNames {
 
     std::string WavPath(std::uint16_t index) const;
     std::string TextPath(std::uint16_t index) const;
+
+    // The segment a file name (without folder) stands for, when it is one that WavPath or
+    // TextPath makes: "NAME.07.txt" is 7, "NAME.7.txt" and "NAME.007.txt" are no segment.
+    std::optional<std::uint16_t> SegmentOf(const std::string& fileName) const;
 };
 
 SegmentNames NameSegments(const std::string& sourcePath, const std::string& folder);

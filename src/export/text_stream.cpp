@@ -13,9 +13,10 @@ std::string ToTextMode(std::string_view text) {
     return bytes;
 }
 
-bool TextStream::Open(const std::string& fileName, CFileException* error) {
+bool TextStream::Open(const std::string& fileName, CFileException* error,
+                      std::uint32_t disposition, std::uint32_t flags) {
     m_size = 0;
-    return m_file.Open(fileName, kGenericWrite, kShareRead | kShareWrite, kCreateAlways, error);
+    return m_file.Open(fileName, kGenericWrite, kShareRead | kShareWrite, disposition, error, flags);
 }
 
 void TextStream::Write(std::string_view text) {
@@ -30,6 +31,15 @@ void TextStream::TruncateTo(std::uint64_t size) {
     m_size = size;
 }
 
-void TextStream::Close() { m_file.Close(); }
+void TextStream::Close() {
+    const std::string name = m_file.GetFileName();
+    try {
+        m_file.Close();
+    } catch (CFileException& failure) {
+        if (failure.m_strFileName.empty())
+            failure.m_strFileName = name;
+        throw;
+    }
+}
 
 }  // namespace tvx

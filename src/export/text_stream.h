@@ -12,7 +12,8 @@ namespace tvx {
 // a string ended with "\r\n" reaches the file as CR CR LF. Write errors throw CFileException.
 class TextStream {
 public:
-    bool Open(const std::string& fileName, CFileException* error);
+    bool Open(const std::string& fileName, CFileException* error,
+              std::uint32_t disposition = kCreateAlways, std::uint32_t flags = 0);
     void Write(std::string_view text);
     void Close();
 

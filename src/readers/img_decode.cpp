@@ -66,13 +66,16 @@ BlockStatus DecodeImgRecord(const CImg& img, std::uint32_t recordCounter,
         s |= kIrregular | kBlockOrderError;
     if (r[kImgOffBlockSum] != sum)
         s |= kIrregular | kChecksumError;
-    else
-        g_imgDecoder.runningSum = static_cast<std::uint8_t>(g_imgDecoder.runningSum + sum);
-    if (r[kImgOffVoiceSum] != g_imgDecoder.runningSum) {
-        s |= kIrregular | kVoiceImageError;
-        g_imgDecoder.runningSum = r[kImgOffVoiceSum];
-    }
-    return s;
+    return s | StepVoiceChain(g_imgDecoder.runningSum, r, sum);
+}
+
+BlockStatus StepVoiceChain(std::uint8_t& running, RecordView record, std::uint8_t blockSum) {
+    if (record[kImgOffBlockSum] == blockSum)
+        running = static_cast<std::uint8_t>(running + blockSum);
+    if (record[kImgOffVoiceSum] == running)
+        return 0;
+    running = record[kImgOffVoiceSum];
+    return kIrregular | kVoiceImageError;
 }
 
 }  // namespace tvx

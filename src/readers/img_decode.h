@@ -16,4 +16,9 @@ namespace tvx {
 BlockStatus DecodeImgRecord(const CImg& img, std::uint32_t recordCounter,
                             std::span<std::uint8_t> out, std::uint16_t* count);
 
+// One link of the voice-image checksum chain, over a record that is not erased: a record whose
+// block checksum (blockSum, the sum of its payload) holds adds it to the running sum, which its
+// byte 527 must then equal; after a break the chain runs on from that byte.
+BlockStatus StepVoiceChain(std::uint8_t& running, RecordView record, std::uint8_t blockSum);
+
 }  // namespace tvx

@@ -156,6 +156,11 @@ TEST(AuthTally, StatusLineTurnsRedOnIrregularAndBlinksOnACleanRun) {
     tally.OnBlockResult(0, kIrregular | kChecksumError);
     EXPECT_EQ(tally.GetStatusColour(), AuthTally::kStatusRed);
     EXPECT_TRUE(tally.IsStatusEnabled());
+    // Every irregular block lights the line anew, though it is lit already.
+    const std::uint32_t writes = tally.StatusEnableWrites();
+    tally.OnBlockResult(8, kIrregular | kChecksumError);
+    EXPECT_EQ(tally.StatusEnableWrites(), writes + 1);
+    EXPECT_TRUE(tally.IsStatusEnabled());
     std::vector<bool> enabled;
     for (int i = 1; i <= 7; ++i) {
         tally.OnBlockResult(i, 0);

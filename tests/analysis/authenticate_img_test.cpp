@@ -44,7 +44,8 @@ TEST_F(AuthenticateImgTest, EveryWrittenRecordCountsFromIndexZero) {
         EXPECT_FALSE(r->structureJudged);
         EXPECT_EQ(r->statedBlocks, 40u);
         EXPECT_EQ(r->counts.verifiedBlocks, 40);
-        EXPECT_TRUE(r->irregular.empty());
+        EXPECT_TRUE(r->irregular.Empty());
+        EXPECT_EQ(r->voiceChecksumErrors, 0u);
         const std::int64_t ms = bits == 8 ? 40 * 64 : 4080;   // 512 or 816 samples at 8 kHz
         EXPECT_EQ(r->durations.durationMs, ms);
         EXPECT_EQ(r->durations.verifiedMs, ms);
@@ -59,10 +60,16 @@ TEST_F(AuthenticateImgTest, ChecksFlagTheirRecordsWhateverThePieceSize) {
         const Result<AuthReport> r = Scan({.records = 40}, faults, piece);
         ASSERT_TRUE(r);
         std::vector<std::int32_t> indices;
-        for (const IrregularBlock& b : r->irregular)
-            indices.push_back(b.index);
-        // The scan never decodes, so the voice-image checksum is the conversion's alone.
-        EXPECT_EQ(indices, (std::vector<std::int32_t>{6, 19, 20, 32})) << piece;
+        for (const IrregularRun& run : r->irregular.Runs())
+            indices.push_back(run.first);
+        // The voice-image checksum is followed as the conversion follows it, listed but apart
+        // from the window's counts.
+        EXPECT_EQ(indices, (std::vector<std::int32_t>{6, 19, 20, 32, 34})) << piece;
+        EXPECT_EQ(r->irregular.Runs().back().status, kIrregular | kVoiceImageError);
+        // A wrong block checksum keeps that block out of the running sum: the chain breaks
+        // there too, and runs on from the record's own byte.
+        EXPECT_EQ(r->irregular.Runs()[3].status, kIrregular | kChecksumError | kVoiceImageError);
+        EXPECT_EQ(r->voiceChecksumErrors, 2u);
         EXPECT_EQ(r->counts.sequenceErrors, 1);
         EXPECT_EQ(r->counts.unitIdErrors, 1);
         EXPECT_EQ(r->counts.fileNumberErrors, 1);

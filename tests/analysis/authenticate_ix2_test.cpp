@@ -62,8 +62,9 @@ protected:
 
 std::vector<std::int32_t> IndicesOf(const AuthReport& r) {
     std::vector<std::int32_t> out;
-    for (const IrregularBlock& b : r.irregular)
-        out.push_back(b.index);
+    for (const IrregularRun& run : r.irregular.Runs())
+        for (std::int32_t i = run.first; i <= run.last; ++i)
+            out.push_back(i);
     return out;
 }
 
@@ -76,7 +77,7 @@ TEST_F(AuthenticateIx2Test, UntouchedSplitsAreVerifiedThroughoutPlainAndChained)
         EXPECT_TRUE(r.headerOk);
         EXPECT_EQ(r.counts.verifiedBlocks, 60);
         EXPECT_EQ(r.counts.irregularBlocks, 0);
-        EXPECT_TRUE(r.irregular.empty());
+        EXPECT_TRUE(r.irregular.Empty());
         EXPECT_EQ(r.splitFirst, 100u);
         EXPECT_EQ(r.splitLast, 159u);
         EXPECT_TRUE(r.wholeSplit);
@@ -104,7 +105,7 @@ TEST_F(AuthenticateIx2Test, ChainInnerBlocksAreJudgedExactlyAsPlainBlocks) {
         EXPECT_EQ(r->counts.fileNumberErrors, 1);
         EXPECT_EQ(r->counts.irregularBlocks, 5);
         EXPECT_EQ(r->counts.verifiedBlocks, 55);
-        EXPECT_EQ(r->irregular[1].ms, 30 * 32);
+        EXPECT_EQ(r->irregular.Runs()[1].startMs, 30 * 32);
     }
 }
 
@@ -131,17 +132,24 @@ TEST_F(AuthenticateIx2Test, IrregularIndexBlockCountsItsCauseButNoDuration) {
     EXPECT_EQ(r.counts.verifiedBlocks, 60);
 }
 
-TEST_F(AuthenticateIx2Test, ShortFilesAreReportedNotRefused) {
-    for (const std::uint64_t length : {0u, 655u, 1183u, 1711u, 2239u}) {
+TEST_F(AuthenticateIx2Test, FilesWithoutTheirIndexAreRefusedShortOnesReported) {
+    for (const std::uint64_t length : {0u, 655u, 1183u, 1711u}) {
         synth::Ix2Options o = Split(false);
         o.cutTo = length;
-        const AuthReport r = Scan(Write(o));
+        Hooks hooks;
+        AuthTally tally;
+        const Result<AuthReport> r = AuthenticateIx2(Write(o), hooks, tally);
         SCOPED_TRACE(length);
-        EXPECT_EQ(r.headerOk, length >= 1712);   // the index is judged once it is all there
-        EXPECT_EQ(r.counts.verifiedBlocks, 0);
-        EXPECT_EQ(r.counts.irregularBlocks, 0);
-        EXPECT_EQ(r.splitBlocks, 0u);
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.GetError().cause, Cause::BadFormat);
+        EXPECT_NE(DescribeError(r.GetError()).find("too short"), std::string::npos);
     }
+    synth::Ix2Options o = Split(false);
+    o.cutTo = 2239;
+    const AuthReport r = Scan(Write(o));
+    EXPECT_TRUE(r.headerOk);   // the index is judged once it is all there
+    EXPECT_EQ(r.counts.verifiedBlocks, 0);
+    EXPECT_EQ(r.splitBlocks, 0u);
 }
 
 TEST_F(AuthenticateIx2Test, ChainWithoutItsEntryKeepsTheSplitOfThePlainParse) {

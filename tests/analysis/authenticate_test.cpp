@@ -62,7 +62,7 @@ TEST_F(AuthenticateIm2Test, UntouchedImageOfEveryStorageIsVerifiedThroughout) {
             EXPECT_TRUE(r.complete);
             EXPECT_EQ(r.counts.verifiedBlocks, 30);
             EXPECT_EQ(r.counts.irregularBlocks, 0);
-            EXPECT_TRUE(r.irregular.empty());
+            EXPECT_TRUE(r.irregular.Empty());
             EXPECT_EQ(r.durations.verifiedMs, r.durations.durationMs);
             EXPECT_GT(r.durations.durationMs, 0);
             EXPECT_EQ(r.durations.unauthenticatedMs, 0);
@@ -86,18 +86,40 @@ TEST_F(AuthenticateIm2Test, EachFaultIsCountedOnItsBlockAtItsPosition) {
     EXPECT_EQ(r.durations.irregularMs, 6 * 32);
     EXPECT_EQ(r.durations.verifiedMs, 14 * 32);
     EXPECT_EQ(r.durations.unauthenticatedMs, 0);
-    ASSERT_EQ(r.irregular.size(), 6u);
-    EXPECT_EQ(r.irregular[0].index, 3);
-    EXPECT_EQ(r.irregular[0].status, kIrregular | kChecksumError);
-    EXPECT_EQ(r.irregular[0].ms, 96);
-    EXPECT_EQ(r.irregular[1].status, kIrregular | kUnitIdError);
-    EXPECT_EQ(r.irregular[2].status, kIrregular | kFileNumberError);
-    EXPECT_EQ(r.irregular[3].index, 12);
-    EXPECT_EQ(r.irregular[3].status, kIrregular | kBlockOrderError);
-    EXPECT_EQ(r.irregular[4].index, 13);
-    EXPECT_EQ(r.irregular[5].index, 16);
-    EXPECT_EQ(r.irregular[5].status, kIrregular | kTimestampError);
-    EXPECT_EQ(r.irregular[5].ms, 512);
+    // The swapped pair shares its status, so the six blocks make five runs.
+    const std::vector<IrregularRun>& runs = r.irregular.Runs();
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_EQ(r.irregular.Records(), 6u);
+    EXPECT_EQ(runs[0].first, 3);
+    EXPECT_EQ(runs[0].status, kIrregular | kChecksumError);
+    EXPECT_EQ(runs[0].startMs, 96);
+    EXPECT_EQ(runs[0].endMs, 128);
+    EXPECT_EQ(runs[1].status, kIrregular | kUnitIdError);
+    EXPECT_EQ(runs[2].status, kIrregular | kFileNumberError);
+    EXPECT_EQ(runs[3].first, 12);
+    EXPECT_EQ(runs[3].last, 13);
+    EXPECT_EQ(runs[3].status, kIrregular | kBlockOrderError);
+    EXPECT_EQ(runs[3].endMs, 14 * 32);
+    EXPECT_EQ(runs[4].first, 16);
+    EXPECT_EQ(runs[4].status, kIrregular | kTimestampError);
+    EXPECT_EQ(runs[4].startMs, 512);
+}
+
+// Every block wrong in the same way: a few runs, however long the image.
+TEST_F(AuthenticateIm2Test, AWhollyDamagedImageIsAFewRuns) {
+    std::vector<std::uint8_t> bytes = synth::MakeIm2(Plain16(3000));
+    std::fill(bytes.begin() + kRecordSize, bytes.end(), std::uint8_t{0});
+    const AuthReport r = Scan(Write(bytes));
+    EXPECT_EQ(r.counts.irregularBlocks, 3000);
+    EXPECT_EQ(r.irregular.Records(), 3000u);
+    // Block 0 carries the index it should; every later one is out of order as well.
+    ASSERT_EQ(r.irregular.Runs().size(), 2u);
+    const IrregularRun& rest = r.irregular.Runs()[1];
+    EXPECT_EQ(rest.first, 1);
+    EXPECT_EQ(rest.last, 2999);
+    EXPECT_EQ(rest.status, kIrregular | kUnitIdError | kFileNumberError | kBlockOrderError |
+                               kTimestampError);
+    EXPECT_EQ(rest.endMs, 3000 * 32);
 }
 
 TEST_F(AuthenticateIm2Test, BadHeaderCountsAsAChecksumErrorButAddsNoIrregularTime) {
@@ -107,9 +129,9 @@ TEST_F(AuthenticateIm2Test, BadHeaderCountsAsAChecksumErrorButAddsNoIrregularTim
     EXPECT_EQ(r.counts.checksumErrors, 1);
     EXPECT_EQ(r.counts.irregularBlocks, 0);
     EXPECT_EQ(r.counts.verifiedBlocks, 20);
-    ASSERT_EQ(r.irregular.size(), 1u);
-    EXPECT_EQ(r.irregular[0].index, -1);
-    EXPECT_EQ(r.irregular[0].status & kHeaderRecord, kHeaderRecord);
+    ASSERT_EQ(r.irregular.Runs().size(), 1u);
+    EXPECT_EQ(r.irregular.Runs()[0].first, -1);
+    EXPECT_EQ(r.irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
 }
 
 TEST_F(AuthenticateIm2Test, CutLastRecordIsNeverJudgedAndStaysUnauthenticated) {

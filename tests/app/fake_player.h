@@ -20,6 +20,7 @@ public:
         bool complete = true;
         std::uint64_t blocks = 100;
         std::int64_t blockMs = 64;
+        std::int64_t fileMs = -1;   // what the file holds, when it differs from the total
         // Whether it was playing, at each CloseFile; outlives the reader.
         std::vector<bool>* closes = nullptr;
     };
@@ -45,6 +46,9 @@ public:
 
     std::uint64_t TotalBlocks() const override { return m_setup.blocks; }
     std::int64_t TotalMs() const override { return BlocksMs(m_setup.blocks); }
+    std::int64_t FileMs() const override {
+        return m_setup.fileMs < 0 ? TotalMs() : m_setup.fileMs;
+    }
     std::int64_t OneBlockMs() const override { return m_setup.blockMs; }
     AuthDurations Durations(const TallyCounts& c) const override {
         return ComputeDurations(c, m_setup.blocks, TotalMs(),

@@ -3,6 +3,7 @@
 // seeking, BackTrack, Boost, and the header question.
 #include "app/dialog_template.h"
 #include "app/image_player_readers.h"
+#include "app/wait_dlg.h"
 #include "audio/test_backend.h"
 #include "controls/decrypt_bar.h"
 #include "controls/image_button.h"
@@ -59,7 +60,8 @@ QJsonObject VerifyJson(const QString& image) {
     cli.start(TVX_CLI_PATH, {"verify", "--json", image});
     if (!cli.waitForFinished(60000))
         return {};
-    return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const QJsonObject document = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    return document["images"].toArray().first().toObject();
 }
 
 QStringList CliResults(const QJsonObject& r) {
@@ -311,6 +313,38 @@ private slots:
         QVERIFY(WaitFor([&] { return firstJudged() >= 0; }));
         QCOMPARE(firstJudged(), 0L);
         w.OnStop();
+    }
+
+    void ACutSplitIsClickedAndRunOverWhatTheFileHolds() {
+        // A split of 1,000 blocks of 32 ms whose file ends after 400: it holds 12,800 ms.
+        synth::Ix2Options o;
+        o.audio.storedBits = 16;
+        o.audio.blocks = 1000;
+        o.cutTo = 1712 + 400 * 528;
+        const QString image = Path("F00016.IX2");
+        QVERIFY(synth::WriteIx2File(image.toStdString(), o));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(image));
+        QCOMPARE(TextOf(w, id::kDuration), QString("00:00:32.000"));
+        const StripStates& strip = w.Tally().GetStrip();
+        auto firstJudged = [&strip] {
+            for (std::size_t e = 3; e < strip.GetEntries(); ++e)
+                if (strip.GetEntry(e) != StripStates::kNotJudged)
+                    return static_cast<long>(e - 3);
+            return -1L;
+        };
+        // Halfway along the strip is halfway through what the file holds.
+        w.Tally().Reset();
+        w.OnSeek(0.5);
+        w.OnPlay();
+        QVERIFY(WaitFor([&] { return firstJudged() >= 0; }));
+        QCOMPARE(firstJudged(), 200L);
+        w.OnStop();
+        w.OnAuthenticationCommand();
+        QCOMPARE(w.WaitDlg().Range(), 12800);
+        QVERIFY(WaitFor([&w] { return !w.IsAuthenticationTimerActive(); }));
     }
 
     void BoostMakesTheRecordingLouder() {

@@ -10,6 +10,7 @@
 #include "controls/text.h"
 #include "controls/wave_view.h"
 #include "core/string_table.h"
+#include "desk/details_dialog.h"
 #include "desk/wav_convert_dialog.h"
 #include "desk_test_support.h"
 #include "fake_player.h"
@@ -334,14 +335,101 @@ private slots:
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
     }
 
+    void EveryIrregularBlockRelightsTheStatusLine() {
+        TestWindow w(Factory());
+        QVERIFY(w.LoadRecording(m_im2));
+        auto* status = qobject_cast<CText*>(w.GetDlgItem(id::kStatus));
+        std::int32_t next = 0;
+        auto irregular = [&next] { OnBlockResult(next++, kIrregular | kChecksumError); };
+        // Pause greys the line; the next irregular block lights it again.
+        w.OnPlay();
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(status->IsBright());
+        w.OnPause();
+        QVERIFY(!status->IsBright());
+        w.OnPause();
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(status->IsBright());
+        QCOMPARE(status->GetTextColour(), QColor(Qt::red));
+        w.OnStop();
+        // A run ends with the line grey; the next run's irregular blocks light it again.
+        for (int run = 1; run <= 2; ++run) {
+            w.OnAuthenticationCommand();
+            next = 0;
+            irregular();
+            for (int tick = 0; tick < 4; ++tick)
+                w.OnAuthenticationTick();
+            QVERIFY2(status->IsBright(), qPrintable(QString("run %1").arg(run)));
+            m_player->scanning = false;
+            w.OnAuthenticationTick();
+            QVERIFY(!status->IsBright());
+        }
+    }
+
+    void SpaceAndEscapeEndNothingWithoutAWord() {
+        TestWindow w(Factory());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.LoadRecording(m_im2));
+        // Space, the play key, pressed during a run: the wait window has it and keeps going.
+        w.OnAuthenticationCommand();
+        CWaitDlg& wait = w.WaitDlg();
+        wait.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&wait));
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Space);
+        QVERIFY(!wait.m_bCancel);
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Escape);   // Escape is Cancel
+        QVERIFY(wait.m_bCancel);
+        w.OnAuthenticationTick();
+        QVERIFY(!wait.isVisible());
+        // Escape in the main window does not close it and its results.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+    }
+
+    void AFailedOrDeclinedHandOverKeepsTheDisplayAndShutsDetails() {
+        const QString other = m_dir.filePath("F00097.IM2");
+        QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
+        TestWindow w(Factory());
+        w.answer = false;
+        for (const bool declined : {false, true}) {
+            m_setup = {};
+            QVERIFY(w.LoadRecording(m_im2));
+            for (int i = 0; i < 10; ++i)
+                OnBlockResult(i, 0);
+            w.OnPlay();
+            w.OnPlaybackTick();
+            const QString verified = TextOf(w, id::kVerified);
+            QVERIFY(verified != QString("00:00:00.000"));
+            // The reader cannot open it; or its header is bad and the question is answered No.
+            m_setup.opens = declined;
+            m_setup.headerBad = declined;
+            w.OnCopyData(other);
+            // The load named the new file before it failed; the rest is left as it was.
+            QCOMPARE(w.windowTitle(), QString("Tessivox - F00097.IM2"));
+            QCOMPARE(TextOf(w, id::kVerified), verified);
+            // With no image behind the display, Details has nothing to show and stays shut.
+            bool shown = false;
+            desktest::WhenModal<CDetails>([&shown](CDetails* d) { shown = true; d->accept(); }, 300);
+            w.OnDetails();
+            QTest::qWait(400);
+            QVERIFY(!shown);
+        }
+        QCOMPARE(w.asked.size(), 1);
+        QCOMPARE(SettingsText(), QString());
+    }
+
     void OpenStartsAtTheLastFileAndRemembersALoad() {
         TestWindow w(Factory());
         QCOMPARE(SettingsText(), QString());
         QString startedAt = "not asked";
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
             startedAt = d->selectedFiles().value(0);
-            d->selectFile(m_im2);
-            static_cast<QDialog*>(d)->accept();   // as its Open button does
+            desktest::ChooseFile(d, m_im2);
         });
         QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
         QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
@@ -360,8 +448,7 @@ private slots:
         QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
         m_setup.opens = false;
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
-            d->selectFile(other);
-            static_cast<QDialog*>(d)->accept();   // as its Open button does
+            desktest::ChooseFile(d, other);
         });
         w.OnFileOpen();
         QCOMPARE(w.told.size(), 1);
@@ -375,14 +462,12 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
         QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
-        // A failure says why and leaves the display as the load left it, unremembered.
+        // A failure says why and is not remembered.
         m_setup.opens = false;
         const QString other = m_dir.filePath("F00098.IM2");
         QVERIFY(synth::WriteIm2File(other.toStdString(), {.blocks = 10}));
         w.OnCopyData(other);
         QCOMPARE(w.told.size(), 1);
-        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 00:00:00"));
-        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + m_im2 + "\n");
         // A start-up path is loaded but not remembered.
         m_setup = {};

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace tvx::cli {
@@ -36,6 +37,31 @@ std::string Field(const std::string& text, const std::string& label) {
         return "(no " + label + ")";
     const std::size_t from = text.find_first_not_of(' ', at + label.size());
     return text.substr(from, text.find('\n', from) - from);
+}
+
+// The JSON without its line breaks and indentation: one line to look for members in.
+std::string Flat(const std::string& json) {
+    std::string out;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        if (json[i] != '\n') {
+            out += json[i];
+            continue;
+        }
+        while (i + 1 < json.size() && json[i + 1] == ' ')
+            ++i;
+    }
+    return out;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+void Append(const std::string& path, std::size_t bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(bytes, '\x5A');
 }
 
 class CliTool : public ::testing::Test {
@@ -71,6 +97,8 @@ TEST_F(CliTool, VersionHelpAndUsageErrors) {
     const ToolRun help = RunTool({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Has(help.out, "tessivox-cli verify"));
+    for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  130 "})
+        EXPECT_TRUE(Has(help.out, status)) << status;
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {"verify"}, {"convert", "x.IM2"}, {"verify", "x.IM2", "--bogus"}}) {
         const ToolRun r = RunTool(args);
@@ -93,38 +121,148 @@ TEST_F(CliTool, VerifyOfAnUntouchedImageShowsEverythingVerified) {
     EXPECT_TRUE(r.err.empty()) << r.err;   // no progress when stderr is not a terminal
 }
 
-TEST_F(CliTool, VerifyJsonCarriesTheCountsAndTheIrregularBlocks) {
-    const std::string path =
-        Image({{FaultKind::PayloadByte, 2}, {FaultKind::UnitNumber, 7}, {FaultKind::BadHeader, 0}});
+TEST_F(CliTool, VerifyJsonCarriesTheCountsAndTheIrregularRuns) {
+    const std::string path = Image({{FaultKind::PayloadByte, 2}, {FaultKind::PayloadByte, 3},
+                                    {FaultKind::PayloadByte, 4}, {FaultKind::UnitNumber, 7},
+                                    {FaultKind::BadHeader, 0}});
     const ToolRun r = RunTool({"verify", "--json", path});
     EXPECT_EQ(r.status, 1);
     for (const char* part :
          {"\"format\": \"IM2\"", "\"file_number\": 12", "\"start\": \"Fri, 14 Mar 2008, 09:26:53\"",
           "\"sample_rate\": 8000", "\"bits\": 16", "\"channels\": 1", "\"blocks\": 20",
-          "\"header_ok\": false", "\"complete\": true", "\"duration\": \"00:00:00.640\"",
-          "\"verified\": \"00:00:00.576\"", "\"irregularities\": \"00:00:00.064\"",
-          "\"unauthenticated\": \"00:00:00.000\"", "\"duration_ms\": 640", "\"verified_ms\": 576",
-          "\"irregular_ms\": 64", "\"unauthenticated_ms\": 0", "\"unit_id\": 1",
-          "\"checksum\": 2", "\"sequence\": 0", "\"verified_blocks\": 18",
-          "\"irregular_blocks\": 2", "\"index\": -1", "\"status\": \"0x80000008\"",
-          "\"index\": 7", "\"ms\": 224"})
+          "\"header_ok\": false", "\"complete\": true", "\"excess_bytes\": 0",
+          "\"authentic\": false", "\"duration\": \"00:00:00.640\"",
+          "\"verified\": \"00:00:00.512\"", "\"irregularities\": \"00:00:00.128\"",
+          "\"unauthenticated\": \"00:00:00.000\"", "\"duration_ms\": 640", "\"verified_ms\": 512",
+          "\"irregular_ms\": 128", "\"unauthenticated_ms\": 0", "\"unit_id\": 1",
+          "\"checksum\": 4", "\"sequence\": 0", "\"verified_blocks\": 16",
+          "\"irregular_blocks\": 4", "\"voice_checksum_errors\": null"})
         EXPECT_TRUE(Has(r.out, part)) << part << "\n" << r.out;
-    EXPECT_EQ(r.out.front(), '{');
+    // Three damaged blocks in a row are one run; the header is a run of its own.
+    const std::string runs = Flat(r.out);
+    for (const char* run :
+         {R"({"first_index": -1,"last_index": -1,"status": "0x84000008","start_ms": 0,"end_ms": 0})",
+          R"({"first_index": 2,"last_index": 4,"status": "0x80000008","start_ms": 64,"end_ms": 160})",
+          R"({"first_index": 7,"last_index": 7,"status": "0x80000001","start_ms": 224,"end_ms": 256})"})
+        EXPECT_TRUE(Has(runs, run)) << run << "\n" << runs;
+    EXPECT_EQ(Occurrences(runs, "first_index"), 3u);
+    const ToolRun text = RunTool({"verify", path});
+    EXPECT_EQ(Field(text.out, "Irregular blocks:"), "5 in 3 runs");
+    EXPECT_TRUE(Has(text.out, "           2           4  0x80000008            64           160\n"))
+        << text.out;
 }
 
-TEST_F(CliTool, VerifyOfSeveralImagesGivesAnArrayAndTheWorstStatus) {
+TEST_F(CliTool, VerifyJsonIsOneDocumentWhateverTheNumberOfImages) {
     const std::string good = Image({}, "good.IM2");
     const std::string missing = (m_dir / "missing.IM2").string();
-    const ToolRun r = RunTool({"verify", "--json", good, missing});
-    EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.out.front(), '[');
-    EXPECT_TRUE(Has(r.out, "\"verified_blocks\": 20"));
-    EXPECT_TRUE(Has(r.out, "\"error\": \"No such file or directory\""));
+    const std::string head = R"({"tool": "tessivox-cli","version": "1.3.7","images": [{"path": )";
+    const ToolRun one = RunTool({"verify", "--json", good});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(Flat(one.out).rfind(head + "\"" + good + "\"", 0), 0u) << one.out;
+    EXPECT_EQ(Occurrences(one.out, "\"path\""), 1u);
+    // An image that cannot be read keeps its place in the batch, with its reason.
+    const ToolRun two = RunTool({"verify", "--json", good, missing, good});
+    EXPECT_EQ(two.status, 3);
+    EXPECT_EQ(Flat(two.out).rfind(head, 0), 0u) << two.out;
+    EXPECT_EQ(Occurrences(two.out, "\"path\""), 3u);
+    EXPECT_EQ(Occurrences(two.out, "\"verified_blocks\": 20"), 2u);
+    EXPECT_TRUE(Has(Flat(two.out), "{\"path\": \"" + missing +
+                                        "\",\"error\": \"No such file or directory\"}"));
+    EXPECT_EQ(Flat(two.out).substr(Flat(two.out).size() - 3), "}]}");
+}
+
+// Authentic means every byte the image should hold, and nothing more, was judged authentic.
+// verify and convert give the same verdict on the same image.
+TEST_F(CliTool, OnlyAWholeUntouchedImageIsAuthentic) {
+    synth::Ix2Options ix2;
+    ix2.audio.storedBits = 16;
+    ix2.audio.blocks = 40;
+    ix2.splitFirst = 100;
+    ix2.recordingLast = 999;
+    synth::Ix2Options chain = ix2;
+    chain.chain = true;
+    const synth::ImgOptions img{.bits = 5, .records = 30, .erased = 3};
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> write;
+        std::size_t appended;   // bytes of junk after the image
+        int status;
+    };
+    const auto im2 = [](std::vector<Fault> f) {
+        return [f](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 40}, f); };
+    };
+    const Case cases[] = {
+        {"F00001.IM2", im2({}), 0, 0},
+        {"F00002.IM2", im2({}), 100 * 1024, 1},   // 100 KB past the stated blocks
+        {"F00003.IM2", im2({}), 300, 1},          // a cut record past them
+        {"F00004.IM2", im2({{FaultKind::TruncateLast, 100}}), 0, 1},
+        {"P00005.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, ix2); }, 0, 0},
+        {"P00006.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, ix2); }, 100 * 1024, 1},
+        {"C00007.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain); }, 0, 0},
+        {"C00008.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain); }, 528, 1},
+        {"V00009.IMG", [&](const std::string& p) { return synth::WriteImgFile(p, img); }, 0, 0},
+        {"V00010.IMG", [&](const std::string& p) { return synth::WriteImgFile(p, img); }, 100, 1},
+        {"V00011.IMG",
+         [&](const std::string& p) {
+             return synth::WriteImgFile(p, img, std::vector<synth::ImgFault>{{synth::ImgFaultKind::VoiceChecksum, 12}});
+         },
+         0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (m_dir / c.name).string();
+        ASSERT_TRUE(c.write(path));
+        if (c.appended > 0)
+            Append(path, c.appended);
+        const ToolRun verify = RunTool({"verify", "--json", path});
+        EXPECT_EQ(verify.status, c.status) << verify.out;
+        EXPECT_TRUE(Has(verify.out, c.status == 0 ? "\"authentic\": true" : "\"authentic\": false"));
+        const ToolRun convert = RunTool({"convert", path, "--out", Out(), "--yes"});
+        EXPECT_EQ(convert.status, c.status) << convert.err;
+    }
+    // The voice-image checksum chain is counted apart from the window's four counts.
+    const ToolRun voice = RunTool({"verify", (m_dir / "V00011.IMG").string()});
+    EXPECT_EQ(Field(voice.out, "Voice CheckSum Errors:"), "1");
+    EXPECT_EQ(Field(voice.out, "CheckSum:"), "0");
+    EXPECT_EQ(Field(voice.out, "Verified:"), "00:00:03.060");
+    EXPECT_TRUE(Has(voice.out, "0x80000100")) << voice.out;
+    const ToolRun padded = RunTool({"verify", (m_dir / "F00003.IM2").string()});
+    EXPECT_EQ(Field(padded.out, "Blocks:"), "40 stated, 40 in the file, 300 bytes past them");
+    EXPECT_EQ(Field(padded.out, "File Length:"), "complete");   // as the window shows it
+}
+
+// Standard output is the result: when it cannot take it, the run fails and says so.
+TEST_F(CliTool, AnUnwritableStandardOutputFailsTheRun) {
+    const std::string path = Image();
+    using Out = testing::ToolLimits::Stdout;
+    for (const Out out : {Out::DevFull, Out::ClosedPipe}) {
+        for (const std::vector<std::string>& args :
+             std::vector<std::vector<std::string>>{{"verify", path}, {"verify", "--json", path},
+                                                   {"details", path}, {"--help"}}) {
+            SCOPED_TRACE(args[0] + (out == Out::DevFull ? " > /dev/full" : " | (closed)"));
+            const ToolRun r = RunTool(args, {.out = out});
+            EXPECT_EQ(r.status, 4) << r.err;
+            EXPECT_TRUE(Has(r.err, out == Out::DevFull ? "No space left on device" : "Broken pipe"))
+                << r.err;
+        }
+    }
+}
+
+TEST_F(CliTool, AnInterruptedBatchEndsWithTheInterruptsStatusAndAWholeDocument) {
+    const std::string path = Image({}, "F00012.IM2", 4000);
+    std::vector<std::string> args = {"verify", "--json"};
+    args.insert(args.end(), 300, path);
+    const ToolRun r = testing::RunToolInterrupted(args);
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_LT(Occurrences(r.out, "\"path\""), 300u);
+    EXPECT_EQ(Flat(r.out).substr(Flat(r.out).size() - 3), "}]}");
 }
 
 TEST_F(CliTool, UnreadableImagesNameThePathAndTheReason) {
     std::ofstream(m_dir / "empty.IM2").close();
     std::ofstream(m_dir / "short.IM2") << std::string(600, 'x');
+    std::ofstream(m_dir / "empty.IX2").close();
+    std::ofstream(m_dir / "short.IX2") << std::string(1711, 'x');   // not all three index blocks
     struct Case {
         std::string path;
         const char* reason;
@@ -132,11 +270,16 @@ TEST_F(CliTool, UnreadableImagesNameThePathAndTheReason) {
     for (const Case& c : {Case{(m_dir / "none.IM2").string(), "No such file or directory"},
                           Case{m_dir.string() + "/sub.IM2", "No such file or directory"},
                           Case{(m_dir / "empty.IM2").string(), "too short"},
+                          Case{(m_dir / "empty.IX2").string(), "too short"},
+                          Case{(m_dir / "short.IX2").string(), "too short"},
                           Case{(m_dir / "plain.wav").string(), "must contain .IX2, .IM2 or .IMG"}}) {
-        const ToolRun r = RunTool({"verify", c.path});
-        EXPECT_EQ(r.status, 3) << c.path;
-        EXPECT_TRUE(Has(r.err, c.path)) << r.err;
-        EXPECT_TRUE(Has(r.err, c.reason)) << r.err;
+        for (const char* command : {"verify", "details"}) {
+            const ToolRun r = RunTool({command, c.path});
+            EXPECT_EQ(r.status, 3) << command << " " << c.path;
+            EXPECT_TRUE(Has(r.err, c.path)) << r.err;
+            EXPECT_TRUE(Has(r.err, c.reason)) << r.err;
+            EXPECT_TRUE(r.out.empty()) << r.out;
+        }
     }
     fs::create_directories(m_dir / "folder.IM2");
     const ToolRun dir = RunTool({"details", (m_dir / "folder.IM2").string()});
@@ -172,14 +315,16 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnExistingOneAloneWithoutYes) {
     const std::string before = Slurp(m_dir / "out" / "F00012.00.txt");
     fs::remove(m_dir / "out" / "F00012.02.wav");
     const ToolRun again = RunTool({"convert", path, "--out", Out()});
-    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.status, 4);   // an output refused, not an irregular image
     EXPECT_TRUE(Has(again.err, "--yes"));
     EXPECT_EQ(Slurp(m_dir / "out" / "F00012.00.txt"), before);
     EXPECT_FALSE(fs::exists(m_dir / "out" / "F00012.02.wav"));
 
+    // One segment replaces the earlier run's three: none of theirs stays beside it.
     const ToolRun forced = RunTool({"convert", path, "--out", Out(), "--yes"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(fs::file_size(m_dir / "out" / "F00012.00.wav"), 44u + 4000u * 512u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "out"), fs::directory_iterator()), 2);
 }
 
 TEST_F(CliTool, ConvertOfADamagedImageSaysSoInItsStatus) {
@@ -232,7 +377,7 @@ TEST_F(CliIx2, VerifyJsonCarriesTheSplitAndTheSlave) {
     for (const char* part : {"\"format\": \"IX2\"", "\"slave_unit_id\": \"QM-00777\"",
                              "\"slave_file_number\": 3", "\"split_first\": 200",
                              "\"split_last\": 249", "\"split_blocks\": 50",
-                             "\"whole_split\": true", "\"blocks\": 1000", "\"index\": 9",
+                             "\"whole_split\": true", "\"blocks\": 1000", "\"first_index\": 9",
                              "\"verified_blocks\": 49"})
         EXPECT_TRUE(Has(chain.out, part)) << part << "\n" << chain.out;
     const ToolRun plain = RunTool({"verify", "--json", Split(false)});
@@ -240,15 +385,15 @@ TEST_F(CliIx2, VerifyJsonCarriesTheSplitAndTheSlave) {
     EXPECT_TRUE(Has(plain.out, "\"split_blocks\": 50"));
 }
 
-TEST_F(CliIx2, ShortFileIsJudgedWithItsSplitUnknown) {
+TEST_F(CliIx2, FileWithItsIndexButNoBlocksIsJudgedWithItsSplitUnknown) {
     const std::string path = (m_dir / "short.IX2").string();
     synth::Ix2Options o;
-    o.cutTo = 900;
+    o.cutTo = 2000;
     ASSERT_TRUE(synth::WriteIx2File(path, o));
     const ToolRun r = RunTool({"verify", "--json", path});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_TRUE(Has(r.out, "\"split_first\": null")) << r.out;
-    EXPECT_TRUE(Has(r.out, "\"header_ok\": false"));
+    EXPECT_TRUE(Has(r.out, "\"authentic\": false"));
 }
 
 TEST_F(CliIx2, ConvertAndDetailsReadTheChainsInnerStream) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 
 namespace tvx::cli {
 namespace {
@@ -67,6 +69,31 @@ TEST(JsonWriter, NestsAndEscapes) {
         if (c != '\n')
             flat += c;
     EXPECT_EQ(flat, R"({"path": "a\"b\\c\n\u0001","list": [-1,true,{}]})");
+}
+
+// A long document goes out in pieces as it grows: memory stays small whatever its length.
+TEST(JsonWriter, WithASinkWritesAsItGoes) {
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    JsonWriter json(0, sink);
+    json.BeginArray();
+    std::size_t largest = 0;
+    for (int i = 0; i < 200000; ++i) {
+        json.Int(i);
+        largest = std::max(largest, json.Text().size());
+    }
+    json.EndArray();
+    json.Flush();
+    EXPECT_LT(largest, 128u * 1024);
+    EXPECT_TRUE(json.Text().empty());
+    std::fseek(sink, 0, SEEK_END);
+    const long size = std::ftell(sink);
+    std::rewind(sink);
+    std::string written(static_cast<std::size_t>(size), '\0');
+    ASSERT_EQ(std::fread(written.data(), 1, written.size(), sink), written.size());
+    std::fclose(sink);
+    EXPECT_EQ(written.substr(0, 5), "[\n0,\n");
+    EXPECT_EQ(written.substr(written.size() - 8), "199999\n]");
 }
 
 TEST(JsonEscaped, KeepsUtf8AndMarksBytesThatAreNot) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -68,6 +70,11 @@ TEST_F(CliPlay, StartsWhereFromSays) {
     EXPECT_EQ(Field(r.out, "Blocks judged:"), "21");
     EXPECT_EQ(Field(r.out, "Verified:"), "21");
 
+    // Inside the last half of the last block: that block, not the whole recording again.
+    const ToolRun last = RunTool({"play", path, "--from", "1270"});
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_EQ(Field(last.out, "Blocks judged:"), "1");
+
     const ToolRun past = RunTool({"play", path, "--from=1280"});
     EXPECT_EQ(past.status, 2);
     EXPECT_NE(past.err.find("past the end"), std::string::npos) << past.err;
@@ -90,10 +97,25 @@ TEST_F(CliPlay, AnImgImagePlaysItsRecords) {
 
 TEST_F(CliPlay, CtrlCStopsAndStillCounts) {
     const ToolRun r = RunToolInterrupted({"play", Image(1875)});   // a minute
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 130) << r.err;
     const int judged = std::stoi(Field(r.out, "Blocks judged:"));
     EXPECT_LT(judged, 1875);
     EXPECT_EQ(Field(r.out, "Verified:"), std::to_string(judged));
+}
+
+// Without a sound output nothing would be heard, yet every block would count as played.
+TEST_F(CliPlay, NoSoundOutputIsOneMessageAndAFailure) {
+    const std::string path = Image(40);
+    const char* kept = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = kept ? kept : "";
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const ToolRun r = RunTool({"play", path}, {.deadlineSeconds = 30});
+    kept ? ::setenv("SDL_AUDIODRIVER", saved.c_str(), 1) : ::unsetenv("SDL_AUDIODRIVER");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("no sound output"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
 }
 
 TEST_F(CliPlay, AnImageThatCannotBeReadIsNamed) {

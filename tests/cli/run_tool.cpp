@@ -52,12 +52,30 @@ bool CatchesInterrupt(pid_t pid) {
     return false;
 }
 
+// The descriptor the tool writes its standard output to.
+int StdoutFor(const ToolLimits& limits, char* outName) {
+    switch (limits.out) {
+    case ToolLimits::Stdout::DevFull:
+        return ::open("/dev/full", O_WRONLY);
+    case ToolLimits::Stdout::ClosedPipe: {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return -1;
+        ::close(ends[0]);
+        return ends[1];
+    }
+    case ToolLimits::Stdout::Collected:
+        break;
+    }
+    return mkstemp(outName);
+}
+
 }  // namespace
 
 ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits) {
     char outName[] = "/tmp/tvx-cli-out-XXXXXX";
     char errName[] = "/tmp/tvx-cli-err-XXXXXX";
-    const int outFd = mkstemp(outName);
+    const int outFd = StdoutFor(limits, outName);
     const int errFd = mkstemp(errName);
 
     std::vector<std::string> argv = {TVX_CLI_PATH};
@@ -95,9 +113,11 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits) 
     }
     close(outFd);
     close(errFd);
-    run.out = Slurp(outName);
+    if (limits.out == ToolLimits::Stdout::Collected) {
+        run.out = Slurp(outName);
+        unlink(outName);
+    }
     run.err = Slurp(errName);
-    unlink(outName);
     unlink(errName);
     return run;
 }

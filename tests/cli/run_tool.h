@@ -19,6 +19,9 @@ struct ToolLimits {
     std::uint64_t fileSizeLimit = 0;
     int deadlineSeconds = 120;
     bool interrupt = false;   // send a Ctrl-C as soon as the tool catches it
+    // Where standard output goes: collected, a device that takes nothing, or a pipe whose
+    // reader has gone.
+    enum class Stdout { Collected, DevFull, ClosedPipe } out = Stdout::Collected;
 };
 
 // Runs tessivox-cli with the arguments, stdin from /dev/null, and collects both streams.

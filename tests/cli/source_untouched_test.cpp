@@ -173,8 +173,8 @@ TEST_F(SourceUntouched, ASegmentNameThatLeadsBackToTheImageIsRefused) {
         fs::create_symlink(image, stem + ".00.txt");
         const Snapshot before = Take(image);
         const ToolRun r = RunTool({"convert", image, "--out", (m_dir / "out").string(), "--yes"});
-        EXPECT_EQ(r.status, 3) << r.err;
-        EXPECT_NE(r.err.find("the recording image itself"), std::string::npos) << r.err;
+        EXPECT_EQ(r.status, 4) << r.err;   // an output refused
+        EXPECT_NE(r.err.find(stem + ".00.wav: Is the recording image itself"), std::string::npos) << r.err;
         ExpectUntouched(before, Take(image));
     }
 }

@@ -172,6 +172,7 @@ void ConversionTest::NoToTheOverwriteQuestionWritesNothing() {
     std::ofstream(temp.Path() / "out" / "F00012.00.txt", std::ios::trunc) << "kept";
     fs::remove(temp.Path() / "out" / "F00012.00.wav");
     std::ofstream(temp.Path() / "out" / "F00012.00.wav", std::ios::trunc) << "kept too";
+    std::ofstream(temp.Path() / "out" / "F00012.01.wav") << "an earlier run's second segment";
 
     QString question;
     AnswerMessageBox(QMessageBox::No, &question);
@@ -182,12 +183,15 @@ void ConversionTest::NoToTheOverwriteQuestionWritesNothing() {
                                           "its (.Txt) file?"));
     QCOMPARE(Slurp(temp.Path() / "out" / "F00012.00.txt"), std::string("kept"));
     QCOMPARE(Slurp(temp.Path() / "out" / "F00012.00.wav"), std::string("kept too"));
-    QCOMPARE(FileNames(temp.Path() / "out").size(), std::size_t{2});
+    QCOMPARE(FileNames(temp.Path() / "out").size(), std::size_t{3});
 
+    // Yes replaces the earlier run as a whole: its second segment does not stay beside ours.
     AnswerMessageBox(QMessageBox::Yes);
     QCOMPARE(int(RunConversion(nullptr, image, ImageFormat::Im2, choice).outcome),
              int(ConvertOutcome::Completed));
     QCOMPARE(fs::file_size(temp.Path() / "out" / "F00012.00.wav"), std::uintmax_t{44 + 50 * 512});
+    QCOMPARE(FileNames(temp.Path() / "out"),
+             (std::vector<std::string>{"F00012.00.txt", "F00012.00.wav"}));
 }
 
 void ConversionTest::TheCommandGivesTheFileBackWhateverTheOutcome() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -14,25 +15,25 @@
 
 namespace tvx::desktest {
 
+// Finds the window to answer (null while it is not up) and answers it; see WhenModal.
+void AnswerModal(std::function<QWidget*()> find, std::function<void(QWidget*)> act,
+                 const char* type, int deadlineMs);
+
 // Acts on the next modal window of type T once it is up, from inside whatever exec() runs it.
-// Gives up silently after the deadline, so a window that never comes fails the test's own
-// expectations instead of hanging it.
+// A window that never comes is given up after the deadline (the test's own checks then
+// fail). One that `act` leaves open for the deadline fails the running test and is closed, so
+// its exec() returns: a dialog that refuses its answer never hangs a test. The helper acts
+// only within the test function that set it up, never on a later test's window.
 template <typename T>
 void WhenModal(std::function<void(T*)> act, int deadlineMs = 10000) {
-    auto* timer = new QTimer;
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, since, act, deadlineMs] {
-        T* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (window == nullptr && since->elapsed() < deadlineMs)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (window != nullptr)
-            act(window);
-    });
-    timer->start(10);
+    AnswerModal([] { return qobject_cast<T*>(QApplication::activeModalWidget()); },
+                [act](QWidget* window) { act(static_cast<T*>(window)); },
+                T::staticMetaObject.className(), deadlineMs);
 }
+
+// Types `path` into the name field of an open-file dialog and presses Open, as a person
+// does; the dialog then checks the choice as its Open button would.
+void ChooseFile(QFileDialog* dialog, const QString& path);
 
 // Answers the next message box with `button` and keeps its text in *text.
 void AnswerMessageBox(int button, QString* text = nullptr);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tvx {
 namespace {
@@ -139,28 +141,141 @@ TEST_F(ConvertIm2Test, TheHeaderAndTheFileLengthDecideTheBlocksRead) {
     }
 }
 
-TEST_F(ConvertIm2Test, OnlyTheFirstSegmentIsAskedAboutAndNoWritesNothing) {
+TEST_F(ConvertIm2Test, AnEarlierRunIsAskedAboutAndReplacedAsAWhole) {
+    // Two segments of 1 MiB now; an earlier run with a smaller limit left five. Names that
+    // only look like segments of this conversion belong to no run of it and stay.
     MakeImage({.storedBits = 16, .blocks = 2100});
     ::mkdir(Out().c_str(), 0755);
     const std::vector<std::uint8_t> old = {1, 2, 3};
-    for (const char* name : {"F00012.00.wav", "F00012.00.txt", "F00012.01.wav"})
+    const std::vector<std::string> strangers = {"F00012.00",     "F00012.00.wav.bak",
+                                                "F00012.007.txt", "F00012.02.WAV",
+                                                "F00012.7.wav",   "G00012.00.wav"};
+    for (const std::string& name : strangers)
         ASSERT_TRUE(synth::WriteBytes(Out(name), old));
 
+    // Only a higher segment of the earlier run is left, and that is enough to ask.
+    ASSERT_TRUE(synth::WriteBytes(Out("F00012.03.txt"), old));
     const ConvertResult declined = Convert(1);
     EXPECT_EQ(declined.outcome, ConvertOutcome::Declined);
+    EXPECT_EQ(declined.error.path, Out("F00012.03.txt"));
     EXPECT_TRUE(declined.files.empty());
-    EXPECT_EQ(m_hooks.calls, std::vector<std::string>{"Ask(Tessivox|The file: " + Out("F00012.00.wav") +
+    EXPECT_EQ(m_hooks.calls, std::vector<std::string>{"Ask(Tessivox|The file: " + Out("F00012.03.txt") +
                                                       " already exists. Overwrite and recreate its (.Txt) file?)"});
-    for (const char* name : {"F00012.00.wav", "F00012.00.txt", "F00012.01.wav"})
-        EXPECT_EQ(ReadBytes(Out(name)), old) << name;
-    EXPECT_EQ(test::FolderEntries(Out()).size(), 3u);
+    EXPECT_EQ(test::FolderEntries(Out()).size(), strangers.size() + 1);
+
+    for (const char* name : {"F00012.00.wav", "F00012.00.txt", "F00012.01.wav", "F00012.01.txt",
+                             "F00012.02.wav", "F00012.04.wav"})
+        ASSERT_TRUE(synth::WriteBytes(Out(name), old));
+    const ConvertResult again = Convert(1);
+    EXPECT_EQ(again.outcome, ConvertOutcome::Declined);
+    EXPECT_EQ(again.error.path, Out("F00012.00.wav"));   // the question names the first segment
+    EXPECT_EQ(test::FolderEntries(Out()).size(), strangers.size() + 7);
 
     m_hooks.answer = true;
-    const ConvertResult overwritten = Convert(1);
-    EXPECT_EQ(overwritten.outcome, ConvertOutcome::Completed);
-    EXPECT_EQ(overwritten.segments, 2u);
-    EXPECT_EQ(m_hooks.questions, 2);   // the one declined, and this run's only one
+    const ConvertResult replaced = Convert(1);
+    EXPECT_EQ(replaced.outcome, ConvertOutcome::Completed);
+    EXPECT_EQ(replaced.segments, 2u);
+    EXPECT_EQ(m_hooks.questions, 3);   // one a run
+    std::vector<std::string> expected = strangers;
+    expected.insert(expected.end(), {"F00012.00.txt", "F00012.00.wav", "F00012.01.txt", "F00012.01.wav"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(test::FolderEntries(Out()), expected);
+    for (const std::string& name : strangers)
+        EXPECT_EQ(ReadBytes(Out(name)), old) << name;
     EXPECT_EQ(test::WavData(Out("F00012.01.wav")).size(), 52u * 512);
+}
+
+TEST_F(ConvertIm2Test, ARunRefusedAtOnceLeavesTheEarlierRunWhole) {
+    // The earlier run's first WAV name is now a folder: nothing can be made there, and the
+    // summary beside it must not be lost to the attempt, Yes or not.
+    MakeImage({.storedBits = 16, .blocks = 10});
+    ::mkdir(Out().c_str(), 0755);
+    ::mkdir(Out("F00012.00.wav").c_str(), 0755);
+    const std::vector<std::uint8_t> summary = {'o', 'l', 'd'};
+    ASSERT_TRUE(synth::WriteBytes(Out("F00012.00.txt"), summary));
+    ASSERT_TRUE(synth::WriteBytes(Out("F00012.01.wav"), summary));
+    m_hooks.answer = true;
+    const ConvertResult result = Convert();
+    EXPECT_EQ(result.outcome, ConvertOutcome::NotStarted);
+    EXPECT_TRUE(result.outputFailed);
+    EXPECT_EQ(result.error.path, Out("F00012.00.wav"));
+    EXPECT_EQ(DescribeError(result.error), "Is a directory");
+    EXPECT_EQ(m_hooks.questions, 0);   // a name that cannot go is told before anyone is asked
+    EXPECT_EQ(ReadBytes(Out("F00012.00.txt")), summary);
+    EXPECT_EQ(ReadBytes(Out("F00012.01.wav")), summary);
+}
+
+TEST_F(ConvertIm2Test, ARunWhoseFirstNameIsTakenMeanwhileWritesNothing) {
+    // Another conversion into the folder passed the same check a moment earlier and made the
+    // first segment between this run's check and its first file.
+    MakeImage({.storedBits = 16, .blocks = 10});
+    ::mkdir(Out().c_str(), 0755);
+    const std::vector<std::uint8_t> theirs = {7, 7, 7};
+    m_hooks.onShow = [&] { ASSERT_TRUE(synth::WriteBytes(Out("F00012.00.wav"), theirs)); };
+    const ConvertResult result = Convert();
+    EXPECT_EQ(result.outcome, ConvertOutcome::NotStarted);
+    EXPECT_TRUE(result.outputFailed);
+    EXPECT_EQ(result.error.path, Out("F00012.00.wav"));
+    EXPECT_EQ(ReadBytes(Out("F00012.00.wav")), theirs);
+    EXPECT_EQ(test::FolderEntries(Out()), std::vector<std::string>{"F00012.00.wav"});
+}
+
+TEST_F(ConvertIm2Test, NoSegmentIsWrittenThroughALinkOrIntoTheImage) {
+    // Two segments of 1 MiB. A link at a later segment's name once led the audio into another
+    // recording's file; Yes to the question must not make that right.
+    MakeImage({.storedBits = 16, .blocks = 2100});
+    const std::string victim = m_dir / "other.wav";
+    const std::string elsewhere = m_dir / "made-elsewhere.txt";
+    const std::vector<std::uint8_t> kept = {9, 8, 7};
+    struct Case {
+        const char* what;
+        std::string name;
+        std::function<int(const std::string&)> make;
+        int atPoll;   // 0: before the run
+        const char* why;
+    };
+    const auto linkTo = [](std::string target) {
+        return [target](const std::string& at) { return ::symlink(target.c_str(), at.c_str()); };
+    };
+    const std::string image = Source();
+    const Case cases[] = {
+        {"link to another file", "F00012.01.wav", linkTo(victim), 0, "Is a symbolic link"},
+        {"link to no file yet", "F00012.01.txt", linkTo(elsewhere), 0, "Is a symbolic link"},
+        {"hard link to the image", "F00012.01.txt",
+         [image](const std::string& at) { return ::link(image.c_str(), at.c_str()); }, 0,
+         "Is the recording image itself"},
+        {"link made during the run", "F00012.01.wav", linkTo(victim), 100, "Is a symbolic link"},
+    };
+    m_hooks.answer = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir out;   // a fresh folder for every case
+        ASSERT_TRUE(synth::WriteBytes(victim, kept));
+        const std::string at = out / c.name;
+        if (c.atPoll == 0)
+            ASSERT_EQ(c.make(at), 0);
+        else
+            m_hooks.cancelWhen = [&](int polls) { return polls == c.atPoll && c.make(at) != 0; };
+        m_hooks.questions = m_hooks.polls = 0;
+        const ConvertResult result = ConvertIm2({Source(), out / "", 1, 0}, m_hooks);
+        m_hooks.cancelWhen = nullptr;
+
+        EXPECT_TRUE(result.outputFailed);
+        EXPECT_EQ(result.error.path, at);
+        EXPECT_TRUE(DescribeError(result.error).starts_with(c.why)) << DescribeError(result.error);
+        EXPECT_EQ(ReadBytes(victim), kept);
+        EXPECT_EQ(ReadBytes(Source()), m_image);
+        EXPECT_EQ(::access(elsewhere.c_str(), F_OK), -1);
+        if (c.atPoll == 0) {
+            EXPECT_EQ(result.outcome, ConvertOutcome::NotStarted);
+            EXPECT_EQ(m_hooks.questions, 0);
+            EXPECT_EQ(test::FolderEntries(out / ""), std::vector<std::string>{c.name});
+        } else {
+            // Segment 0 was finished before the name of segment 1 was refused.
+            EXPECT_EQ(result.outcome, ConvertOutcome::Cancelled);
+            EXPECT_EQ(result.files, (std::vector<std::string>{out / "F00012.00.wav", out / "F00012.00.txt"}));
+        }
+    }
 }
 
 TEST_F(ConvertIm2Test, BadHeaderIsReportedInTheFirstSegmentOnly) {
@@ -225,7 +340,7 @@ TEST_F(ConvertIm2Test, SourceOrDestinationThatCannotBeOpened) {
 
     // No text file can be made: the WAV already created stays an empty 44-byte file.
     ::mkdir(Out().c_str(), 0755);
-    ::mkdir(Out("F00012.00.txt").c_str(), 0755);
+    m_hooks.onShow = [&] { ::mkdir(Out("F00012.00.txt").c_str(), 0755); };
     const ConvertResult noText = Convert();
     EXPECT_EQ(noText.outcome, ConvertOutcome::NotStarted);
     EXPECT_EQ(noText.error.path, Out("F00012.00.txt"));

@@ -43,13 +43,18 @@ class RecordingHooks : public Hooks {
 public:
     bool answer = false;
     std::function<bool(int polls)> cancelWhen;   // asked at every IsCancelled
+    std::function<void()> onShow;                 // runs as the progress shows, before any file
     std::vector<std::string> calls;
     int pumps = 0, polls = 0, questions = 0;
 
     void SetMessage(const std::string& text) override { calls.push_back("SetMessage(" + text + ")"); }
     void SetRange(int upper) override { calls.push_back("SetRange(" + std::to_string(upper) + ")"); }
     void SetPos(int position) override { calls.push_back("SetPos(" + std::to_string(position) + ")"); }
-    void ShowProgress(bool visible) override { calls.push_back(visible ? "Show" : "Hide"); }
+    void ShowProgress(bool visible) override {
+        calls.push_back(visible ? "Show" : "Hide");
+        if (visible && onShow)
+            onShow();
+    }
     void BeginWaitCursor() override { calls.push_back("Wait"); }
     void EndWaitCursor() override { calls.push_back("EndWait"); }
     bool IsCancelled() override;

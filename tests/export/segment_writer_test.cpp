@@ -11,8 +11,8 @@ TEST(SegmentWriter, WhenTheNamesRunOutThePassEndsRatherThanWriteOverTheFirst) {
     // One byte a segment; past the last number the next name would be segment 00's again.
     // (The real last is 65,535, which a 1 Hz IMG image reaches with 4 MB of audio.)
     test::TempDir dir;
-    SegmentWriter writer(dir / "F00012.IM2", NameSegments(dir / "F00012.IM2", dir / ""), 114,
-                         WaveFormat{8000, 8, 1}, 1,
+    SegmentWriter writer({dir / "F00012.IM2", NameSegments(dir / "F00012.IM2", dir / ""), {}, false},
+                         114, WaveFormat{8000, 8, 1}, 1,
                          [](TextStream&, const SegmentCounters&, std::uint32_t, double) {}, 3);
     Error error;
     ASSERT_TRUE(writer.OpenFirst(&error));
