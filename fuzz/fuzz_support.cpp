@@ -134,10 +134,13 @@ Result<AuthReport> Authenticate(const std::string& path, ImageFormat format,
     }
 }
 
-bool SameBlocks(const std::vector<IrregularBlock>& a, const std::vector<IrregularBlock>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const IrregularBlock& x, const IrregularBlock& y) {
-                          return x.index == y.index && x.status == y.status && x.ms == y.ms;
+bool SameRuns(const IrregularRuns& a, const IrregularRuns& b) {
+    return a.Records() == b.Records() &&
+           std::equal(a.Runs().begin(), a.Runs().end(), b.Runs().begin(), b.Runs().end(),
+                      [](const IrregularRun& x, const IrregularRun& y) {
+                          return x.first == y.first && x.last == y.last &&
+                                 x.status == y.status && x.startMs == y.startMs &&
+                                 x.endMs == y.endMs;
                       });
 }
 
@@ -160,7 +163,7 @@ Result<AuthReport> AuthenticateTwice(const std::string& path, ImageFormat format
         return one;
     }
     TVX_FUZZ_CHECK(SameCounts(one->counts, many->counts));
-    TVX_FUZZ_CHECK(SameBlocks(one->irregular, many->irregular));
+    TVX_FUZZ_CHECK(SameRuns(one->irregular, many->irregular));
     TVX_FUZZ_CHECK(one->durations.verifiedMs == many->durations.verifiedMs);
     TVX_FUZZ_CHECK(one->durations.unauthenticatedMs == many->durations.unauthenticatedMs);
     // A block is counted once at most, and only the blocks the strip has room for.
