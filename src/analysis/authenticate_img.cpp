@@ -52,8 +52,7 @@ private:
     // erased records take no part.
     BlockStatus FollowVoiceChain() {
         const RecordView record(m_img.m_record);
-        if (std::all_of(record.begin(), record.begin() + kPayloadSize,
-                        [](std::uint8_t b) { return b == 0xFF; }))
+        if (IsErasedRecord(record))
             return 0;
         const BlockStatus voice = StepVoiceChain(m_running, record, ImgBlockSum(record));
         if (m_img.m_nRecordCounter == 1 || voice == 0)

@@ -67,8 +67,8 @@ Result<SourceShape> ReadSourceShape(const std::string& path) {
 }
 
 bool IsAuthenticConversion(const SourceShape& shape, const ConvertResult& result) {
-    const std::uint64_t regular =
-        result.blocks > result.irregularBlocks ? result.blocks - result.irregularBlocks : 0;
+    const std::uint64_t judged = result.irregularBlocks + result.unjudgedBlocks;
+    const std::uint64_t regular = result.blocks > judged ? result.blocks - judged : 0;
     return IsAuthentic({.structureSound = shape.structureSound,
                         .exactLength = shape.exactLength,
                         .ranToEnd = result.outcome == ConvertOutcome::Completed,

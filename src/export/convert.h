@@ -28,6 +28,8 @@ struct ConvertResult {
     std::uint32_t segments = 0;        // segments opened
     std::uint64_t blocks = 0;          // blocks converted
     std::uint64_t irregularBlocks = 0; // blocks whose decode status was not 0 (header included)
+    std::uint64_t unjudgedBlocks = 0;  // IMG: erased records inside the recording, converted as
+                                       // silence without a verdict
     std::vector<std::string> files;    // every WAV and TXT written, in order
     // NotStarted: the path and errno that stopped it. Cancelled by a failure, or Completed
     // after a read failure ended the blocks early: that failure. Declined: the path of the

@@ -104,6 +104,8 @@ private:
                                          m_img.m_nRefFileNumber, static_cast<unsigned long>(index)),
                                   status);
             ++m_result.irregularBlocks;
+        } else if (IsErasedRecord(RecordView(m_img.m_record))) {
+            ++m_result.unjudgedBlocks;
         }
         writer.WriteAudio(std::span(m_decoded.data(), count));
         ++m_result.blocks;

@@ -69,6 +69,11 @@ BlockStatus DecodeImgRecord(const CImg& img, std::uint32_t recordCounter,
     return s | StepVoiceChain(g_imgDecoder.runningSum, r, sum);
 }
 
+bool IsErasedRecord(RecordView record) {
+    return std::all_of(record.begin(), record.begin() + kPayloadSize,
+                       [](std::uint8_t b) { return b == 0xFF; });
+}
+
 BlockStatus StepVoiceChain(std::uint8_t& running, RecordView record, std::uint8_t blockSum) {
     if (record[kImgOffBlockSum] == blockSum)
         running = static_cast<std::uint8_t>(running + blockSum);

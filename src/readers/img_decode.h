@@ -16,6 +16,9 @@ namespace tvx {
 BlockStatus DecodeImgRecord(const CImg& img, std::uint32_t recordCounter,
                             std::span<std::uint8_t> out, std::uint16_t* count);
 
+// A record whose payload reads all 0xFF: flash the unit erased and never wrote again.
+bool IsErasedRecord(RecordView record);
+
 // One link of the voice-image checksum chain, over a record that is not erased: a record whose
 // block checksum (blockSum, the sum of its payload) holds adds it to the running sum, which its
 // byte 527 must then equal; after a break the chain runs on from that byte.

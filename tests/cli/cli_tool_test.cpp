@@ -171,6 +171,28 @@ TEST_F(CliTool, VerifyJsonIsOneDocumentWhateverTheNumberOfImages) {
     EXPECT_EQ(Flat(two.out).substr(Flat(two.out).size() - 3), "}]}");
 }
 
+// An IMG image whose record n is wiped as the unit erases flash, the voice-image checksums of
+// the records after it mended so that only the wiped record betrays it.
+std::function<bool(const std::string&)> EraseImgRecord(synth::ImgOptions img, int n) {
+    return [img, n](const std::string& p) {
+        if (!synth::WriteImgFile(p, img))
+            return false;
+        std::string bytes = Slurp(p);
+        const std::size_t at = static_cast<std::size_t>(n - 1) * 528;
+        std::uint8_t wiped = 0;
+        for (std::size_t i = 0; i < 512; ++i)
+            wiped = static_cast<std::uint8_t>(wiped + static_cast<std::uint8_t>(bytes[at + i]));
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), 528, '\xFF');
+        for (std::size_t r = at + 528; r + 528 <= bytes.size(); r += 528) {
+            if (bytes.compare(r, 528, std::string(528, '\xFF')) == 0)
+                break;   // the erased tail
+            bytes[r + 527] = static_cast<char>(static_cast<std::uint8_t>(bytes[r + 527]) - wiped);
+        }
+        std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+        return true;
+    };
+}
+
 // Authentic means every byte the image should hold, and nothing more, was judged authentic.
 // verify and convert give the same verdict on the same image.
 TEST_F(CliTool, OnlyAWholeUntouchedImageIsAuthentic) {
@@ -207,6 +229,7 @@ TEST_F(CliTool, OnlyAWholeUntouchedImageIsAuthentic) {
              return synth::WriteImgFile(p, img, std::vector<synth::ImgFault>{{synth::ImgFaultKind::VoiceChecksum, 12}});
          },
          0, 1},
+        {"V00012.IMG", EraseImgRecord(img, 10), 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
