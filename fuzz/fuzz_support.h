@@ -5,9 +5,9 @@
 // conversion must pass whatever the image held.
 
 #include "analysis/authenticate.h"
-#include "analysis/image_format.h"
 #include "core/hooks.h"
 #include "export/convert.h"
+#include "formats/format_of.h"
 
 #include <cstddef>
 #include <cstdint>

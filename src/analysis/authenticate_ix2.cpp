@@ -130,8 +130,6 @@ std::uint32_t Ix2StripBlocks(const CIx2& reader) {
 
 Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords) {
-    if (HasIm2Ending(path))
-        return AuthenticateIm2(path, hooks, tally, pieceRecords);
     Ix2Source source;
     if (auto failed = OpenIx2Image(source, path))
         return *failed;

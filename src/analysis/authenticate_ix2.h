@@ -8,8 +8,9 @@ namespace tvx {
 
 // Scans an IX2 image as the reader's worker does: the three index blocks as -3, -2 and -1,
 // then every audio block of the split from 0 (a chain's inner blocks through its stream), and
-// counts every verdict through `tally`, which the caller has not allocated yet. A name ending
-// in IM2 is scanned by the IM2 rules, as the reader opens it. Cancel is polled after each piece.
+// counts every verdict through `tally`, which the caller has not allocated yet. The bytes are
+// taken as IX2 whatever the name: the caller chose this scan by FormatOf's rules. Cancel is
+// polled after each piece.
 Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords = kScanPieceRecords);
 

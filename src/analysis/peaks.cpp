@@ -121,7 +121,7 @@ private:
 
 std::unique_ptr<PeakSource> OpenSource(const std::string& path, ImageFormat format,
                                        std::optional<Error>& failure) {
-    if (format == ImageFormat::Ix2 && !HasIm2Ending(path)) {
+    if (format == ImageFormat::Ix2) {
         auto source = std::make_unique<Ix2PeakSource>();
         failure = source->Open(path);
         return source;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/image_format.h"
 #include "core/hooks.h"
+#include "formats/format_of.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +24,7 @@ struct Peaks {
 // One decoded block per column, spread evenly over the image (a short image gives several
 // columns the same block). The shell's hooks get the range, the progress, one message pump
 // per column and Cancel; a file that cannot be opened is told through Notice, and then
-// blocks is 0. Reads `width` blocks, never the whole file.
+// blocks is 0. Reads `width` blocks, never the whole file, as `format` (FormatOf's rules).
 Peaks BuildPeaks(const std::string& path, ImageFormat format, std::uint16_t width, Hooks& hooks);
 
 // The extremes of one decoded block: 16-bit output as signed samples, 8-bit as (byte - 128)

@@ -2,17 +2,17 @@
 
 namespace tvx::app {
 
-std::unique_ptr<ImagePlayer> MakeImagePlayer(ImageFormat format, const PlaybackSetup& setup,
+std::unique_ptr<ImagePlayer> MakeImagePlayer(ImageKind kind, const PlaybackSetup& setup,
                                              const VerdictCallbacks& callbacks) {
-    if (format == ImageFormat::Img)
+    if (kind.searched == ImageFormat::Img)
         return MakeImgPlayer(setup, callbacks);
-    return MakeIm2Player(format, setup, callbacks);
+    return MakeIm2Player(kind, setup, callbacks);
 }
 
 PlayerFactory PlayersWith(BackendFactory makeBackend) {
-    return [makeBackend = std::move(makeBackend)](ImageFormat format, Hooks& hooks,
+    return [makeBackend = std::move(makeBackend)](ImageKind kind, Hooks& hooks,
                                                   const VerdictCallbacks& callbacks) {
-        return MakeImagePlayer(format, PlaybackSetup{makeBackend, &hooks}, callbacks);
+        return MakeImagePlayer(kind, PlaybackSetup{makeBackend, &hooks}, callbacks);
     };
 }
 

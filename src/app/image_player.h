@@ -1,12 +1,12 @@
 #pragma once
 
 #include "analysis/auth_tally.h"
-#include "analysis/image_format.h"
 #include "app/result_texts.h"
 #include "core/block_status.h"
 #include "core/datetime.h"
 #include "core/hooks.h"
 #include "export/details.h"
+#include "formats/format_of.h"
 
 #include <cstdint>
 #include <functional>
@@ -45,6 +45,7 @@ public:
 
     virtual ~ImagePlayer() = default;
 
+    // What the reader reads the bytes as: FormatOf's rules for the path it was made for.
     virtual ImageFormat Format() const = 0;
 
     // --- loading
@@ -91,9 +92,10 @@ public:
     virtual double BoostGain() const = 0;
 };
 
-// Makes the reader of each image the window loads; the hooks carry the wave device's notice
-// and the message pump that Rewind turns while it waits.
+// Makes the reader of each image the window loads, of the format the search found, showing
+// what it reads by the kind's rules; the hooks carry the wave device's notice and the message
+// pump that Rewind turns while it waits.
 using PlayerFactory =
-    std::function<std::unique_ptr<ImagePlayer>(ImageFormat, Hooks&, const VerdictCallbacks&)>;
+    std::function<std::unique_ptr<ImagePlayer>(ImageKind, Hooks&, const VerdictCallbacks&)>;
 
 }  // namespace tvx::app

@@ -11,13 +11,15 @@ namespace {
 constexpr double kBoostGain = 3.0;
 
 // IM2 and IX2 share the reader and its requests; an IX2 reader counts its split instead of
-// the recording, and a chain's reader shows the outer image's identity beside its own.
+// the recording, and a chain's reader shows the outer image's identity beside its own. An IX2
+// reader that reads its file by the IM2 rules holds only the IM2 values, and shows those.
 class Im2Player final : public ImagePlayer {
 public:
-    Im2Player(ImageFormat format, const PlaybackSetup& setup, const VerdictCallbacks& callbacks) {
-        if (format == ImageFormat::Ix2) {
+    Im2Player(ImageKind kind, const PlaybackSetup& setup, const VerdictCallbacks& callbacks) {
+        if (kind.searched == ImageFormat::Ix2) {
             auto ix2 = std::make_unique<CIx2>(setup);
-            m_pIx2 = ix2.get();
+            if (kind.rules == ImageFormat::Ix2)
+                m_pIx2 = ix2.get();
             m_pIm2 = std::move(ix2);
         } else {
             m_pIm2 = std::make_unique<CIm2>(setup);
@@ -95,16 +97,16 @@ public:
 
 private:
     std::unique_ptr<CIm2> m_pIm2;
-    CIx2* m_pIx2 = nullptr;   // the same reader, when it reads IX2
+    CIx2* m_pIx2 = nullptr;   // the same reader, when it reads by the IX2 rules
     bool m_bOpen = false;
     double m_gain = 1.0;   // as asked: the worker keeps its own copy
 };
 
 }  // namespace
 
-std::unique_ptr<ImagePlayer> MakeIm2Player(ImageFormat format, const PlaybackSetup& setup,
+std::unique_ptr<ImagePlayer> MakeIm2Player(ImageKind kind, const PlaybackSetup& setup,
                                            const VerdictCallbacks& callbacks) {
-    return std::make_unique<Im2Player>(format, setup, callbacks);
+    return std::make_unique<Im2Player>(kind, setup, callbacks);
 }
 
 }  // namespace tvx::app

@@ -7,13 +7,13 @@
 
 namespace tvx::app {
 
-// A reader with its worker for the format, reporting its verdicts to `callbacks`. The setup's
+// A reader with its worker for the kind, reporting its verdicts to `callbacks`. The setup's
 // hooks carry the wave device's notice and the message pump that Rewind turns while it waits.
-std::unique_ptr<ImagePlayer> MakeImagePlayer(ImageFormat format, const PlaybackSetup& setup,
+std::unique_ptr<ImagePlayer> MakeImagePlayer(ImageKind kind, const PlaybackSetup& setup,
                                              const VerdictCallbacks& callbacks);
 
 // One per reader family.
-std::unique_ptr<ImagePlayer> MakeIm2Player(ImageFormat format, const PlaybackSetup& setup,
+std::unique_ptr<ImagePlayer> MakeIm2Player(ImageKind kind, const PlaybackSetup& setup,
                                            const VerdictCallbacks& callbacks);
 std::unique_ptr<ImagePlayer> MakeImgPlayer(const PlaybackSetup& setup,
                                            const VerdictCallbacks& callbacks);

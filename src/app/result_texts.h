@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/auth_tally.h"
-#include "analysis/image_format.h"
 #include "export/convert.h"
+#include "formats/format_of.h"
 
 #include <cstdint>
 #include <string>

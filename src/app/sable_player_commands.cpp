@@ -59,7 +59,7 @@ void CSablePlayerDlg::OnConvert() {
     bool reopened = true;
     // The reader lets go of the file for the pass and takes it back whatever the outcome.
     const std::optional<ConvertResult> result = ConvertToWav(
-        this, m_profile, path, m_nFileType,
+        this, m_profile, path, m_readAs,
         [this] {
             OnStop();
             m_player->CloseFile();

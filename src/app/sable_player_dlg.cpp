@@ -275,6 +275,7 @@ void CSablePlayerDlg::Reset() {
     ClearPeaks();
     SetTransport(Transport::Empty);
     m_nFileType = ImageFormat::None;
+    m_readAs = ImageFormat::None;
     RefreshControls();
     update();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "analysis/auth_tally.h"
-#include "analysis/image_format.h"
 #include "app/image_player.h"
 #include "app/prompter.h"
 #include "app/result_texts.h"
 #include "app/transport_state.h"
 #include "desk/profile.h"
+#include "formats/format_of.h"
 
 #include <QDialog>
 #include <QHash>
@@ -174,7 +174,8 @@ private:
     CWaitDlg* m_pWaitDlg = nullptr;
     AuthTally m_tally;
     std::unique_ptr<ImagePlayer> m_player;
-    ImageFormat m_nFileType = ImageFormat::None;
+    ImageFormat m_nFileType = ImageFormat::None;   // as the path's search found it: the reader made
+    ImageFormat m_readAs = ImageFormat::None;      // what that reader reads the bytes as
     QString m_strPathName;
     bool m_bStartLoadPending = false;
 

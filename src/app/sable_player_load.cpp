@@ -42,15 +42,16 @@ bool CSablePlayerDlg::LoadRecording(const QString& path) {
     m_timer2.stop();
     EndAuthRun();
     const std::string local = QFile::encodeName(path).toStdString();
-    const ImageFormat format = ChooseFormat(local);
-    if (format == ImageFormat::None)
+    const ImageKind kind = FormatOf(local);
+    if (kind.searched == ImageFormat::None)
         return false;
-    m_nFileType = format;
+    m_nFileType = kind.searched;
+    m_readAs = kind.rules;
     m_pWaitDlg->hide();
     // The path stays as given: upper-casing it would name another file here.
     m_strPathName = path;
     setWindowTitle(QStringLiteral("Tessivox - ") + QFileInfo(path).fileName());
-    return format == ImageFormat::Img ? LoadImg(local) : LoadWithHeader(local);
+    return m_readAs == ImageFormat::Img ? LoadImg(local) : LoadWithHeader(local);
 }
 
 bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
@@ -61,7 +62,7 @@ bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
     const std::uint32_t blocks = BuildPeaks();
     m_tally.Reset();
 
-    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
+    m_player = m_makePlayer(ImageKind{m_nFileType, m_readAs}, *m_hooks, kWindowCallbacks);
     if (!m_player->OpenFile(path)) {
         Tell(kFileLoad, OpenFailure(m_nFileType, path), Icon::Exclamation);
         DeleteReader();
@@ -94,7 +95,7 @@ bool CSablePlayerDlg::LoadImg(const std::string& path) {
     const std::uint32_t blocks = BuildPeaks();
     m_tally.Allocate(blocks, 0);
     m_tally.Reset();
-    m_player = m_makePlayer(m_nFileType, *m_hooks, kWindowCallbacks);
+    m_player = m_makePlayer(ImageKind{m_nFileType, m_readAs}, *m_hooks, kWindowCallbacks);
     // IMG records carry no header or stated length to judge.
     m_headerIcon->SetBitmap(kBitmapNotJudged);
     m_lengthIcon->SetBitmap(kBitmapNotJudged);
@@ -111,7 +112,7 @@ bool CSablePlayerDlg::LoadImg(const std::string& path) {
 void CSablePlayerDlg::FinishLoad() {
     if (m_bBoost)
         m_player->SetGain(m_player->BoostGain());
-    m_results = LoadTexts(m_nFileType, m_player->TotalMs());
+    m_results = LoadTexts(m_readAs, m_player->TotalMs());
     m_status->SetText(QString::fromStdString(StatusLineText(m_player->OneBlockMs())));
     SetTransport(Transport::Stopped);
     const TimelineSpan span = m_player->Timeline();
@@ -147,7 +148,7 @@ std::uint32_t CSablePlayerDlg::BuildPeaks() {
     m_waveView->UpdateWidth();
     const std::uint16_t width = m_waveView->GetColumns();
     const Peaks peaks = tvx::BuildPeaks(QFile::encodeName(m_strPathName).toStdString(),
-                                        m_nFileType, width, *m_hooks);
+                                        m_readAs, width, *m_hooks);
     if (peaks.channels == 2)
         m_waveView->SetPeaks(peaks.peak1.data(), peaks.peak2.data(), peaks.columnsDone, width);
     else if (peaks.channels == 1)

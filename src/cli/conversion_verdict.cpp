@@ -3,7 +3,7 @@
 #include "analysis/authenticate_ix2.h"
 #include "analysis/im2_header.h"
 #include "analysis/verdict.h"
-#include "cli/image_kind.h"
+#include "formats/format_of.h"
 #include "readers/img.h"
 #include "readers/ix2_source.h"
 
@@ -12,7 +12,7 @@ namespace tvx::cli {
 namespace {
 
 std::optional<Error> ReadShape(const std::string& path, SourceShape& shape) {
-    switch (FormatToRead(path)) {
+    switch (FormatOf(path).rules) {
     case ImageFormat::Ix2: {
         Ix2Source source;
         if (auto failed = OpenIx2Image(source, path))

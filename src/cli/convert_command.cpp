@@ -1,14 +1,14 @@
 #include "analysis/im2_header.h"
-#include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/conversion_verdict.h"
 #include "cli/exit_status.h"
-#include "cli/image_kind.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
+#include "cli/unknown_format.h"
 #include "export/convert_im2.h"
 #include "export/convert_img.h"
 #include "export/convert_ix2.h"
+#include "formats/format_of.h"
 #include "readers/img.h"
 #include "readers/ix2_source.h"
 
@@ -110,7 +110,7 @@ int RunConvert(const Options& options) {
     InstallInterruptHandler();
     TerminalHooks hooks(options.assumeYes, isatty(STDERR_FILENO));
     const ConvertRequest request{path, options.outFolder, options.megabytes, options.minutes};
-    const ConvertResult result = ConvertAs(FormatToRead(path), request, hooks);
+    const ConvertResult result = ConvertAs(FormatOf(path).rules, request, hooks);
     hooks.ShowProgress(false);
     return Outcome(result, request, *shape);
 }

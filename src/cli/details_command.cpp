@@ -1,12 +1,12 @@
 #include "analysis/authenticate_ix2.h"
 #include "analysis/im2_header.h"
-#include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
-#include "cli/image_kind.h"
 #include "cli/report_text.h"
+#include "cli/unknown_format.h"
 #include "core/format.h"
 #include "export/details.h"
+#include "formats/format_of.h"
 #include "readers/img.h"
 #include "readers/ix2_source.h"
 
@@ -30,7 +30,7 @@ std::string TerminalLines(const std::string& text) {
 Result<DetailsFields> DetailsOf(const std::string& path) {
     if (auto unknown = UnknownFormat(path))
         return *unknown;
-    switch (FormatToRead(path)) {
+    switch (FormatOf(path).rules) {
     case ImageFormat::Ix2: {
         Ix2Source source;
         if (auto failed = OpenIx2Image(source, path))

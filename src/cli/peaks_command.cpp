@@ -1,8 +1,9 @@
 #include "analysis/peaks.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
-#include "cli/image_kind.h"
 #include "cli/report_text.h"
+#include "cli/unknown_format.h"
+#include "formats/format_of.h"
 
 #include <cstdio>
 #include <string>
@@ -33,7 +34,7 @@ int RunPeaks(const Options& options) {
         return kExitUnreadable;
     }
     PeaksHooks hooks;
-    const Peaks peaks = BuildPeaks(path, FormatToRead(path), options.width, hooks);
+    const Peaks peaks = BuildPeaks(path, FormatOf(path).rules, options.width, hooks);
     if (!hooks.Failure().empty()) {
         std::fprintf(stderr, "tessivox-cli: %s\n", hooks.Failure().c_str());
         return kExitUnreadable;

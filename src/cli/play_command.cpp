@@ -2,13 +2,14 @@
 #include "audio/sdl_backend.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
-#include "cli/image_kind.h"
 #include "cli/key_input.h"
 #include "cli/player.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
+#include "cli/unknown_format.h"
 #include "core/format.h"
 #include "core/hooks.h"
+#include "formats/format_of.h"
 
 #include <atomic>
 #include <cstdio>
@@ -168,7 +169,7 @@ int RunPlay(const Options& options) {
     }
     PlayTerminal terminal(::isatty(STDERR_FILENO) != 0);
     const auto player =
-        MakePlayer(FormatToRead(path), PlaybackSetup{&MakeWatchedBackend, &terminal}, &OnBlock,
+        MakePlayer(FormatOf(path).rules, PlaybackSetup{&MakeWatchedBackend, &terminal}, &OnBlock,
                    &OnRecord);
     const bool opened = player->Open(path);
     const std::string held = terminal.StopHolding();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/image_format.h"
 #include "core/playback.h"
+#include "formats/format_of.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,15 +1,15 @@
 #include "analysis/authenticate.h"
 #include "analysis/authenticate_img.h"
 #include "analysis/authenticate_ix2.h"
-#include "analysis/image_format.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
-#include "cli/image_kind.h"
 #include "cli/json_writer.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_hooks.h"
+#include "cli/unknown_format.h"
+#include "formats/format_of.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -25,7 +25,7 @@ Result<AuthReport> Examine(const std::string& path, Hooks& hooks) {
     if (auto unknown = UnknownFormat(path))
         return *unknown;
     AuthTally tally;
-    switch (FormatToRead(path)) {
+    switch (FormatOf(path).rules) {
     case ImageFormat::Ix2:
         return AuthenticateIx2(path, hooks, tally, kBatchPieceRecords);
     case ImageFormat::Im2:

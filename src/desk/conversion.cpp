@@ -6,7 +6,6 @@
 #include "export/convert_im2.h"
 #include "export/convert_img.h"
 #include "export/convert_ix2.h"
-#include "readers/ix2_source.h"
 
 #include <QFile>
 
@@ -31,12 +30,6 @@ private:
 
 }  // namespace
 
-ImageFormat PassFormat(const std::string& imagePath, ImageFormat format) {
-    if (format == ImageFormat::Ix2 && HasIm2Ending(imagePath))
-        return ImageFormat::Im2;
-    return format;
-}
-
 std::optional<ConvertChoice> AskConversion(QWidget* parent, Profile& profile) {
     CWavConvert dialog(parent);
     dialog.SetFolder(QFile::decodeName(QByteArray::fromStdString(ConvertFolderStart(profile))));
@@ -57,7 +50,7 @@ ConvertResult RunConversion(QWidget* parent, const std::string& imagePath, Image
     if (watch)
         watch(progress);
     const ConvertRequest request{imagePath, choice.folder, choice.megabytes, choice.minutes};
-    switch (PassFormat(imagePath, format)) {
+    switch (format) {
     case ImageFormat::Ix2:
         return ConvertIx2(request, progress);
     case ImageFormat::Im2:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/image_format.h"
 #include "export/convert.h"
+#include "formats/format_of.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,7 +29,8 @@ std::optional<ConvertChoice> AskConversion(QWidget* parent, Profile& profile);
 // Converts the image with the progress dialog over `parent`, by the same pass the
 // command-line tool runs, so both write the same bytes. The window's own reader must have let
 // go of the file before, and gets it back after, whatever the outcome. `watch`, when given,
-// sees the progress dialog before the pass starts (tests drive it through this).
+// sees the progress dialog before the pass starts (tests drive it through this). `format` is
+// what the image is read as: FormatOf's rules for the path.
 ConvertResult RunConversion(QWidget* parent, const std::string& imagePath, ImageFormat format,
                             const ConvertChoice& choice,
                             const std::function<void(CProgressDlg&)>& watch = {});
@@ -41,9 +42,5 @@ std::optional<ConvertResult> ConvertToWav(QWidget* parent, Profile& profile,
                                           const std::string& imagePath, ImageFormat format,
                                           const std::function<void()>& releaseFile,
                                           const std::function<void()>& reopenFile);
-
-// The pass that reads an image loaded as `format`: a name ending in IM2 is read by the IM2
-// rules even where loading took it as IX2, as the IX2 reader itself reads such a file.
-ImageFormat PassFormat(const std::string& imagePath, ImageFormat format);
 
 }  // namespace tvx

@@ -1,18 +1,8 @@
 #include "readers/ix2_source.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace tvx {
-
-bool HasIm2Ending(const std::string& path) {
-    if (path.size() < 3)
-        return false;
-    std::string tail = path.substr(path.size() - 3);
-    for (char& c : tail)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail == "IM2";
-}
 
 std::uint32_t Ix2Source::ReadFull(std::uint8_t* to, std::uint32_t count) {
     std::uint32_t got = 0;

@@ -74,7 +74,4 @@ private:
     std::uint64_t m_nStreamAt = 0;
 };
 
-// A name ending in IM2, in any letter case, is read with IM2 rules even as an IX2.
-bool HasIm2Ending(const std::string& path);
-
 }  // namespace tvx

@@ -1,6 +1,7 @@
 #include "readers/ix2_worker.h"
 
 #include "core/scan_pieces.h"
+#include "formats/format_of.h"
 
 #include <algorithm>
 
@@ -9,7 +10,7 @@ namespace tvx {
 Ix2Worker::Ix2Worker(Im2Command& command, CIx2& image) : Im2Worker(command, image), m_ix2(image) {}
 
 bool Ix2Worker::OpenImage(const std::string& path) {
-    if (HasIm2Ending(path))
+    if (ReadingRules(ImageFormat::Ix2, path) == ImageFormat::Im2)
         return Im2Worker::OpenImage(path);
     auto source = std::make_unique<Ix2Source>();
     if (source->Open(path))

@@ -1,5 +1,5 @@
 #include "analysis/auth_tally.h"
-#include "analysis/image_format.h"
+#include "formats/format_of.h"
 
 #include <gtest/gtest.h>
 
@@ -187,13 +187,28 @@ TEST(ComputeDurations, UnauthenticatedIsWhatIsNeitherVerifiedNorIrregular) {
     EXPECT_EQ(ComputeDurations(TallyCounts{}, 10, 640, msOf).unauthenticatedMs, 640);
 }
 
-TEST(ChooseFormat, FirstExtensionFoundPastTheStartWins) {
-    EXPECT_EQ(ChooseFormat("/cases/A.IX2/rec.img"), ImageFormat::Ix2);
-    EXPECT_EQ(ChooseFormat("rec.Im2"), ImageFormat::Im2);
-    EXPECT_EQ(ChooseFormat("/x/rec.IMG"), ImageFormat::Img);
-    EXPECT_EQ(ChooseFormat(".IMG"), ImageFormat::None);
-    EXPECT_EQ(ChooseFormat("/x/rec.wav"), ImageFormat::None);
-    EXPECT_EQ(ChooseFormat("rec.im2.bak"), ImageFormat::Im2);
+TEST(FormatOf, SearchFindsTheFirstExtensionPastTheStartAndAnIx2ReaderReadsAnIm2EndingAsIm2) {
+    using enum ImageFormat;
+    struct Case {
+        const char* path;
+        ImageKind kind;   // searched, rules
+    };
+    for (const Case& c : {
+             Case{"/a/x.IX2/F1.im2", {Ix2, Im2}},   // folder: the search; name: rules
+             Case{"/x/F.Im2", {Im2, Im2}},
+             Case{"/d.IMG/F.IX2", {Ix2, Ix2}},       // .IX2 is looked for first, wherever it stands
+             Case{"/cases/A.IX2/rec.img", {Ix2, Ix2}},
+             Case{"/x.IX2/FIM2", {Ix2, Im2}},        // the last three characters, not an extension
+             Case{"/x.IMG/FIM2", {Img, Img}},        // only the IX2 reader has the IM2 rule
+             Case{"rec.im2.bak", {Im2, Im2}},
+             Case{"/x/rec.IMG", {Img, Img}},
+             Case{"/a/.IMG", {Img, Img}},
+             Case{".IMG", {None, None}},             // position 0 is not a find
+             Case{".IX2.im2", {Im2, Im2}},
+             Case{"/x/F00012", {None, None}},
+             Case{"/x/rec.wav", {None, None}},
+         })
+        EXPECT_EQ(FormatOf(c.path), c.kind) << c.path;
 }
 
 }  // namespace

@@ -163,16 +163,6 @@ TEST_F(AuthenticateIx2Test, ChainWithoutItsEntryKeepsTheSplitOfThePlainParse) {
     EXPECT_EQ(r.durations.durationMs, 62 * 32);
 }
 
-TEST_F(AuthenticateIx2Test, NameEndingInIm2IsScannedAsIm2) {
-    synth::Im2Options o;
-    o.blocks = 12;
-    const std::string path = (m_dir / "rec.IX2.im2").string();
-    ASSERT_TRUE(synth::WriteIm2File(path, o));
-    const AuthReport r = Scan(path);
-    EXPECT_EQ(r.format, "IM2");
-    EXPECT_EQ(r.counts.verifiedBlocks, 12);
-}
-
 TEST_F(AuthenticateIx2Test, CancelStopsAtTheNextPiece) {
     StopAfterFirstPiece hooks;
     const AuthReport r = Scan(Write(Split(false, 0, 100)), 16, &hooks);

@@ -170,7 +170,10 @@ private slots:
             {"F00006.IX2", ix2(true, im2Faults), true},
             {"F00007.IMG", img(8, {}), false},
             {"F00008.IMG", img(5, imgFaults), true},
+            // The folder's name makes it IX2 to the search, its own name IM2 to the reader.
+            {"x.IX2/F00009.im2", im2(mono16, im2Faults), true},
         };
+        QVERIFY(QDir(m_dir.path()).mkpath("x.IX2"));
         TestWindow w(PlayersWith(m_audio.Factory()));
         w.show();
         for (const Case& c : cases) {
@@ -183,6 +186,7 @@ private slots:
             QVERIFY2(Authenticate(w), c.name);
             QCOMPARE(WindowResults(w), CliResults(cli));
         }
+        QCOMPARE(w.FileType(), ImageFormat::Ix2);   // the last case, as the search found it
         QVERIFY(w.told.isEmpty());
         QVERIFY(w.asked.isEmpty());
     }
@@ -532,7 +536,13 @@ private slots:
              [](const std::string& p) { return synth::WriteImgFile(p, {.bits = 5, .records = 600}); },
              {"The details of the loaded IMG file are:", "QL-1A2B", "7", "8000", "5", "1",
               "Duration:\t0:01:01\n"}},
+            {"x.IX2/D00012.im2",
+             [](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 1875}); },
+             {"The details of the loaded IM2 file are:", "QM-04242", "12", "8000", "16", "1",
+              "Recording:\nStart:\tFri, 14 Mar 2008, 09:26:53\nDuration:\t0:01:00\n"
+              "Complete:\tYES\n"}},
         };
+        QVERIFY(QDir(m_dir.path()).mkpath("x.IX2"));
         TestWindow w(PlayersWith(m_audio.Factory()));
         for (const Image& image : images) {
             const QString path = Path(image.name);

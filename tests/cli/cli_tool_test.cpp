@@ -325,6 +325,20 @@ TEST_F(CliTool, DetailsPrintsTheDialogAsText) {
     EXPECT_FALSE(Has(r.out, "\r"));
 }
 
+TEST_F(CliTool, AnIm2InAFolderNamedIx2IsReadAsIm2ByEveryCommand) {
+    fs::create_directories(m_dir / "x.IX2");
+    const std::string path = Image({}, "x.IX2/F1.im2", 2000);   // 64 s of audio
+    const ToolRun verify = RunTool({"verify", "--json", path});
+    EXPECT_EQ(verify.status, 0) << verify.err;
+    for (const char* part : {"\"format\": \"IM2\"", "\"blocks\": 2000",
+                             "\"duration\": \"00:01:04.000\"", "\"verified_blocks\": 2000"})
+        EXPECT_TRUE(Has(verify.out, part)) << part << "\n" << verify.out;
+    EXPECT_TRUE(Has(RunTool({"details", path}).out, "The details of the loaded IM2 file are:\n"));
+    EXPECT_EQ(RunTool({"peaks", path, "--width", "4"}).out.rfind("blocks: 2000\n", 0), 0u);
+    EXPECT_EQ(RunTool({"convert", path, "--out", Out()}).status, 0);
+    EXPECT_EQ(fs::file_size(m_dir / "out" / "F1.00.wav"), 44u + 2000u * 512u);
+}
+
 TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnExistingOneAloneWithoutYes) {
     const std::string path = Image({}, "F00012.IM2", 4000);   // 128 s of audio
     const ToolRun first = RunTool({"convert", path, "--out", Out(), "--minutes", "1"});

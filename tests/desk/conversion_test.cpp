@@ -111,7 +111,7 @@ void ConversionTest::TheDialogsPassWritesWhatTheToolWrites() {
     ConvertChoice choice;
     choice.folder = temp / "out";
     choice.megabytes = static_cast<std::uint16_t>(megabytes);
-    const ConvertResult result = RunConversion(nullptr, image, ChooseFormat(image), choice);
+    const ConvertResult result = RunConversion(nullptr, image, FormatOf(image).rules, choice);
     QCOMPARE(int(result.outcome), int(ConvertOutcome::Completed));
 
     const std::vector<std::string> written = FileNames(temp.Path() / "out");

@@ -247,12 +247,5 @@ TEST_F(Ix2Test, ChainWithoutASecondOuterBlockHasNoFirstInnerBlock) {
     EXPECT_EQ(source.Reader().m_nFileBlocks, 0u);
 }
 
-TEST(Ix2NameTest, Im2EndingInAnyCaseIsRecognised) {
-    EXPECT_TRUE(HasIm2Ending("/data/x.IX2/F1.im2"));
-    EXPECT_TRUE(HasIm2Ending("F1.Im2"));
-    EXPECT_FALSE(HasIm2Ending("F1.IX2"));
-    EXPECT_FALSE(HasIm2Ending("M2"));
-}
-
 }  // namespace
 }  // namespace tvx

@@ -1,4 +1,4 @@
-#include "analysis/image_format.h"
+#include "formats/format_of.h"
 
 #include <cctype>
 
@@ -12,9 +12,7 @@ std::string UpperCased(std::string text) {
     return text;
 }
 
-}  // namespace
-
-ImageFormat ChooseFormat(const std::string& path) {
+ImageFormat Searched(const std::string& path) {
     const std::string upper = UpperCased(path);
     struct Candidate {
         const char* text;
@@ -29,18 +27,22 @@ ImageFormat ChooseFormat(const std::string& path) {
     return ImageFormat::None;
 }
 
-const char* FormatName(ImageFormat format) {
-    switch (format) {
-    case ImageFormat::Ix2:
-        return "IX2";
-    case ImageFormat::Im2:
-        return "IM2";
-    case ImageFormat::Img:
-        return "IMG";
-    case ImageFormat::None:
-        break;
-    }
-    return "";
+// The last three characters, not an extension: "F1IM2" ends in IM2 as much as "F1.im2".
+bool EndsInIm2(const std::string& path) {
+    return path.size() >= 3 && UpperCased(path.substr(path.size() - 3)) == "IM2";
+}
+
+}  // namespace
+
+ImageKind FormatOf(const std::string& path) {
+    const ImageFormat searched = Searched(path);
+    return {searched, ReadingRules(searched, path)};
+}
+
+ImageFormat ReadingRules(ImageFormat reader, const std::string& path) {
+    if (reader == ImageFormat::Ix2 && EndsInIm2(path))
+        return ImageFormat::Im2;
+    return reader;
 }
 
 }  // namespace tvx
