@@ -1,7 +1,7 @@
 # Shared by the side-by-side scripts: where the tools are, and a timer that keeps the best of
 # a few runs (the first run of a command warms the page cache for the next).
 build="${TVX_BUILD_DIR:-build}"
-synth="$build/tests/synth/tvx-synth"
+synth="$build/tools/synth/tvx-synth"
 cli="$build/src/cli/tessivox-cli"
 work="${TVX_BENCH_DIR:-${TMPDIR:-/tmp}/tvx-bench}"
 runs="${TVX_BENCH_RUNS:-3}"
