@@ -35,32 +35,6 @@ using namespace tvx;
 using namespace tvx::app;
 using namespace tvx::app::testing;
 
-namespace {
-
-struct ButtonsSeen {
-    bool stop, play, pause, backTrack, menu, playLatched, pauseLatched;
-    bool operator==(const ButtonsSeen&) const = default;
-};
-
-ButtonsSeen Buttons(const CSablePlayerDlg& w) {
-    auto button = [&w](int id) { return qobject_cast<CImageButton*>(w.GetDlgItem(id)); };
-    const bool menu = w.MenuCommand(id::kAuthenticate)->isEnabled();
-    if (w.MenuCommand(id::kDetails)->isEnabled() != menu ||
-        w.MenuCommand(id::kConvert)->isEnabled() != menu)
-        qWarning("the three image commands disagree");
-    return {button(id::kStop)->isEnabled(),    button(id::kPlay)->isEnabled(),
-            button(id::kPause)->isEnabled(),   button(id::kBackTrack)->isEnabled(),
-            menu,                              button(id::kPlay)->IsLatched(),
-            button(id::kPause)->IsLatched()};
-}
-
-char* toString(const ButtonsSeen& b) {
-    return qstrdup(QString("stop %1 play %2 pause %3 back %4 menu %5 playLatched %6 pauseLatched %7")
-                       .arg(b.stop).arg(b.play).arg(b.pause).arg(b.backTrack).arg(b.menu)
-                       .arg(b.playLatched).arg(b.pauseLatched).toLatin1());
-}
-
-}  // namespace
 
 class WindowLogicTest : public QObject {
     Q_OBJECT
@@ -114,7 +88,7 @@ private slots:
         for (const auto& [control, text] : fixed)
             QCOMPARE(TextOf(w, control), QString(text));
         QVERIFY(!qobject_cast<CText*>(w.GetDlgItem(id::kStatus))->IsBright());
-        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QCOMPARE(Buttons(w), (kButtonsEmpty));
         QVERIFY(w.MenuCommand(id::kFileOpen)->isEnabled());
     }
 
@@ -134,28 +108,25 @@ private slots:
     void TransportFollowsTheStateTable() {
         TestWindow w(Factory());
         QVERIFY(w.LoadRecording(m_im2));
-        const ButtonsSeen stopped{false, true, false, true, true, false, false};
-        const ButtonsSeen playing{true, false, true, true, true, true, false};
-        const ButtonsSeen paused{true, true, true, true, true, true, true};
-        QCOMPARE(Buttons(w), stopped);
+        QCOMPARE(Buttons(w), kButtonsStopped);
         w.OnPause();   // not playing: nothing but a repaint
-        QCOMPARE(Buttons(w), stopped);
+        QCOMPARE(Buttons(w), kButtonsStopped);
         w.OnPlay();
-        QCOMPARE(Buttons(w), playing);
+        QCOMPARE(Buttons(w), kButtonsPlaying);
         QVERIFY(w.IsPlaybackTimerActive());
         w.OnPause();
-        QCOMPARE(Buttons(w), paused);
+        QCOMPARE(Buttons(w), kButtonsPaused);
         w.OnPause();
-        QCOMPARE(Buttons(w), playing);
+        QCOMPARE(Buttons(w), kButtonsPlaying);
         w.OnPause();
         w.OnPlay();   // Play while paused resumes
-        QCOMPARE(Buttons(w), playing);
+        QCOMPARE(Buttons(w), kButtonsPlaying);
         w.OnStop();
-        QCOMPARE(Buttons(w), stopped);
+        QCOMPARE(Buttons(w), kButtonsStopped);
         w.OnPlay();
         m_player->playing = false;   // the worker played to the end
         w.OnPlaybackTick();
-        QCOMPARE(Buttons(w), stopped);
+        QCOMPARE(Buttons(w), kButtonsStopped);
         QVERIFY(!w.IsPlaybackTimerActive());
         QCOMPARE(TextOf(w, id::kSpin1), QString(""));
         QCOMPARE(m_player->requests,
@@ -246,7 +217,7 @@ private slots:
         QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
         QCOMPARE(TextOf(w, id::kDuration), QString("00:00:00.000"));
         QCOMPARE(qobject_cast<CImageStatic*>(w.GetDlgItem(id::kFileLengthIcon))->GetBitmapId(), 0u);
-        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QCOMPARE(Buttons(w), (kButtonsEmpty));
     }
 
     void OnlyDraggingTheThumbSetsTheVolume() {
@@ -331,7 +302,7 @@ private slots:
         QVERIFY(!wait.isVisible());
         QVERIFY(!m_player->IsScanning());
         QVERIFY(!w.IsAuthenticationTimerActive());
-        QCOMPARE(Buttons(w), (ButtonsSeen{false, true, false, true, true, false, false}));
+        QCOMPARE(Buttons(w), (kButtonsStopped));
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
     }
 
@@ -505,7 +476,7 @@ private slots:
                                      "\n\nPlease ensure that it is not in use\nby another program."});
         QVERIFY(w.Player() == nullptr);
         QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
-        QCOMPARE(Buttons(w), (ButtonsSeen{false, false, false, false, false, false, false}));
+        QCOMPARE(Buttons(w), (kButtonsEmpty));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
     }
 
