@@ -1,14 +1,11 @@
 #include "desk_test_support.h"
 
 #include "desk/conversion.h"
-#include "desk/profile.h"
 #include "desk/progress_dialog.h"
-#include "desk/wav_convert_dialog.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -23,7 +20,6 @@ using desktest::FileNames;
 using desktest::RunCli;
 using desktest::Slurp;
 using desktest::TempFolder;
-using desktest::WhenModal;
 
 namespace {
 
@@ -56,7 +52,6 @@ private slots:
     void TheDialogsPassWritesWhatTheToolWrites();
     void CancelEndsTheCurrentSegmentWithoutSummary();
     void NoToTheOverwriteQuestionWritesNothing();
-    void TheCommandGivesTheFileBackWhateverTheOutcome();
 };
 
 void ConversionTest::TheDialogsPassWritesWhatTheToolWrites_data() {
@@ -192,37 +187,6 @@ void ConversionTest::NoToTheOverwriteQuestionWritesNothing() {
     QCOMPARE(fs::file_size(temp.Path() / "out" / "F00012.00.wav"), std::uintmax_t{44 + 50 * 512});
     QCOMPARE(FileNames(temp.Path() / "out"),
              (std::vector<std::string>{"F00012.00.txt", "F00012.00.wav"}));
-}
-
-void ConversionTest::TheCommandGivesTheFileBackWhateverTheOutcome() {
-    const TempFolder temp("command");
-    const std::string image = MakeIm2(temp, 30);
-    QVERIFY(!image.empty());
-    fs::create_directories(temp.Path() / "out");
-    std::ofstream(temp.Path() / "out" / "F00012.00.wav") << "already here";
-    Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-    profile.SetLastFile(image);   // as a load writes it
-
-    std::vector<std::string> steps;
-    const auto release = [&] { steps.push_back("release"); };
-    const auto reopen = [&] { steps.push_back("reopen"); };
-    WhenModal<CWavConvert>([&](CWavConvert* d) {
-        d->findChild<QLineEdit*>(QStringLiteral("folder"))->setText(QString::fromStdString(temp / "out"));
-        AnswerMessageBox(QMessageBox::No);
-        d->findChild<QPushButton*>(QStringLiteral("convert"))->click();
-    });
-    const auto declined = ConvertToWav(nullptr, profile, image, ImageFormat::Im2, release, reopen);
-    QVERIFY(declined.has_value());
-    QCOMPARE(int(declined->outcome), int(ConvertOutcome::Declined));
-    QCOMPARE(steps, (std::vector<std::string>{"release", "reopen"}));
-    QCOMPARE(QString::fromStdString(Slurp(temp / "tessivox.ini")),
-             QStringLiteral("[SETTINGS]\nLast Convert Path=") + QString::fromStdString(temp / "out") +
-                 QStringLiteral("\nLast File=") + QString::fromStdString(image) + '\n');
-
-    steps.clear();
-    WhenModal<CWavConvert>([](CWavConvert* d) { d->reject(); });
-    QVERIFY(!ConvertToWav(nullptr, profile, image, ImageFormat::Im2, release, reopen).has_value());
-    QVERIFY(steps.empty());
 }
 
 }  // namespace tvx
