@@ -388,6 +388,9 @@ private slots:
         TestWindow w(Factory());
         Show(w);
         QVERIFY(w.LoadRecording(m_im2));
+        desktest::WhenModal<CWavConvert>([](CWavConvert* d) { d->reject(); });
+        w.OnConvert();
+        QVERIFY(closes.empty());   // a cancelled dialog lets go of nothing
         w.OnPlay();
         m_player->opens = false;   // gone while the pass ran
         const QString out = m_dir.filePath("out");
