@@ -1,13 +1,34 @@
 #include "window_fixture.h"
 
+#include "app/dialog_template.h"
+#include "controls/image_button.h"
+#include "controls/image_static.h"
 #include "controls/text.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 
 namespace tvx::app::testing {
+
+ButtonsSeen Buttons(const CSablePlayerDlg& w) {
+    auto button = [&w](int id) { return qobject_cast<CImageButton*>(w.GetDlgItem(id)); };
+    int commands = 0;
+    for (int id : {id::kAuthenticate, id::kDetails, id::kConvert})
+        commands += w.MenuCommand(id)->isEnabled() ? 1 : 0;
+    return {button(id::kStop)->isEnabled(),  button(id::kPlay)->isEnabled(),
+            button(id::kPause)->isEnabled(), button(id::kBackTrack)->isEnabled(),
+            commands,                        button(id::kPlay)->IsLatched(),
+            button(id::kPause)->IsLatched()};
+}
+
+char* toString(const ButtonsSeen& b) {
+    return qstrdup(QString("stop %1 play %2 pause %3 back %4 commands %5 latched %6%7")
+                       .arg(b.stop).arg(b.play).arg(b.pause).arg(b.backTrack).arg(b.imageCommands)
+                       .arg(b.playLatched).arg(b.pauseLatched).toLatin1());
+}
 
 QString TextOf(const CSablePlayerDlg& window, int id) {
     QWidget* w = window.GetDlgItem(id);
@@ -20,6 +41,10 @@ QString TextOf(const CSablePlayerDlg& window, int id) {
     if (auto* text = qobject_cast<CText*>(w))
         return text->GetText();
     return {};
+}
+
+std::uint32_t IconOf(const CSablePlayerDlg& window, int id) {
+    return qobject_cast<CImageStatic*>(window.GetDlgItem(id))->GetBitmapId();
 }
 
 QRgb PixelOf(QWidget& widget, QPoint at) {

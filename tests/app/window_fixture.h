@@ -27,8 +27,24 @@ public:
     QStringList told;
 };
 
-// The text a control shows, whatever its kind.
+// The transport buttons and the image commands (Authenticate, Details, Convert to Wav: how
+// many are enabled) as the user finds them.
+struct ButtonsSeen {
+    bool stop = false, play = false, pause = false, backTrack = false;
+    int imageCommands = 0;
+    bool playLatched = false, pauseLatched = false;
+    bool operator==(const ButtonsSeen&) const = default;
+};
+inline constexpr ButtonsSeen kButtonsEmpty{};
+inline constexpr ButtonsSeen kButtonsStopped{false, true, false, true, 3, false, false};
+inline constexpr ButtonsSeen kButtonsPlaying{true, false, true, true, 3, true, false};
+inline constexpr ButtonsSeen kButtonsPaused{true, true, true, true, 3, true, true};
+ButtonsSeen Buttons(const CSablePlayerDlg& window);
+char* toString(const ButtonsSeen& buttons);   // for QCOMPARE's message
+
+// The text a control shows, whatever its kind; the bitmap of an icon.
 QString TextOf(const CSablePlayerDlg& window, int id);
+std::uint32_t IconOf(const CSablePlayerDlg& window, int id);
 
 // Pixel colour of a widget as painted.
 QRgb PixelOf(QWidget& widget, QPoint at);

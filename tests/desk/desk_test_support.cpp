@@ -9,18 +9,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tvx::desktest {
 
@@ -159,26 +155,19 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 }
 
 int RunCli(const std::string& cliPath, const std::vector<std::string>& args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> argv{cliPath};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (std::string& a : argv)
-        cargs.push_back(a.data());
-    cargs.push_back(nullptr);
-    int status = -1;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, cliPath.c_str(), &actions, nullptr, cargs.data(), environ) == 0) {
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
+    QStringList arguments;
+    for (const std::string& a : args)
+        arguments << QString::fromStdString(a);
+    QProcess cli;
+    cli.setStandardInputFile(QProcess::nullDevice());
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.setStandardErrorFile(QProcess::nullDevice());
+    cli.start(QString::fromStdString(cliPath), arguments);
+    if (cli.waitForFinished(120000) && cli.exitStatus() == QProcess::NormalExit)
+        return cli.exitCode();
+    cli.kill();
+    cli.waitForFinished();
+    return -1;
 }
 
 }  // namespace tvx::desktest

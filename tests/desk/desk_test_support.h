@@ -55,7 +55,8 @@ std::string Slurp(const std::filesystem::path& path);
 // The files of a folder, by name, sorted.
 std::vector<std::string> FileNames(const std::filesystem::path& folder);
 
-// Runs tessivox-cli with the arguments; its exit status, or -1 when it did not exit.
+// Runs tessivox-cli with the arguments; its exit status, or -1 when it did not exit within
+// two minutes.
 int RunCli(const std::string& cliPath, const std::vector<std::string>& args);
 
 }  // namespace tvx::desktest

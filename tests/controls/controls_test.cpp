@@ -1,0 +1,452 @@
+// The controls as they paint and answer, and the rules they paint by.
+#include "analysis/auth_tally.h"
+#include "controls/bitmaps.h"
+#include "controls/decrypt_bar.h"
+#include "controls/image_button.h"
+#include "controls/image_static.h"
+#include "controls/strip_layout.h"
+#include "controls/text.h"
+#include "controls/time_line.h"
+#include "controls/wave_view.h"
+#include "controls_test_support.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace tvx {
+namespace {
+
+using test::Grab;
+using test::RgbAt;
+using test::RgbOf;
+
+const std::string kBlack = "0, 0, 0";
+const std::string kRed = "255, 0, 0";
+
+std::string Face(QWidget& w) { return RgbOf(w.palette().color(QPalette::Active, QPalette::Button)); }
+
+TEST(ColumnRule, IrregularWinsThenMixedThenAuthentic) {
+    const std::pair<std::vector<std::uint8_t>, std::uint8_t> cases[] = {
+        {{2, 2, 0, 0, 0}, 4}, {{2, 3, 2, 2, 2}, 3}, {{2, 2, 2, 2, 2}, 2}, {{0, 0, 0, 0, 0}, 0},
+        {{0, 0, 2, 2, 2}, 4}, {{3, 0, 0}, 3},       {{0, 3, 2}, 3},       {{2, 0, 3}, 3},
+        {{2}, 2},             {{0}, 0},
+    };
+    for (const auto& [states, cell] : cases) {
+        ColumnRule rule;
+        for (auto s : states)
+            rule.Add(s);
+        EXPECT_EQ(rule.Cell(), cell) << ::testing::PrintToString(states);
+    }
+}
+
+TEST(StripGeometry, CellsTileTheStripAndEveryEntryLiesInItsOwnCell) {
+    for (const std::size_t entries : {3u, 50u, 200u, 1000u, 1001u}) {
+        SCOPED_TRACE(entries);
+        const int count = entries < 200 ? static_cast<int>(entries) : 200;
+        int left = 1;
+        std::size_t next = 0;
+        for (int k = 0; k < count; ++k) {
+            const StripCell cell = CellGeometry(k, entries, 200);
+            ASSERT_EQ(cell.left, left) << "cell " << k;
+            ASSERT_GE(cell.width, 1) << "cell " << k;
+            left += cell.width;
+            const EntryRange r = EntriesOfCell(k, entries, 200);
+            ASSERT_EQ(r.first, next) << "cell " << k;
+            ASSERT_LT(r.first, r.last) << "cell " << k;
+            for (std::size_t e = r.first; e < r.last; ++e)
+                ASSERT_EQ(CellOfEntry(e, entries, 200), k) << "entry " << e;
+            next = r.last;
+        }
+        EXPECT_EQ(left, 201);
+        EXPECT_EQ(next, entries);
+    }
+}
+
+TEST(DecryptBar, PaintsTheVerdictsAWorkerStoredOnBlackMargins) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(1000, 1));   // 1001 entries: the header first
+    CDecryptBar bar;
+    bar.resize(202, 20);
+    bar.SetStates(&tally.GetStrip());
+    std::thread([&tally] {
+        for (std::int32_t i = -1; i < 999; ++i)   // all but the last block
+            tally.OnBlockResult(i, i == 500 ? kIrregular | kChecksumError : 0);
+    }).join();
+    const QImage image = Grab(bar);
+    const std::pair<QPoint, std::string> pixels[] = {
+        {{1, 10}, "0, 196, 0"}, {{100, 10}, "0, 196, 0"}, {{101, 10}, kRed},   // 501 in column 100
+        {{200, 10}, "196, 196, 0"},                                            // 996..1000, one never judged
+        {{0, 10}, kBlack},      {{201, 10}, kBlack},      {{1, 2}, kBlack},    // margins, three rows
+        {{1, 3}, "0, 196, 0"},  {{1, 16}, "0, 196, 0"},   {{1, 17}, kBlack},   // of black above and below
+    };
+    for (const auto& [at, colour] : pixels)
+        EXPECT_EQ(RgbAt(image, at.x(), at.y()), colour) << at.x() << ", " << at.y();
+
+    bar.SetStates(nullptr);   // back to its own strip: empty, then all grey after a reset
+    EXPECT_EQ(RgbAt(Grab(bar), 1, 10), kBlack);
+    ASSERT_TRUE(bar.Allocate(100, 3));
+    EXPECT_EQ(bar.SetBlock(-3, 2), 0);
+    EXPECT_EQ(bar.SetBlock(-3, 3), 2);   // the first state comes back
+    EXPECT_EQ(bar.Reset(), 1);
+    EXPECT_EQ(RgbAt(Grab(bar), 1, 10), "64, 64, 64");
+    EXPECT_EQ(RgbAt(Grab(bar), 200, 10), "64, 64, 64");
+}
+
+TEST(DecryptBar, RepaintsWhenTheStatesChangeAndOnlyThen) {
+    AuthTally tally;
+    ASSERT_TRUE(tally.Allocate(1000, 0));
+    CDecryptBar bar;
+    bar.resize(202, 20);
+    bar.SetStates(&tally.GetStrip());
+    test::ShowAndSettle(bar);
+    test::PaintCounter paints(bar);
+    bar.PollStates();
+    test::Settle();
+    EXPECT_EQ(paints.Count(), 0);
+    std::thread([&tally] { tally.OnBlockResult(0, 0); }).join();
+    bar.PollStates();
+    test::Settle();
+    EXPECT_EQ(paints.Count(), 1);
+    // Its own timer finds the next change without being asked.
+    paints.Clear();
+    std::thread([&tally] { tally.OnBlockResult(1, 0); }).join();
+    for (int waited = 0; paints.Count() == 0 && waited < 5000; waited += 10)
+        QTest::qWait(10);
+    EXPECT_EQ(paints.Count(), 1);
+}
+
+TEST(ClickFraction, StripAndWaveGiveTheFractionOfTheirWidth) {
+    CDecryptBar bar;
+    bar.resize(202, 20);
+    CWaveView wave;
+    wave.resize(60, 100);
+    const std::uint16_t peaks[] = {1, 2, 3};
+    wave.SetPeaks(peaks, nullptr, 3, 60);
+    QSignalSpy barSpy(&bar, &CDecryptBar::clicked);
+    QSignalSpy waveSpy(&wave, &CWaveView::clicked);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(101, 10));
+    QTest::mouseClick(&wave, Qt::LeftButton, {}, QPoint(15, 50));
+    ASSERT_EQ(barSpy.count(), 1);
+    ASSERT_EQ(waveSpy.count(), 1);
+    EXPECT_DOUBLE_EQ(barSpy.at(0).at(0).toDouble(), 0.5);
+    EXPECT_DOUBLE_EQ(waveSpy.at(0).at(0).toDouble(), 0.25);
+    EXPECT_DOUBLE_EQ(ClickFraction(0, 200), 0.0);
+    EXPECT_DOUBLE_EQ(ClickFraction(200, 200), 1.0);
+    EXPECT_DOUBLE_EQ(ClickFraction(50, 0), 0.0);   // nothing loaded: no division by zero
+    EXPECT_EQ(CursorColumn(200, 0.5), 100);
+    EXPECT_EQ(CursorColumn(200, 1.5), 200);   // past the end: the last column
+    EXPECT_EQ(CursorColumn(200, -0.5), -1);
+    EXPECT_EQ(CursorColumn(0, 0.5), 0);
+}
+
+TEST(ImageButtonRules, PressedOrLatchedTakesSlotTwoAndDisabledSlotThree) {
+    struct Case {
+        bool pressed, latched, disabled;
+        std::uint32_t down, off, id;
+        bool grey;
+    };
+    const Case cases[] = {
+        {false, false, false, 142, 144, 143, false}, {true, false, false, 142, 144, 142, false},
+        {false, true, false, 142, 144, 142, false},  {false, true, false, 0, 144, 143, false},
+        {false, false, true, 142, 144, 144, false},  {false, false, true, 142, 0, 143, true},
+        {false, true, true, 142, 144, 142, false},   // latched beats disabled
+    };
+    for (const Case& c : cases) {
+        const BitmapChoice got = ChooseBitmap(c.pressed, c.latched, c.disabled, 143, c.down, c.off);
+        EXPECT_EQ(got.id, c.id) << c.pressed << c.latched << c.disabled << " " << c.down << "/" << c.off;
+        EXPECT_EQ(got.grey, c.grey) << c.pressed << c.latched << c.disabled;
+    }
+}
+
+TEST(ImageButtonRules, LargerImagesKeepTheirAlignedPartInView) {
+    struct Case {
+        Align align;
+        int image, offset, source;
+    };
+    const Case cases[] = {
+        {Align::Centre, 10, 10, 0}, {Align::Start, 10, 0, 0},  {Align::End, 10, 20, 0},
+        {Align::Centre, 40, 0, 5},  {Align::Start, 40, 0, 0},  {Align::End, 40, 0, 10},
+        {Align::Centre, 33, 0, 1},   // an odd difference halves toward zero
+    };
+    for (const Case& c : cases) {
+        const ImagePlacement p = PlaceImage(c.align, 30, c.image);
+        EXPECT_EQ(p.offset, c.offset) << static_cast<int>(c.align) << " " << c.image;
+        EXPECT_EQ(p.sourceOffset, c.source) << static_cast<int>(c.align) << " " << c.image;
+    }
+}
+
+// Pictures made here, under ids the program does not use: 10 x 8 solid colours.
+constexpr std::uint32_t kRedId = 9001, kBlueId = 9002, kGreenId = 9003;
+
+class ImageControls : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::pair<std::uint32_t, QColor> solids[] = {
+            {kRedId, Qt::red}, {kBlueId, Qt::blue}, {kGreenId, Qt::green}};
+        for (const auto& [id, colour] : solids) {
+            QImage image(10, 8, QImage::Format_ARGB32);
+            image.fill(colour);
+            RegisterBitmap(id, image);
+        }
+    }
+    void SetUp() override {
+        button.resize(30, 20);
+        button.SetBitmaps(kRedId, kBlueId, 0);
+    }
+    std::string Role(QPalette::ColorRole role) {
+        return RgbOf(button.palette().color(QPalette::Active, role));
+    }
+    CImageButton button;
+};
+
+TEST_F(ImageControls, ButtonShowsItsSlotRaisedAndSunkenWhenHeldDown) {
+    // The image centred, then moved in by the edge: x 12..21, y 8..15.
+    QImage image = Grab(button);
+    EXPECT_EQ(RgbAt(image, 12, 8), kRed);
+    EXPECT_EQ(RgbAt(image, 21, 15), kRed);
+    EXPECT_EQ(RgbAt(image, 22, 15), Role(QPalette::Button));
+    EXPECT_EQ(RgbAt(image, 0, 0), Role(QPalette::Light));
+    EXPECT_EQ(RgbAt(image, 29, 19), Role(QPalette::Shadow));
+    button.SetLatched(true);
+    EXPECT_EQ(RgbAt(Grab(button), 12, 8), "0, 0, 255");
+    button.setDown(true);
+    image = Grab(button);
+    EXPECT_EQ(RgbAt(image, 12, 8), "0, 0, 255");
+    EXPECT_EQ(RgbAt(image, 0, 0), Role(QPalette::Shadow));
+    EXPECT_EQ(RgbAt(image, 29, 19), Role(QPalette::Light));
+}
+
+TEST_F(ImageControls, DisabledGreysEveryOtherPixelOrShowsSlotThreeButNotForItsWindow) {
+    QWidget window;
+    button.setParent(&window);
+    window.setEnabled(false);   // a disabled window does not grey its buttons
+    EXPECT_EQ(RgbAt(Grab(button), 12, 8), kRed);
+    window.setEnabled(true);
+    button.setEnabled(false);
+    const QImage image = Grab(button);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(RgbAt(image, 12 + x, 8 + y), (x + y) % 2 == 0 ? Role(QPalette::Button) : kRed)
+                << x << ", " << y;
+    button.SetBitmaps(kRedId, kBlueId, kGreenId);
+    EXPECT_EQ(RgbAt(Grab(button), 12, 8), "0, 255, 0");
+    button.setParent(nullptr);
+}
+
+TEST_F(ImageControls, StaticShowsItsBitmapFromTheCornerUntilCleared) {
+    CImageStatic icon;
+    icon.resize(20, 20);
+    EXPECT_EQ(RgbAt(Grab(icon), 0, 0), Face(icon));
+    icon.SetBitmap(kRedId);
+    const QImage image = Grab(icon);
+    EXPECT_EQ(RgbAt(image, 0, 0), kRed);
+    EXPECT_EQ(RgbAt(image, 9, 7), kRed);
+    EXPECT_EQ(RgbAt(image, 10, 0), Face(icon));
+    icon.ClearBitmap();
+    EXPECT_EQ(RgbAt(Grab(icon), 0, 0), Face(icon));
+    icon.SetBitmap(4242);   // no such bitmap: blank
+    EXPECT_EQ(icon.GetBitmapId(), 0u);
+    EXPECT_EQ(RgbAt(Grab(icon), 0, 0), Face(icon));
+}
+
+TEST(ProgramBitmaps, EveryIdIsBuiltInAtItsSize) {
+    const std::pair<std::vector<std::uint32_t>, QSize> groups[] = {
+        {{128}, {64, 64}},
+        {{136, 137, 140, 141, 142, 143, 144, 145, 146, 148}, {36, 24}},
+        {{160, 161, 165, 166, 167}, {20, 20}}};
+    for (const auto& [ids, size] : groups)
+        for (const std::uint32_t id : ids)
+            EXPECT_EQ(LoadBitmapImage(id).size(), size) << "bitmap " << id;
+    EXPECT_TRUE(LoadBitmapImage(139).isNull());
+}
+
+bool HasPixelOf(const QImage& image, const QColor& colour) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST(Text, RepaintsOnlyOnARealChangeAndGreysOnlyWhenItselfDisabled) {
+    QWidget window;
+    CText text(&window);
+    text.resize(300, 24);
+    text.SetText(QStringLiteral("AUTHENTICATING"));
+    text.SetStyle(Qt::AlignCenter, QColor(255, 0, 0));
+    test::ShowAndSettle(window);
+    test::PaintCounter paints(text);
+    text.SetText(QStringLiteral("AUTHENTICATING"));
+    text.SetStyle(Qt::AlignCenter, QColor(255, 0, 0));
+    text.Enable(true);
+    test::Settle();
+    EXPECT_EQ(paints.Count(), 0);
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"text", [&] { text.SetText(QStringLiteral("AUTHENTICATING (0.064 SECONDS)")); }},
+        {"colour", [&] { text.SetTextColour(QColor(0, 196, 0)); }},
+        {"alignment", [&] { text.SetStyle(Qt::AlignLeft, QColor(0, 196, 0)); }},
+        {"disable", [&] { text.Enable(false); }},
+        {"enable", [&] { text.Enable(true); }},
+    };
+    for (const auto& [what, change] : steps) {
+        paints.Clear();
+        change();
+        test::Settle();
+        EXPECT_EQ(paints.Count(), 1) << what;
+    }
+    const QColor green(0, 196, 0);
+    window.setEnabled(false);   // as during a long pass: the line still blinks
+    EXPECT_TRUE(text.IsBright());
+    EXPECT_TRUE(HasPixelOf(Grab(text), green));
+    window.setEnabled(true);
+    text.Enable(false);
+    EXPECT_FALSE(text.IsBright());
+    const QImage grey = Grab(text);
+    EXPECT_FALSE(HasPixelOf(grey, green));
+    EXPECT_TRUE(HasPixelOf(grey, text.palette().color(QPalette::Disabled, QPalette::WindowText)));
+}
+
+const COleDateTime kStart = COleDateTime::FromFields(2024, 3, 9, 10, 45, 30);
+const COleDateTime kEnd = COleDateTime::FromFields(2024, 3, 9, 12, 45, 30);
+
+TEST(TimelineTicks, HoursTwoWideQuartersAndFiveMinutesOnlyWhenMoreThanFivePixelsApart) {
+    ASSERT_EQ(SpannedSeconds(kEnd.GetDays() - kStart.GetDays()), 7200);
+    ASSERT_EQ(FirstHourOffset(kStart), 870);
+    EXPECT_EQ(FirstHourOffset(COleDateTime::FromFields(2024, 3, 9, 11, 0, 0)), 3600);
+    EXPECT_EQ(LayoutTicks(7200, 870, 400),
+              (std::vector<TimelineTick>{{48, 8}, {49, 8}, {248, 8}, {249, 8}, {48, 5}, {98, 5},
+                                         {148, 5}, {198, 5}, {248, 5}, {298, 5}, {348, 5}, {398, 5}}));
+    // One hour on 400 pixels: 60 s is 6.7 pixels, so the five-minute marks show. The column is
+    // t / N x W in floating point: 2070 s lands a hair short of 230.
+    std::vector<int> fives;
+    for (const TimelineTick& t : LayoutTicks(3600, 870, 400))
+        if (t.length == 2)
+            fives.push_back(t.x);
+    EXPECT_EQ(fives, (std::vector<int>{30, 63, 96, 130, 163, 196, 229, 263, 296, 330, 363, 396}));
+    EXPECT_TRUE(LayoutTicks(7200, 870, 10).empty());   // an hour is exactly 5 pixels: not enough
+    EXPECT_TRUE(LayoutTicks(0, 870, 400).empty());
+}
+
+TEST(TimeLine, LabelsFollowTheLastSetterAndTheTimeHeardRepaintsOnlyThem) {
+    CTimeLine line;
+    line.resize(400, 40);
+    line.SetEndTime(COleDateTime());   // an end before the start is moved up to it
+    line.SetStartTime(kStart);
+    EXPECT_EQ(line.GetLabels().right, "10:45:30");
+    line.SetLength(COleDateTimeSpan::FromMs(3723000));
+    line.SetPosition(COleDateTimeSpan::FromMs(61000));
+    const TimelineLabels rel = line.GetLabels();
+    EXPECT_EQ(rel.left + " " + rel.centre + " " + rel.right, "00:00:00 0:01:01 1:02:03");
+    line.SetStartTime(kStart);
+    line.SetEndTime(kEnd);
+    const TimelineLabels abs = line.GetLabels();
+    EXPECT_EQ(abs.left + " " + abs.right + " " + abs.centre, "10:45:30 12:45:30 Sat, 09 Mar 2024, 10:45:30");
+    const QImage image = Grab(line);   // ticks hang from the top
+    EXPECT_EQ(RgbAt(image, 48, 7), kBlack);
+    EXPECT_EQ(RgbAt(image, 48, 8), Face(line));
+    EXPECT_EQ(RgbAt(image, 98, 4), kBlack);
+    EXPECT_EQ(RgbAt(image, 98, 5), Face(line));
+
+    test::ShowAndSettle(line);
+    test::PaintCounter paints(line);
+    line.SetCurrentTime(kStart);   // the start is already the time heard
+    test::Settle();
+    EXPECT_EQ(paints.Count(), 0);
+    line.SetCurrentTime(kStart + COleDateTimeSpan::FromMs(1000));
+    test::Settle();
+    ASSERT_EQ(paints.Count(), 1);
+    EXPECT_EQ(paints.Rects()[0], QRect(0, 12, 400, 28));
+    EXPECT_EQ(line.GetLabels().centre, "Sat, 09 Mar 2024, 10:45:31");
+    line.ResetTimes();
+    EXPECT_EQ(line.GetLabels().right, "0:00:00");
+}
+
+TEST(WaveBands, PeaksCoverTheirShareOfOneOrTwoBands) {
+    const WaveBands mono = LayoutWaveBands(10, 110, 1);
+    EXPECT_EQ(mono.c1, 60);   // measured from the top
+    EXPECT_EQ(mono.halfHeight, 50);
+    const WaveBands stereo = LayoutWaveBands(0, 100, 2);
+    EXPECT_EQ(stereo.c1, 23);
+    EXPECT_EQ(stereo.c2, 77);
+    EXPECT_EQ(stereo.halfHeight, 23);
+    struct Case {
+        std::uint16_t peak;
+        int centre, half, y1, y2;
+    };
+    const Case cases[] = {
+        {65535, 50, 50, 0, 100}, {1000, 50, 50, 50, 50},   // d = 1: half of it is nothing
+        {32768, 50, 50, 25, 75}, {65535, 23, 23, 0, 46}, {65535, 77, 23, 54, 100},
+        {500, 50, 0, 50, 50},    // a band with no height
+    };
+    for (const Case& c : cases) {
+        const PeakRows rows = PeakRowsOf(c.peak, c.centre, c.half);
+        EXPECT_EQ(rows.y1, c.y1) << c.peak << " " << c.half;
+        EXPECT_EQ(rows.y2, c.y2) << c.peak << " " << c.half;
+    }
+}
+
+class WaveViewPaint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(60, 100);
+        const std::uint16_t peaks[] = {65535, 1000, 32768};
+        ASSERT_EQ(view.SetPeaks(peaks, nullptr, 3, 60), 1);
+    }
+    CWaveView view;
+    const std::string kGreen = "0, 200, 0";
+    const std::string kGrey = "96, 96, 96";
+};
+
+TEST_F(WaveViewPaint, PeaksAreGreenLinesAroundTheGreyCentres) {
+    QImage image = Grab(view);
+    const std::pair<QPoint, std::string> mono[] = {
+        {{0, 0}, kGreen}, {{0, 99}, kGreen}, {{1, 50}, kGrey},   // a peak of 1000 draws nothing
+        {{1, 49}, kBlack}, {{2, 24}, kBlack}, {{2, 25}, kGreen}, {{2, 74}, kGreen},
+        {{2, 75}, kBlack}, {{59, 50}, kGrey}, {{59, 40}, kBlack}};
+    for (const auto& [at, colour] : mono)
+        EXPECT_EQ(RgbAt(image, at.x(), at.y()), colour) << at.x() << ", " << at.y();
+    const std::uint16_t full[] = {65535};
+    ASSERT_EQ(view.SetPeaks(full, full, 1, 60), 2);
+    image = Grab(view);
+    const std::pair<QPoint, std::string> stereo[] = {
+        {{0, 45}, kGreen}, {{0, 46}, kBlack}, {{0, 53}, kBlack}, {{0, 54}, kGreen},
+        {{5, 23}, kGrey},  {{5, 77}, kGrey},  {{5, 50}, kBlack}};
+    for (const auto& [at, colour] : stereo)
+        EXPECT_EQ(RgbAt(image, at.x(), at.y()), colour) << at.x() << ", " << at.y();
+    // A longer second band leaves the first as it was, and it is not read past its end.
+    std::vector<std::uint16_t> longer(50, 65535);
+    ASSERT_EQ(view.SetPeaks(nullptr, longer.data(), 50, 60), 1);
+    EXPECT_EQ(RgbAt(Grab(view), 10, 0), kBlack);
+}
+
+TEST_F(WaveViewPaint, CursorIsRedXoredOverWhatLiesBeneath) {
+    view.SetPosition(0.0);
+    QImage image = Grab(view);
+    EXPECT_EQ(RgbAt(image, 0, 10), "255, 200, 0");   // over green
+    view.SetPosition(0.5);
+    view.SetPosition(0.5);   // the same place twice stays visible
+    image = Grab(view);
+    EXPECT_EQ(RgbAt(image, 0, 10), kGreen);           // the old column is clean again
+    EXPECT_EQ(RgbAt(image, 30, 10), kRed);
+    EXPECT_EQ(RgbAt(image, 30, 50), "159, 96, 96");   // over the centre line
+    view.SetPosition(1.5);   // the last column lies at the right edge: nothing drawn
+    image = Grab(view);
+    for (int x = 0; x < 60; ++x)
+        EXPECT_NE(RgbAt(image, x, 10), kRed) << "column " << x;
+    // No arrays draw no bands but keep the count: the whole is still 3.
+    ASSERT_EQ(view.SetPeaks(nullptr, nullptr, 10, 0), 0);
+    view.SetPosition(1.0);
+    image = Grab(view);
+    EXPECT_EQ(RgbAt(image, 3, 10), kRed);
+    EXPECT_EQ(RgbAt(image, 0, 50), kBlack);
+    EXPECT_EQ(RgbAt(image, 0, 0), kBlack);
+}
+
+}  // namespace
+}  // namespace tvx
