@@ -1,7 +1,5 @@
 #include "core_test_support.h"
 
-#include "synth/image_reading.h"
-
 namespace tvx::test {
 
 Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
@@ -13,10 +11,21 @@ Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
     return p;
 }
 
-void LoadState(CIm2& im2, const synth::Im2Options& options) {
+synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode, int rateCode) {
+    synth::Im2Options o;
+    o.storedBits = storedBits;
+    o.channels = channels;
+    o.modelCode = modelCode;
+    o.rateCode = rateCode;
+    return o;
+}
+
+CIm2 StateFor(const synth::Im2Options& options) {
+    CIm2 im2;
     im2.m_block = synth::HeaderRecord(options);
     im2.InitFromHeader();
     im2.m_bHeaderBad = im2.IsHeaderBad();
+    return im2;
 }
 
 Record RecordOf(const synth::Im2Options& options, const Plain& plain, std::uint32_t index) {
@@ -28,19 +37,20 @@ Record RecordOf(const synth::Im2Options& options, const Plain& plain, std::uint3
                                      .modelCode = options.modelCode});
 }
 
-std::vector<int> As16(const std::uint8_t* bytes, std::size_t count) {
+std::vector<int> Decoded::Values(int outputBits) const {
+    if (outputBits == 8)
+        return {bytes.begin(), bytes.begin() + count};
     std::vector<int> samples;
     for (std::size_t i = 0; i + 1 < count; i += 2)
         samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
     return samples;
 }
 
-synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode) {
-    synth::Im2Options o;
-    o.storedBits = storedBits;
-    o.channels = channels;
-    o.modelCode = modelCode;
-    return o;
+Decoded DecodeRecord(CIm2& im2, const Record& record) {
+    im2.m_block = record;
+    Decoded d;
+    d.status = im2.Decode(d.bytes, &d.count);
+    return d;
 }
 
 }  // namespace tvx::test

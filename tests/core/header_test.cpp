@@ -1,19 +1,20 @@
-// The header record: the reference state it sets, when it is bad, and the file-length verdicts.
+// The header: the layout and references it sets, the length verdicts, and the times derived
+// from blocks.
 
 #include "core_test_support.h"
 
-#include "core/block_status.h"
-#include "core/im2.h"
-#include "synth/image_reading.h"
-
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace tvx {
 namespace {
 
-TEST(Header, InitFromHeaderTakesTheReferenceValues) {
-    synth::Im2Options o = test::OptionsFor(4, 2, 103);
-    o.rateCode = 1;
+constexpr const char* kLong = "%a, %d %b %Y, %H:%M:%S";
+constexpr std::int64_t kNoMs = std::numeric_limits<std::int32_t>::min();
+
+TEST(Header, TakesTheReferencesAndRestartsTheCounters) {
+    synth::Im2Options o = test::OptionsFor(4, 2, 103, 1);
     o.unitNumber = 42;
     o.fileNumber = 65535;
     o.timestamp = PackTimestamp({2019, 12, 31, 23, 59, 59});
@@ -21,12 +22,8 @@ TEST(Header, InitFromHeaderTakesTheReferenceValues) {
     CIm2 im2;
     im2.m_nBlock = 77;
     im2.m_nFirstIndex = 5;
-    test::LoadState(im2, o);
-    EXPECT_EQ(im2.m_nSampleRate, 11025);
-    EXPECT_EQ(im2.m_nStoredBits, 4);
-    EXPECT_EQ(im2.m_nOutputBits, 16);
-    EXPECT_EQ(im2.GetChannels(), 2);
-    EXPECT_FALSE(im2.IsRaw8());
+    im2.m_block = synth::HeaderRecord(o);
+    im2.InitFromHeader();
     EXPECT_EQ(im2.m_nUnitNumber, 42u);
     EXPECT_EQ(im2.GetFileNumber(), 65535);
     EXPECT_EQ(im2.m_dwTimestamp, o.timestamp);
@@ -35,7 +32,6 @@ TEST(Header, InitFromHeaderTakesTheReferenceValues) {
     EXPECT_EQ(im2.m_nFirstIndex, 0u);
     EXPECT_EQ(im2.m_nBlock, 0u);
     EXPECT_EQ(im2.GetUnitId(), "QR-00042");
-    EXPECT_FALSE(im2.m_bHeaderBad);
 }
 
 TEST(Header, CompressionDecidesTheOutput) {
@@ -46,19 +42,16 @@ TEST(Header, CompressionDecidesTheOutput) {
         bool raw8;
     };
     const Case kCases[] = {
+        {4, 2, 1, 103, 4, 16, 2, 11025, false},  // compression 6
         {4, 2, 2, 37, 4, 8, 2, 16000, false},    // compression 5: 8-bit output
         {8, 2, 3, 63, 8, 8, 1, 8000, true},      // compression 31: 8 kHz mono plain 8-bit
         {16, 1, 2, 225, 8, 8, 1, 8000, true},    // ... whatever the format byte says
-        {8, 1, 1, 6, 8, 16, 1, 11025, false},    // compression 6
         {16, 2, 0, 102, 16, 16, 2, 8000, false}, // compression 4
         {4, 1, 0, 0, 4, 16, 1, 8000, false},     // unknown code: compression 4
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(static_cast<int>(c.model));
-        synth::Im2Options o = test::OptionsFor(c.bits, c.channels, c.model);
-        o.rateCode = c.rateCode;
-        CIm2 im2;
-        test::LoadState(im2, o);
+        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
         EXPECT_EQ(im2.m_nStoredBits, c.storedBits);
         EXPECT_EQ(im2.m_nOutputBits, c.outputBits);
         EXPECT_EQ(im2.GetChannels(), c.outChannels);
@@ -67,74 +60,22 @@ TEST(Header, CompressionDecidesTheOutput) {
     }
 }
 
-TEST(Header, BadHeaders) {
-    struct Case {
-        const char* why;
-        synth::Im2Options options;
-        std::vector<synth::Fault> faults;
-        bool bad;
-        BlockStatus status;   // CheckRecord in header mode
-    };
-    const auto with = [](auto change) {
-        synth::Im2Options o;
-        o.blocks = 2;
-        change(o);
-        return o;
-    };
-    const Case kCases[] = {
-        {"sound", with([](auto&) {}), {}, false, 0x04000000u},
-        {"broken checksum", with([](auto&) {}), {{synth::FaultKind::BadHeader, 0}}, true,
-         0x84000008u},
-        {"unknown model code", with([](auto& o) { o.modelCode = 0; }), {}, true, 0x04000000u},
-        {"model code 255", with([](auto& o) { o.modelCode = 255; }), {}, true, 0x04000000u},
-        {"month 13", with([](auto& o) { o.timestamp = PackTimestamp({2008, 13, 1, 0, 0, 0}); }),
-         {}, true, 0x84000010u},
-        {"day 0", with([](auto& o) { o.timestamp = PackTimestamp({2008, 3, 0, 0, 0, 0}); }), {},
-         true, 0x84000010u},
-        {"hour 31 is not judged", with([](auto& o) {
-             o.timestamp = PackTimestamp({2008, 3, 1, 31, 63, 63});
-         }),
-         {}, false, 0x04000000u},
-        {"index 0x7FFFFFF", with([](auto& o) { o.statedBlocks = 0x8000000; }), {}, false,
-         0x04000000u},
-        {"index 0x8000000", with([](auto& o) { o.statedBlocks = 0x8000001; }), {}, true,
-         0x04000000u},
-        {"index 0xFFFFFFFF", with([](auto& o) { o.statedBlocks = 0; }), {}, true, 0x04000000u},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.why);
-        const auto image = synth::MakeIm2(c.options, c.faults);
+TEST(Header, UndefinedWidthCodesReadAsSixteen) {
+    for (std::uint8_t widthCode = 2; widthCode <= 7; ++widthCode) {
+        SCOPED_TRACE(static_cast<int>(widthCode));
+        Record header = synth::HeaderRecord({});
+        header[kOffFormatByte] = static_cast<std::uint8_t>(widthCode << 2);
+        synth::ResealSums(header);
         CIm2 im2;
-        synth::LoadHeader(im2, image);
-        EXPECT_EQ(im2.IsHeaderBad(), c.bad);
-        EXPECT_EQ(im2.m_bHeaderBad, c.bad);
-        EXPECT_EQ(im2.CheckBuffered(true), c.status);
+        im2.m_block = header;
+        im2.InitFromHeader();
+        EXPECT_EQ(im2.m_nStoredBits, 16);
+        EXPECT_EQ(test::DecodeRecord(im2, test::RecordOf({}, test::PlainOf({}, 0))).count, 512);
     }
-}
-
-TEST(Header, CheckRecordOutOfSequence) {
-    // Without header mode a record is judged against the references but not for its order.
-    synth::Im2Options o;
-    CIm2 im2;
-    test::LoadState(im2, o);
-    const Record far = synth::DataRecord(o, 500);
-    EXPECT_EQ(im2.CheckRecord(far, false), 0x04000000u);
-    im2.m_block = far;
-    EXPECT_EQ(im2.CheckBlock(), 0x80000004u);
-    EXPECT_EQ(im2.CheckBuffered(false), 0x04000000u);
-
-    synth::Im2Options other = o;
-    other.unitNumber = 1;
-    other.fileNumber = 2;
-    other.timestamp = PackTimestamp({2008, 3, 14, 9, 26, 54});
-    const Record foreign = synth::DataRecord(other, 500);
-    EXPECT_EQ(im2.CheckRecord(foreign, false), 0x84000013u);
-    // Header mode looks only at the timestamp's validity and the sums.
-    EXPECT_EQ(im2.CheckRecord(foreign, true), 0x04000000u);
-    Record broken = foreign;
-    broken[7] ^= 1;
-    EXPECT_EQ(im2.CheckRecord(broken, true), 0x84000008u);
-    EXPECT_EQ(im2.CheckRecord(broken, false), 0x8400001Bu);
+    EXPECT_EQ(StoredBitsOf(0x04), 8);
+    EXPECT_EQ(StoredBitsOf(0xE3), 4);   // the unused top bits and the stereo bit stay out
+    EXPECT_EQ(ChannelsOf(0xDF), 1);
+    EXPECT_EQ(SampleRateOf(0xFD), 11025);
 }
 
 TEST(Header, FileLengthAndCompleteness) {
@@ -161,25 +102,108 @@ TEST(Header, FileLengthAndCompleteness) {
         SCOPED_TRACE(c.why);
         synth::Im2Options o;
         o.statedBlocks = c.stated;
-        CIm2 im2;
-        test::LoadState(im2, o);
+        CIm2 im2 = test::StateFor(o);
         im2.SetFileLength(c.bytes);
         EXPECT_EQ(im2.m_nFileBlocks, c.fileBlocks);
         EXPECT_EQ(im2.IsComplete(), c.complete);
     }
 }
 
-TEST(Header, FreshStateBeforeAnyFile) {
-    const CIm2 im2;
-    EXPECT_EQ(im2.m_nStoredBits, 8);
-    EXPECT_EQ(im2.m_nOutputBits, 8);
-    EXPECT_EQ(im2.m_nSampleRate, 8000);
-    EXPECT_EQ(im2.GetChannels(), 1);
-    EXPECT_EQ(im2.m_dGain, 1.0);
-    EXPECT_EQ(im2.m_nBlock, 0u);
-    EXPECT_EQ(im2.m_nStatedBlocks, 0u);
-    EXPECT_FALSE(im2.IsComplete());
-    EXPECT_FALSE(im2.m_bHeaderBad);
+TEST(BlockTime, BlocksToMsByVariant) {
+    struct Case {
+        const char* name;
+        int bits, channels;
+        std::uint8_t model;
+        int rateCode;
+        std::uint64_t blocks;
+        std::int64_t ms;
+    };
+    const Case kCases[] = {
+        // 1,021 samples a record at 8 kHz: one record is 127 ms, 100 records 12,762 ms.
+        {"4-bit mono, 16-bit out", 4, 1, 4, 0, 1, 127},
+        {"4-bit mono, 16-bit out", 4, 1, 4, 0, 100, 12762},
+        {"4-bit stereo, 16-bit out", 4, 2, 6, 2, 1000, 31812},     // 509 at 16 kHz
+        {"4-bit mono, 8-bit out", 4, 1, 37, 1, 100, 9278},         // 1,023 at 11,025 Hz
+        {"4-bit stereo, 8-bit out", 4, 2, 37, 3, 100, 2317},       // 511 at 22,050 Hz
+        {"8-bit mono, 16-bit out", 8, 1, 6, 0, 8, 511},
+        {"8-bit stereo, 16-bit out", 8, 2, 4, 0, 8, 255},
+        {"8-bit mono, 8-bit out", 8, 1, 37, 0, 8, 512},
+        {"8-bit stereo, 8-bit out", 8, 2, 37, 0, 8, 256},
+        {"plain 8-bit", 16, 2, 31, 3, 8, 512},                    // forced to 8 kHz mono
+        {"16-bit mono", 16, 1, 4, 0, 1000, 32000},
+        {"16-bit stereo", 16, 2, 4, 2, 1000, 8000},
+        {"none", 4, 1, 4, 0, 0, 0},
+        {"2,042,000,000 ms still fit", 4, 1, 4, 0, 16000000, 2042000000},
+        // Past 2^31 - 1 ms the unit's counter has no value; it reads as the lowest one, and
+        // the product of samples and records is taken in 64 bits before it is scaled.
+        {"past 32 bits", 4, 1, 4, 0, 17000000, kNoMs},
+        {"far past 32 bits", 4, 1, 4, 0, std::uint64_t{1} << 40, kNoMs},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(c.name) + " x" + std::to_string(c.blocks));
+        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
+        EXPECT_EQ(im2.BlocksToMs(c.blocks), c.ms);
+    }
+}
+
+TEST(BlockTime, MsToBlockIsTheNearestBlock) {
+    struct Case {
+        int bits, channels;
+        std::uint8_t model;
+        int rateCode;
+        std::int64_t ms, block;
+    };
+    const Case kCases[] = {
+        {4, 1, 4, 0, 63, 0},   {4, 1, 4, 0, 64, 1},   {4, 1, 4, 0, 12762, 100},
+        {4, 1, 4, 0, 3600000, 28208},                 {16, 2, 4, 2, 1000, 125},
+        {16, 1, 4, 0, 15, 0},  {16, 1, 4, 0, 16, 1},  {16, 2, 4, 2, 3, 0},
+        {16, 2, 4, 2, 4, 1},   {4, 2, 4, 0, 31, 0},   {4, 2, 4, 0, 32, 1},
+        // 8-bit storage counts 511 samples a record here, one short of plain 8-bit's 512.
+        {8, 1, 31, 0, 31, 0},  {8, 1, 31, 0, 32, 1},  {8, 1, 31, 0, 6388, 100},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.bits << "-bit x" << c.channels << " " << c.ms << " ms");
+        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
+        EXPECT_EQ(im2.MsToBlock(c.ms), c.block);
+    }
+}
+
+TEST(BlockTime, StatedFilePlayedAndCalendarTimes) {
+    synth::Im2Options o = test::OptionsFor(4, 1, 4);
+    o.statedBlocks = 100;
+    CIm2 im2 = test::StateFor(o);
+    im2.SetFileLength(528 * 51);
+    EXPECT_EQ(im2.StatedMs(), 12762);
+    EXPECT_EQ(im2.FileMs(), 6381);
+    EXPECT_EQ(FormatSpanHms(im2.StatedSpan()), "0:00:12");
+    EXPECT_EQ(im2.StartTime().Format(kLong), "Fri, 14 Mar 2008, 09:26:53");
+    // The position comes from the record in the buffer, less what is still queued.
+    im2.m_block = synth::DataRecord(o, 99);
+    EXPECT_EQ(im2.PlayedMs(), 12762);
+    im2.m_nQueuedMs = 500;
+    EXPECT_EQ(im2.PlayedMs(), 12262);
+    EXPECT_EQ(im2.PositionTime().Format("%H:%M:%S"), "09:27:05");
+    im2.m_nBlock = 9;
+    EXPECT_EQ(im2.PlayedMsByCounter(), 1276 - 500);
+}
+
+TEST(BlockTime, StartTimeOfOddTimestamps) {
+    const std::pair<PackedTime, const char*> kCases[] = {
+        // Month or day out of range: the zero time, which prints as the epoch.
+        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        // Valid for the record, outside the calendar for the clock.
+        {{2008, 3, 14, 24, 0, 0}, "Invalid DateTime"},
+        {{2008, 3, 14, 9, 60, 0}, "Invalid DateTime"},
+        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
+        {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
+    };
+    for (const auto& [packed, text] : kCases) {
+        SCOPED_TRACE(text);
+        synth::Im2Options o;
+        o.timestamp = PackTimestamp(packed);
+        EXPECT_EQ(test::StateFor(o).StartTime().Format(kLong), text);
+    }
 }
 
 }  // namespace

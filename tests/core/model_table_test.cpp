@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace tvx {
 namespace {
@@ -32,19 +33,16 @@ TEST(ModelTable, RowsAndCodesOutsideTheTable) {
 }
 
 TEST(ModelTable, UnitIdText) {
-    EXPECT_EQ(FormatUnitId(165, 42), "QM7-00042");
-    EXPECT_EQ(FormatUnitId(101, 7), "QM9-00007");
-    EXPECT_EQ(FormatUnitId(133, 1), "QM8-00001");
-    EXPECT_EQ(FormatUnitId(0, 123), "00123");
-    EXPECT_EQ(FormatUnitId(4, 0), "QM-00000");
-    EXPECT_EQ(FormatUnitId(37, 65535), "QN-65535");
-    EXPECT_EQ(FormatUnitId(69, 57920), "QP-57920");
-    EXPECT_EQ(FormatUnitId(104, 9), "QR-00009");
-    EXPECT_EQ(FormatUnitId(197, 10), "QS-00010");
-    EXPECT_EQ(FormatUnitId(225, 34463), "QT-34463");
-    EXPECT_STREQ(ModelPrefix(0), "");
-    EXPECT_STREQ(ModelPrefix(10), "");
-    EXPECT_STREQ(ModelPrefix(-1), "");
+    const std::tuple<int, int, const char*> kIds[] = {
+        {165, 42, "QM7-00042"}, {101, 7, "QM9-00007"},   {133, 1, "QM8-00001"},
+        {0, 123, "00123"},      {4, 0, "QM-00000"},       {37, 65535, "QN-65535"},
+        {69, 57920, "QP-57920"}, {104, 9, "QR-00009"},    {197, 10, "QS-00010"},
+        {225, 34463, "QT-34463"},
+    };
+    for (const auto& [model, unit, text] : kIds)
+        EXPECT_EQ(FormatUnitId(static_cast<std::uint8_t>(model), static_cast<std::uint16_t>(unit)), text);
+    for (int model : {0, 10, -1})
+        EXPECT_STREQ(ModelPrefix(model), "");
 }
 
 }  // namespace
