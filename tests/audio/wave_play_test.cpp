@@ -111,8 +111,10 @@ TEST_F(WavePlayTest, ResetDropsThePartialBufferAndReturnsTheQueue) {
     EXPECT_EQ(m_audio.Played(), fresh);   // nothing of the 100 bytes before the reset
 }
 
-TEST_F(WavePlayTest, AFullQueueHoldsTheWriterUntilABufferFinishes) {
+TEST_F(WavePlayTest, AFullQueueHoldsTheWriterUntilABufferFinishesOrItIsInterrupted) {
     auto wave = MakeDevice();
+    std::atomic<bool> interrupt{false};
+    wave->SetInterrupt([&] { return interrupt.load(); });
     const auto bytes = Pattern(300 * 512, 5);
     std::atomic<bool> returned{false};
     std::thread writer = Writer(*wave, bytes, returned);
@@ -121,28 +123,23 @@ TEST_F(WavePlayTest, AFullQueueHoldsTheWriterUntilABufferFinishes) {
     EXPECT_FALSE(returned.load());
     EXPECT_EQ(wave->GetQueuedMilliseconds(), 19200);
     m_audio.Advance(64ms);                // exactly one buffer at 8000 bytes a second
-    EXPECT_TRUE(Eventually([&] { return returned.load(); }));
+    ASSERT_TRUE(Eventually([&] { return returned.load(); }));
     writer.join();
     EXPECT_EQ(Queued(), 299u);
     EXPECT_EQ(m_audio.Played(), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 512));
-}
 
-TEST_F(WavePlayTest, AnInterruptedWriterGivesUpAndTheResetLetsItOnAgain) {
-    auto wave = MakeDevice();
-    std::atomic<bool> interrupt{false};
-    wave->SetInterrupt([&] { return interrupt.load(); });
-    const auto bytes = Pattern(301 * 512, 2);
-    std::atomic<bool> returned{false};
-    std::thread writer = Writer(*wave, bytes, returned);
+    returned = false;
+    writer = Writer(*wave, Pattern(2 * 512, 1), returned);
     ASSERT_TRUE(Eventually([&] { return Queued() == 300; }));
     interrupt = true;
     EXPECT_TRUE(Eventually([&] { return returned.load(); }));
     writer.join();
-    EXPECT_EQ(Queued(), 300u);      // the rest was dropped, nothing overwritten
-    wave->Write(bytes.data(), 512);  // still full: gives up at once
+    EXPECT_EQ(Queued(), 300u);            // the rest was dropped, nothing overwritten
+    wave->Write(bytes.data(), 512);       // still full: gives up at once
     EXPECT_EQ(Queued(), 300u);
     wave->Reset();
     interrupt = false;
+    m_audio.ClearPlayed();
     const auto after = Pattern(512, 200);
     Write(*wave, after);
     m_audio.Advance(1000ms);
