@@ -1,11 +1,14 @@
-// The header: the layout and references it sets, the length verdicts, and the times derived
-// from blocks.
+// The header: the layout and references it sets, the model table behind its codes, the
+// length verdicts, and the times derived from blocks.
 
 #include "core_test_support.h"
+
+#include "core/model_table.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
 #include <tuple>
 
 namespace tvx {
@@ -29,30 +32,54 @@ TEST(Header, TakesTheReferencesAndRestartsTheCounters) {
               std::tuple(42u, 65535, o.timestamp, 999u, 1000u, 0u, 0u));
 }
 
-TEST(Header, CompressionDecidesTheOutput) {
+TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
     struct Case {
         int bits, channels, rateCode;
         std::uint8_t model;
         int storedBits, outputBits, outChannels, rate;
         bool raw8;
+        std::uint64_t blocks;
+        std::int64_t ms;
     };
     const Case kCases[] = {
-        {4, 2, 1, 103, 4, 16, 2, 11025, false},  // compression 6
-        {4, 2, 2, 37, 4, 8, 2, 16000, false},    // compression 5: 8-bit output
-        {8, 2, 3, 63, 8, 8, 1, 8000, true},      // compression 31: 8 kHz mono plain 8-bit
-        {16, 1, 2, 225, 8, 8, 1, 8000, true},    // ... whatever the format byte says
-        {16, 2, 0, 102, 16, 16, 2, 8000, false}, // compression 4
-        {4, 1, 0, 0, 4, 16, 1, 8000, false},     // unknown code: compression 4
+        // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms.
+        {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},
+        {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},          // an unknown code is compression 4
+        {8, 2, 0, 4, 8, 16, 2, 8000, false, 8, 255},
+        {16, 1, 0, 4, 16, 16, 1, 8000, false, 1000, 32000},
+        {16, 2, 0, 102, 16, 16, 2, 8000, false, 1000, 16000},
+        {16, 2, 2, 4, 16, 16, 2, 16000, false, 1000, 8000},
+        // Compression 6.
+        {4, 2, 1, 103, 4, 16, 2, 11025, false, 100, 4616},     // 509 samples a channel
+        {4, 2, 2, 6, 4, 16, 2, 16000, false, 1000, 31812},
+        {8, 1, 0, 6, 8, 16, 1, 8000, false, 8, 511},
+        // Compression 5: 8-bit output.
+        {4, 1, 1, 37, 4, 8, 1, 11025, false, 100, 9278},       // 1,023 samples
+        {4, 2, 2, 37, 4, 8, 2, 16000, false, 100, 3193},       // 511 a channel
+        {4, 2, 3, 37, 4, 8, 2, 22050, false, 100, 2317},
+        {8, 1, 0, 37, 8, 8, 1, 8000, false, 8, 512},
+        {8, 2, 0, 37, 8, 8, 2, 8000, false, 8, 256},
+        // Compression 31: 8 kHz mono plain 8-bit, whatever the format byte says.
+        {8, 2, 3, 63, 8, 8, 1, 8000, true, 8, 512},
+        {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
+        {16, 2, 3, 31, 8, 8, 1, 8000, true, 0, 0},
     };
     for (const Case& c : kCases) {
-        SCOPED_TRACE(static_cast<int>(c.model));
+        SCOPED_TRACE(testing::Message() << c.bits << "-bit x" << c.channels << " code " << int{c.model});
         const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
         EXPECT_EQ(im2.m_nStoredBits, c.storedBits);
         EXPECT_EQ(im2.m_nOutputBits, c.outputBits);
         EXPECT_EQ(im2.GetChannels(), c.outChannels);
         EXPECT_EQ(im2.m_nSampleRate, c.rate);
         EXPECT_EQ(im2.IsRaw8(), c.raw8);
+        EXPECT_EQ(im2.BlocksToMs(c.blocks), c.ms);
     }
+    // Kept in 32 bits like the unit's own counter: past 2^31 - 1 ms the time has no value and
+    // reads as the lowest one, and the product of samples and records is taken in 64 bits.
+    const CIm2 im2 = test::StateFor(test::OptionsFor(4, 1, 4));
+    EXPECT_EQ(im2.BlocksToMs(16000000), 2042000000);
+    EXPECT_EQ(im2.BlocksToMs(17000000), kNoMs);
+    EXPECT_EQ(im2.BlocksToMs(std::uint64_t{1} << 40), kNoMs);
 }
 
 TEST(Header, UndefinedWidthCodesReadAsSixteen) {
@@ -104,43 +131,6 @@ TEST(Header, FileLengthAndCompleteness) {
     }
 }
 
-TEST(BlockTime, BlocksToMsByVariant) {
-    struct Case {
-        const char* name;
-        int bits, channels;
-        std::uint8_t model;
-        int rateCode;
-        std::uint64_t blocks;
-        std::int64_t ms;
-    };
-    const Case kCases[] = {
-        // 1,021 samples a record at 8 kHz: one record is 127 ms, 100 records 12,762 ms.
-        {"4-bit mono, 16-bit out", 4, 1, 4, 0, 1, 127},
-        {"4-bit mono, 16-bit out", 4, 1, 4, 0, 100, 12762},
-        {"4-bit stereo, 16-bit out", 4, 2, 6, 2, 1000, 31812},     // 509 at 16 kHz
-        {"4-bit mono, 8-bit out", 4, 1, 37, 1, 100, 9278},         // 1,023 at 11,025 Hz
-        {"4-bit stereo, 8-bit out", 4, 2, 37, 3, 100, 2317},       // 511 at 22,050 Hz
-        {"8-bit mono, 16-bit out", 8, 1, 6, 0, 8, 511},
-        {"8-bit stereo, 16-bit out", 8, 2, 4, 0, 8, 255},
-        {"8-bit mono, 8-bit out", 8, 1, 37, 0, 8, 512},
-        {"8-bit stereo, 8-bit out", 8, 2, 37, 0, 8, 256},
-        {"plain 8-bit", 16, 2, 31, 3, 8, 512},                    // forced to 8 kHz mono
-        {"16-bit mono", 16, 1, 4, 0, 1000, 32000},
-        {"16-bit stereo", 16, 2, 4, 2, 1000, 8000},
-        {"none", 4, 1, 4, 0, 0, 0},
-        {"2,042,000,000 ms still fit", 4, 1, 4, 0, 16000000, 2042000000},
-        // Past 2^31 - 1 ms the unit's counter has no value; it reads as the lowest one, and
-        // the product of samples and records is taken in 64 bits before it is scaled.
-        {"past 32 bits", 4, 1, 4, 0, 17000000, kNoMs},
-        {"far past 32 bits", 4, 1, 4, 0, std::uint64_t{1} << 40, kNoMs},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(std::string(c.name) + " x" + std::to_string(c.blocks));
-        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
-        EXPECT_EQ(im2.BlocksToMs(c.blocks), c.ms);
-    }
-}
-
 TEST(BlockTime, MsToBlockIsTheNearestBlock) {
     struct Case {
         int bits, channels;
@@ -188,8 +178,6 @@ TEST(BlockTime, StartTimeOfOddTimestamps) {
         {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
         {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
         // Valid for the record, outside the calendar for the clock.
-        {{2008, 3, 14, 24, 0, 0}, "Invalid DateTime"},
-        {{2008, 3, 14, 9, 60, 0}, "Invalid DateTime"},
         {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
         {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
     };
@@ -199,6 +187,41 @@ TEST(BlockTime, StartTimeOfOddTimestamps) {
         o.timestamp = PackTimestamp(packed);
         EXPECT_EQ(test::StateFor(o).StartTime().Format(kLong), text);
     }
+}
+
+TEST(ModelTable, RowsAndCodesOutsideTheTable) {
+    const std::map<int, std::pair<int, int>> kRows = {
+        {4, {1, 4}},   {6, {1, 6}},   {31, {1, 31}},  {37, {2, 5}},   {63, {2, 31}},
+        {69, {3, 5}},  {101, {4, 5}}, {102, {5, 4}},  {103, {5, 6}},  {104, {5, 31}},
+        {133, {6, 5}}, {165, {7, 5}}, {197, {8, 5}},  {224, {9, 5}},  {225, {9, 31}},
+    };
+    for (int code = 0; code < 256; ++code) {
+        SCOPED_TRACE(code);
+        const auto c = static_cast<std::uint8_t>(code);
+        const auto row = kRows.find(code);
+        if (row == kRows.end()) {
+            EXPECT_EQ(ModelOf(c), 0);
+            EXPECT_EQ(CompressionOf(c), 4);
+            EXPECT_FALSE(IsCompressionSupported(c));
+            continue;
+        }
+        EXPECT_EQ(ModelOf(c), row->second.first);
+        EXPECT_EQ(CompressionOf(c), row->second.second);
+        EXPECT_TRUE(IsCompressionSupported(c));   // every row is a supported pair
+    }
+}
+
+TEST(ModelTable, UnitIdText) {
+    const std::tuple<int, int, const char*> kIds[] = {
+        {165, 42, "QM7-00042"}, {101, 7, "QM9-00007"},   {133, 1, "QM8-00001"},
+        {0, 123, "00123"},      {4, 0, "QM-00000"},       {37, 65535, "QN-65535"},
+        {69, 57920, "QP-57920"}, {104, 9, "QR-00009"},    {197, 10, "QS-00010"},
+        {225, 34463, "QT-34463"},
+    };
+    for (const auto& [model, unit, text] : kIds)
+        EXPECT_EQ(FormatUnitId(static_cast<std::uint8_t>(model), static_cast<std::uint16_t>(unit)), text);
+    for (int model : {0, 10, -1})
+        EXPECT_STREQ(ModelPrefix(model), "");
 }
 
 }  // namespace
