@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace tvx {
 namespace {
@@ -20,12 +21,7 @@ TEST(DateTime, FormatsWithEnglishNames) {
 }
 
 TEST(DateTime, DaysAndWeekdaysAcrossTheCalendar) {
-    struct Case {
-        int y, m, d;
-        double days;
-        const char* text;
-    };
-    const Case kCases[] = {
+    const std::tuple<int, int, int, double, const char*> kCases[] = {
         {1899, 12, 30, 0, "Sat, 30 Dec 1899, 00:00:00"},
         {1899, 12, 29, -1, "Fri, 29 Dec 1899, 00:00:00"},
         {1900, 3, 1, 61, "Thu, 01 Mar 1900, 00:00:00"},
@@ -35,11 +31,10 @@ TEST(DateTime, DaysAndWeekdaysAcrossTheCalendar) {
         {9999, 12, 31, 2958465, "Fri, 31 Dec 9999, 00:00:00"},
         {100, 1, 1, -657434, "Fri, 01 Jan 100, 00:00:00"},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        const COleDateTime t = COleDateTime::FromFields(c.y, c.m, c.d, 0, 0, 0);
-        EXPECT_EQ(t.GetDays(), c.days);
-        EXPECT_EQ(t.Format(kLong), c.text);
+    for (const auto& [y, m, d, days, text] : kCases) {
+        const COleDateTime t = COleDateTime::FromFields(y, m, d, 0, 0, 0);
+        EXPECT_EQ(t.GetDays(), days) << text;
+        EXPECT_EQ(t.Format(kLong), text);
     }
     // Before the epoch the time of day counts away from zero: -1.25 is 06:00 the day before.
     EXPECT_EQ(COleDateTime::FromFields(1899, 12, 29, 6, 0, 0).GetDays(), -1.25);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace tvx {
 namespace {
@@ -105,16 +106,11 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
 
 TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
     // A 4-bit image whose record names plain 8-bit (compression 31) has no code to decode.
-    struct Case {
-        std::uint8_t headerModel;
-        int channels;
-        std::uint16_t bytes;
-        std::uint8_t silence;
-    };
-    for (const Case c : {Case{4, 1, 2042, 0x00}, Case{4, 2, 2036, 0x00}, Case{37, 1, 1023, 0x80},
-                         Case{37, 2, 1022, 0x80}}) {
-        SCOPED_TRACE(static_cast<int>(c.headerModel) * 10 + c.channels);
-        synth::Im2Options o = test::OptionsFor(4, c.channels, c.headerModel);
+    const std::tuple<std::uint8_t, int, std::uint16_t, std::uint8_t> kCases[] = {
+        {4, 1, 2042, 0x00}, {4, 2, 2036, 0x00}, {37, 1, 1023, 0x80}, {37, 2, 1022, 0x80}};
+    for (const auto& [headerModel, channels, bytes, silence] : kCases) {
+        SCOPED_TRACE(testing::Message() << "code " << int{headerModel} << " x" << channels);
+        synth::Im2Options o = test::OptionsFor(4, channels, headerModel);
         CIm2 im2 = test::StateFor(o);
         o.modelCode = 31;
         im2.m_dGain = 2.0;
@@ -123,9 +119,9 @@ TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
         d.bytes.fill(0x55);
         d.status = im2.Decode(d.bytes, &d.count);
         EXPECT_EQ(d.status, 0u);
-        ASSERT_EQ(d.count, c.bytes);
+        ASSERT_EQ(d.count, bytes);
         EXPECT_TRUE(std::all_of(d.bytes.begin(), d.bytes.begin() + d.count,
-                                [&](std::uint8_t b) { return b == c.silence; }));
+                                [&](std::uint8_t b) { return b == silence; }));
         // Nothing past the count is touched.
         EXPECT_TRUE(d.count == d.bytes.size() || d.bytes[d.count] == 0x55);
     }
