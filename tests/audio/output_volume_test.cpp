@@ -9,13 +9,6 @@
 namespace tvx {
 namespace {
 
-TEST(OutputVolume, StartsFullAndRemembersWhatIsSet) {
-    EXPECT_EQ(GetOutputVolume(), 0xFFFFFFFFu);
-    SetOutputVolume(0x80004000u);
-    EXPECT_EQ(GetOutputVolume(), 0x80004000u);
-    SetOutputVolume(kFullVolume);
-}
-
 TEST(OutputVolume, EachSideScalesAroundSilenceTowardZero) {
     using Bytes = std::vector<std::uint8_t>;
     // 16-bit frames L 1000, R -1000, L -32768, R 32767, little-endian.
