@@ -19,7 +19,6 @@ public:
     DiskCapture& operator=(const DiskCapture&) = delete;
 
     std::vector<std::uint8_t> Read() const;
-    const std::filesystem::path& Path() const { return m_file; }
 
 private:
     std::filesystem::path m_dir;

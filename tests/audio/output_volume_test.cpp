@@ -9,45 +9,36 @@
 namespace tvx {
 namespace {
 
-TEST(OutputVolume, StartsFullAndRemembersWhatIsSet) {
-    EXPECT_EQ(GetOutputVolume(), 0xFFFFFFFFu);
-    SetOutputVolume(0x80004000u);
-    EXPECT_EQ(GetOutputVolume(), 0x80004000u);
-    SetOutputVolume(kFullVolume);
-}
-
-TEST(OutputVolume, FullVolumeChangesNoByte) {
-    std::vector<std::uint8_t> bytes{0, 1, 127, 128, 129, 254, 255, 0x00, 0x80};
-    const auto before = bytes;
-    ApplyVolume(bytes, PcmFormat{8000, 8, 1}, kFullVolume, 0);
-    EXPECT_EQ(bytes, before);
-    ApplyVolume(bytes, PcmFormat{8000, 16, 2}, kFullVolume, 0);
-    EXPECT_EQ(bytes, before);
-}
-
-TEST(OutputVolume, EightBitSamplesScaleAroundSilence) {
-    std::vector<std::uint8_t> bytes{0, 128, 200, 255, 60};
-    ApplyVolume(bytes, PcmFormat{8000, 8, 1}, 0xFFFF8000u, 0);   // mono follows the left
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{64, 128, 164, 191, 94}));
-}
-
-TEST(OutputVolume, SixteenBitStereoTakesEachSideItsOwnLevel) {
-    // L 1000, R -1000, L -32768, R 32767, little-endian.
-    const std::vector<std::uint8_t> frames{0xE8, 0x03, 0x18, 0xFC, 0x00, 0x80, 0xFF, 0x7F};
-    auto bytes = frames;
-    ApplyVolume(bytes, PcmFormat{22050, 16, 2}, 0x00008000u, 0);   // left half, right silent
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0xF4, 0x01, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00}));
-
-    // A piece that starts on the right channel of its frame.
-    std::vector<std::uint8_t> tail(frames.begin() + 2, frames.end());
-    ApplyVolume(tail, PcmFormat{22050, 16, 2}, 0x0000FFFFu, 2);
-    EXPECT_EQ(tail, (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0x80, 0x00, 0x00}));
-}
-
-TEST(OutputVolume, MonoIgnoresTheRightLevel) {
-    std::vector<std::uint8_t> bytes{0xE8, 0x03, 0x18, 0xFC};
-    ApplyVolume(bytes, PcmFormat{8000, 16, 1}, 0xFFFF0000u, 0);
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+TEST(OutputVolume, EachSideScalesAroundSilenceTowardZero) {
+    using Bytes = std::vector<std::uint8_t>;
+    // 16-bit frames L 1000, R -1000, L -32768, R 32767, little-endian.
+    const Bytes frames{0xE8, 0x03, 0x18, 0xFC, 0x00, 0x80, 0xFF, 0x7F};
+    const Bytes eight{0, 1, 127, 128, 129, 200, 254, 255, 60};
+    struct Case {
+        const char* why;
+        PcmFormat format;
+        std::uint32_t volume;
+        std::size_t firstByte;
+        Bytes in, out;
+    };
+    const Case kCases[] = {
+        {"full volume, 8-bit", {8000, 8, 1}, kFullVolume, 0, eight, eight},
+        {"full volume, 16-bit", {8000, 16, 2}, kFullVolume, 0, frames, frames},
+        {"8-bit mono follows the left", {8000, 8, 1}, 0xFFFF8000u, 0, eight,
+         {64, 65, 128, 128, 128, 164, 191, 191, 94}},
+        {"16-bit stereo, left half, right silent", {22050, 16, 2}, 0x00008000u, 0, frames,
+         {0xF4, 0x01, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00}},
+        {"a piece that starts on the right", {22050, 16, 2}, 0x0000FFFFu, 2,
+         Bytes(frames.begin() + 2, frames.end()), {0x00, 0x00, 0x00, 0x80, 0x00, 0x00}},
+        {"16-bit mono ignores the right level", {8000, 16, 1}, 0xFFFF0000u, 0,
+         {0xE8, 0x03, 0x18, 0xFC}, {0, 0, 0, 0}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.why);
+        Bytes bytes = c.in;
+        ApplyVolume(bytes, c.format, c.volume, c.firstByte);
+        EXPECT_EQ(bytes, c.out);
+    }
 }
 
 }  // namespace

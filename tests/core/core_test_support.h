@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/block_record.h"
+#include "core/block_status.h"
 #include "core/im2.h"
 #include "synth/synth.h"
 
@@ -14,22 +15,64 @@ namespace tvx::test {
 using Plain = std::array<std::uint8_t, kPayloadSize>;
 
 // A plain payload: the bytes given, then `fill` to the end.
-Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill);
+inline Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
+    Plain p;
+    p.fill(fill);
+    std::size_t i = 0;
+    for (int b : prefix)
+        p[i++] = static_cast<std::uint8_t>(b);
+    return p;
+}
 
-// The two bytes of a 16-bit initial sample, low first, for PlainOf lists.
-inline int Lo(int v) { return v & 0xFF; }
-inline int Hi(int v) { return (v >> 8) & 0xFF; }
+// Options for one stored width, channel count, model code and rate code, others at defaults.
+inline synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode, int rateCode = 0) {
+    synth::Im2Options o;
+    o.storedBits = storedBits;
+    o.channels = channels;
+    o.modelCode = modelCode;
+    o.rateCode = rateCode;
+    return o;
+}
 
 // A CIm2 whose reference state comes from the header of a synthesized image of `options`.
-void LoadState(CIm2& im2, const synth::Im2Options& options);
+inline CIm2 StateFor(const synth::Im2Options& options) {
+    CIm2 im2;
+    im2.m_block = synth::HeaderRecord(options);
+    im2.InitFromHeader();
+    im2.m_bHeaderBad = im2.IsHeaderBad();
+    return im2;
+}
 
 // A sealed data record of the image of `options` carrying this plain payload.
-Record RecordOf(const synth::Im2Options& options, const Plain& plain, std::uint32_t index = 0);
+inline Record RecordOf(const synth::Im2Options& options, const Plain& plain) {
+    return synth::SealRecord(plain, {.fileNumber = options.fileNumber,
+                                     .unitNumber = options.unitNumber,
+                                     .timestamp = options.timestamp,
+                                     .formatByte = synth::FormatByteFor(options),
+                                     .modelCode = options.modelCode});
+}
 
-// Decoded bytes as signed little-endian 16-bit samples.
-std::vector<int> As16(const std::uint8_t* bytes, std::size_t count);
+struct Decoded {
+    BlockStatus status = 0;
+    std::uint16_t count = 0;
+    std::array<std::uint8_t, kMaxDecodedBytes> bytes{};
 
-// Options for one stored width, channel count and model code, other fields at their defaults.
-synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode);
+    // Signed 16-bit samples for 16-bit output, the bytes themselves for 8-bit.
+    std::vector<int> Values(int outputBits) const {
+        if (outputBits == 8)
+            return {bytes.begin(), bytes.begin() + count};
+        std::vector<int> samples;
+        for (std::size_t i = 0; i + 1 < count; i += 2)
+            samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+        return samples;
+    }
+};
+
+inline Decoded DecodeRecord(CIm2& im2, const Record& record) {
+    im2.m_block = record;
+    Decoded d;
+    d.status = im2.Decode(d.bytes, &d.count);
+    return d;
+}
 
 }  // namespace tvx::test

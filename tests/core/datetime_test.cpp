@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace tvx {
 namespace {
@@ -15,19 +16,12 @@ TEST(DateTime, FormatsWithEnglishNames) {
     const COleDateTime t = COleDateTime::FromFields(2008, 3, 14, 9, 26, 53);
     ASSERT_EQ(t.GetStatus(), COleDateTime::valid);
     EXPECT_EQ(t.Format(kLong), "Fri, 14 Mar 2008, 09:26:53");
-    EXPECT_EQ(t.Format(": %Y/%m/%d %H:%M:%S"), ": 2008/03/14 09:26:53");
-    EXPECT_EQ(t.Format("%A %B %y %% %H"), "Friday March 08 % 09");
-    EXPECT_EQ(t.Format("100%"), "100%");
-    EXPECT_EQ(t.Format("%q"), "%q");
+    EXPECT_EQ(t.Format(": %Y/%m/%d %H:%M:%S %A %B %y %% %q 100%"),
+              ": 2008/03/14 09:26:53 Friday March 08 % %q 100%");
 }
 
 TEST(DateTime, DaysAndWeekdaysAcrossTheCalendar) {
-    struct Case {
-        int y, m, d;
-        double days;
-        const char* text;
-    };
-    const Case kCases[] = {
+    const std::tuple<int, int, int, double, const char*> kCases[] = {
         {1899, 12, 30, 0, "Sat, 30 Dec 1899, 00:00:00"},
         {1899, 12, 29, -1, "Fri, 29 Dec 1899, 00:00:00"},
         {1900, 3, 1, 61, "Thu, 01 Mar 1900, 00:00:00"},
@@ -37,11 +31,10 @@ TEST(DateTime, DaysAndWeekdaysAcrossTheCalendar) {
         {9999, 12, 31, 2958465, "Fri, 31 Dec 9999, 00:00:00"},
         {100, 1, 1, -657434, "Fri, 01 Jan 100, 00:00:00"},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        const COleDateTime t = COleDateTime::FromFields(c.y, c.m, c.d, 0, 0, 0);
-        EXPECT_EQ(t.GetDays(), c.days);
-        EXPECT_EQ(t.Format(kLong), c.text);
+    for (const auto& [y, m, d, days, text] : kCases) {
+        const COleDateTime t = COleDateTime::FromFields(y, m, d, 0, 0, 0);
+        EXPECT_EQ(t.GetDays(), days) << text;
+        EXPECT_EQ(t.Format(kLong), text);
     }
     // Before the epoch the time of day counts away from zero: -1.25 is 06:00 the day before.
     EXPECT_EQ(COleDateTime::FromFields(1899, 12, 29, 6, 0, 0).GetDays(), -1.25);
@@ -56,8 +49,7 @@ TEST(DateTime, FieldsOutsideTheCalendarAreInvalid) {
         {99, 12, 31, 0, 0, 0},   {10000, 1, 1, 0, 0, 0},
     };
     for (const auto& f : kBad) {
-        SCOPED_TRACE(std::to_string(f[0]) + "-" + std::to_string(f[1]) + "-" +
-                     std::to_string(f[2]) + " " + std::to_string(f[3]));
+        SCOPED_TRACE(testing::Message() << f[0] << "-" << f[1] << "-" << f[2] << " " << f[3]);
         const COleDateTime t = COleDateTime::FromFields(f[0], f[1], f[2], f[3], f[4], f[5]);
         EXPECT_EQ(t.GetStatus(), COleDateTime::invalid);
         EXPECT_EQ(t.Format(kLong), "Invalid DateTime");
@@ -81,20 +73,11 @@ TEST(DateTime, AddingASpanRoundsToTheNearestSecond) {
     EXPECT_EQ((late + COleDateTimeSpan::FromMs(499)).Format("%H:%M:%S"), "23:59:59");
 }
 
-TEST(DateTime, FormatMs) {
+TEST(DateTime, SpansAsHoursMinutesSeconds) {
     EXPECT_EQ(FormatMs(3723004), "01:02:03.004");
-    EXPECT_EQ(FormatMs(0), "00:00:00.000");
     EXPECT_EQ(FormatMs(59999), "00:00:59.999");
-    EXPECT_EQ(FormatMs(90000000), "25:00:00.000");          // hours are not limited to 24
-    EXPECT_EQ(FormatMs(360000000000), "100000:00:00.000");
-}
-
-TEST(DateTime, SpanHoursMinutesSeconds) {
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromSeconds(3723)), "1:02:03");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromSeconds(300)), "0:05:00");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromSeconds(36000)), "10:00:00");
+    EXPECT_EQ(FormatMs(360000000000), "100000:00:00.000");   // hours are not limited to 24
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3723004)), "1:02:03");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(0)), "0:00:00");
     // A fraction of a second is dropped...
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59900)), "0:00:59");
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3599900)), "0:59:59");
@@ -103,8 +86,6 @@ TEST(DateTime, SpanHoursMinutesSeconds) {
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3599999)), "1:00:00");
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59999)), "0:01:00");
     EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59970)), "0:00:59");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(12762)), "0:00:12");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromSeconds(100.0 * 3600)), "100:00:00");
     // Whole seconds print exactly however the span was made, up to years of audio.
     for (std::int64_t s = 0; s < 400000; s += 7) {
         const std::string want = std::to_string(s / 3600) + ":" +

@@ -1,151 +1,95 @@
-// The header record: the reference state it sets, when it is bad, and the file-length verdicts.
+// The header: the layout and references it sets, the model table behind its codes, the
+// length verdicts, and the times derived from blocks.
 
 #include "core_test_support.h"
 
-#include "core/block_status.h"
-#include "core/im2.h"
-#include "synth/image_reading.h"
+#include "core/model_table.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
+#include <map>
+#include <tuple>
 
 namespace tvx {
 namespace {
 
-TEST(Header, InitFromHeaderTakesTheReferenceValues) {
-    synth::Im2Options o = test::OptionsFor(4, 2, 103);
-    o.rateCode = 1;
-    o.unitNumber = 42;
-    o.fileNumber = 65535;
-    o.timestamp = PackTimestamp({2019, 12, 31, 23, 59, 59});
-    o.statedBlocks = 1000;
-    CIm2 im2;
-    im2.m_nBlock = 77;
-    im2.m_nFirstIndex = 5;
-    test::LoadState(im2, o);
-    EXPECT_EQ(im2.m_nSampleRate, 11025);
-    EXPECT_EQ(im2.m_nStoredBits, 4);
-    EXPECT_EQ(im2.m_nOutputBits, 16);
-    EXPECT_EQ(im2.GetChannels(), 2);
-    EXPECT_FALSE(im2.IsRaw8());
-    EXPECT_EQ(im2.m_nUnitNumber, 42u);
-    EXPECT_EQ(im2.GetFileNumber(), 65535);
-    EXPECT_EQ(im2.m_dwTimestamp, o.timestamp);
-    EXPECT_EQ(im2.m_nLastIndex, 999u);
-    EXPECT_EQ(im2.m_nStatedBlocks, 1000u);
-    EXPECT_EQ(im2.m_nFirstIndex, 0u);
-    EXPECT_EQ(im2.m_nBlock, 0u);
-    EXPECT_EQ(im2.GetUnitId(), "QR-00042");
-    EXPECT_FALSE(im2.m_bHeaderBad);
-}
+constexpr const char* kLong = "%a, %d %b %Y, %H:%M:%S";
+constexpr std::int64_t kNoMs = std::numeric_limits<std::int32_t>::min();
 
-TEST(Header, CompressionDecidesTheOutput) {
+TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
     struct Case {
         int bits, channels, rateCode;
         std::uint8_t model;
         int storedBits, outputBits, outChannels, rate;
         bool raw8;
+        std::uint64_t blocks;
+        std::int64_t ms;
     };
     const Case kCases[] = {
-        {4, 2, 2, 37, 4, 8, 2, 16000, false},    // compression 5: 8-bit output
-        {8, 2, 3, 63, 8, 8, 1, 8000, true},      // compression 31: 8 kHz mono plain 8-bit
-        {16, 1, 2, 225, 8, 8, 1, 8000, true},    // ... whatever the format byte says
-        {8, 1, 1, 6, 8, 16, 1, 11025, false},    // compression 6
-        {16, 2, 0, 102, 16, 16, 2, 8000, false}, // compression 4
-        {4, 1, 0, 0, 4, 16, 1, 8000, false},     // unknown code: compression 4
+        // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms.
+        {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},
+        {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},          // an unknown code is compression 4
+        {8, 2, 0, 4, 8, 16, 2, 8000, false, 8, 255},
+        {16, 1, 0, 4, 16, 16, 1, 8000, false, 1000, 32000},
+        {16, 2, 0, 102, 16, 16, 2, 8000, false, 1000, 16000},
+        {16, 2, 2, 4, 16, 16, 2, 16000, false, 1000, 8000},
+        // Compression 6.
+        {4, 2, 1, 103, 4, 16, 2, 11025, false, 100, 4616},     // 509 samples a channel
+        {4, 2, 2, 6, 4, 16, 2, 16000, false, 1000, 31812},
+        {8, 1, 0, 6, 8, 16, 1, 8000, false, 8, 511},
+        // Compression 5: 8-bit output.
+        {4, 1, 1, 37, 4, 8, 1, 11025, false, 100, 9278},       // 1,023 samples
+        {4, 2, 2, 37, 4, 8, 2, 16000, false, 100, 3193},       // 511 a channel
+        {4, 2, 3, 37, 4, 8, 2, 22050, false, 100, 2317},
+        {8, 1, 0, 37, 8, 8, 1, 8000, false, 8, 512},
+        {8, 2, 0, 37, 8, 8, 2, 8000, false, 8, 256},
+        // Compression 31: 8 kHz mono plain 8-bit, whatever the format byte says.
+        {8, 2, 3, 63, 8, 8, 1, 8000, true, 8, 512},
+        {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
+        {16, 2, 3, 31, 8, 8, 1, 8000, true, 0, 0},
     };
     for (const Case& c : kCases) {
-        SCOPED_TRACE(static_cast<int>(c.model));
-        synth::Im2Options o = test::OptionsFor(c.bits, c.channels, c.model);
-        o.rateCode = c.rateCode;
-        CIm2 im2;
-        test::LoadState(im2, o);
+        SCOPED_TRACE(testing::Message() << c.bits << "-bit x" << c.channels << " code " << int{c.model});
+        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
         EXPECT_EQ(im2.m_nStoredBits, c.storedBits);
         EXPECT_EQ(im2.m_nOutputBits, c.outputBits);
         EXPECT_EQ(im2.GetChannels(), c.outChannels);
         EXPECT_EQ(im2.m_nSampleRate, c.rate);
         EXPECT_EQ(im2.IsRaw8(), c.raw8);
+        EXPECT_EQ(im2.BlocksToMs(c.blocks), c.ms);
     }
+    // Kept in 32 bits like the unit's own counter: past 2^31 - 1 ms the time has no value and
+    // reads as the lowest one, and the product of samples and records is taken in 64 bits.
+    const CIm2 im2 = test::StateFor(test::OptionsFor(4, 1, 4));
+    EXPECT_EQ(im2.BlocksToMs(16000000), 2042000000);
+    EXPECT_EQ(im2.BlocksToMs(17000000), kNoMs);
+    EXPECT_EQ(im2.BlocksToMs(std::uint64_t{1} << 40), kNoMs);
 }
 
-TEST(Header, BadHeaders) {
-    struct Case {
-        const char* why;
-        synth::Im2Options options;
-        std::vector<synth::Fault> faults;
-        bool bad;
-        BlockStatus status;   // CheckRecord in header mode
-    };
-    const auto with = [](auto change) {
-        synth::Im2Options o;
-        o.blocks = 2;
-        change(o);
-        return o;
-    };
-    const Case kCases[] = {
-        {"sound", with([](auto&) {}), {}, false, 0x04000000u},
-        {"broken checksum", with([](auto&) {}), {{synth::FaultKind::BadHeader, 0}}, true,
-         0x84000008u},
-        {"unknown model code", with([](auto& o) { o.modelCode = 0; }), {}, true, 0x04000000u},
-        {"model code 255", with([](auto& o) { o.modelCode = 255; }), {}, true, 0x04000000u},
-        {"month 13", with([](auto& o) { o.timestamp = PackTimestamp({2008, 13, 1, 0, 0, 0}); }),
-         {}, true, 0x84000010u},
-        {"day 0", with([](auto& o) { o.timestamp = PackTimestamp({2008, 3, 0, 0, 0, 0}); }), {},
-         true, 0x84000010u},
-        {"hour 31 is not judged", with([](auto& o) {
-             o.timestamp = PackTimestamp({2008, 3, 1, 31, 63, 63});
-         }),
-         {}, false, 0x04000000u},
-        {"index 0x7FFFFFF", with([](auto& o) { o.statedBlocks = 0x8000000; }), {}, false,
-         0x04000000u},
-        {"index 0x8000000", with([](auto& o) { o.statedBlocks = 0x8000001; }), {}, true,
-         0x04000000u},
-        {"index 0xFFFFFFFF", with([](auto& o) { o.statedBlocks = 0; }), {}, true, 0x04000000u},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.why);
-        const auto image = synth::MakeIm2(c.options, c.faults);
+TEST(Header, UndefinedWidthCodesReadAsSixteenAndANewHeaderRestartsTheCounters) {
+    for (std::uint8_t widthCode = 2; widthCode <= 7; ++widthCode) {
+        SCOPED_TRACE(static_cast<int>(widthCode));
+        Record header = synth::HeaderRecord({});
+        header[kOffFormatByte] = static_cast<std::uint8_t>(widthCode << 2);
+        synth::ResealSums(header);
         CIm2 im2;
-        synth::LoadHeader(im2, image);
-        EXPECT_EQ(im2.IsHeaderBad(), c.bad);
-        EXPECT_EQ(im2.m_bHeaderBad, c.bad);
-        EXPECT_EQ(im2.CheckBuffered(true), c.status);
+        im2.m_nBlock = 77;
+        im2.m_nFirstIndex = 5;
+        im2.m_block = header;
+        im2.InitFromHeader();
+        EXPECT_EQ(im2.m_nStoredBits, 16);
+        EXPECT_EQ(im2.m_nBlock + im2.m_nFirstIndex, 0u);
+        EXPECT_EQ(test::DecodeRecord(im2, test::RecordOf({}, test::PlainOf({}, 0))).count, 512);
     }
-}
-
-TEST(Header, CheckRecordOutOfSequence) {
-    // Without header mode a record is judged against the references but not for its order.
-    synth::Im2Options o;
-    CIm2 im2;
-    test::LoadState(im2, o);
-    const Record far = synth::DataRecord(o, 500);
-    EXPECT_EQ(im2.CheckRecord(far, false), 0x04000000u);
-    im2.m_block = far;
-    EXPECT_EQ(im2.CheckBlock(), 0x80000004u);
-    EXPECT_EQ(im2.CheckBuffered(false), 0x04000000u);
-
-    synth::Im2Options other = o;
-    other.unitNumber = 1;
-    other.fileNumber = 2;
-    other.timestamp = PackTimestamp({2008, 3, 14, 9, 26, 54});
-    const Record foreign = synth::DataRecord(other, 500);
-    EXPECT_EQ(im2.CheckRecord(foreign, false), 0x84000013u);
-    // Header mode looks only at the timestamp's validity and the sums.
-    EXPECT_EQ(im2.CheckRecord(foreign, true), 0x04000000u);
-    Record broken = foreign;
-    broken[7] ^= 1;
-    EXPECT_EQ(im2.CheckRecord(broken, true), 0x84000008u);
-    EXPECT_EQ(im2.CheckRecord(broken, false), 0x8400001Bu);
+    EXPECT_EQ(StoredBitsOf(0x04), 8);
+    EXPECT_EQ(StoredBitsOf(0xE3), 4);   // the unused top bits and the stereo bit stay out
+    EXPECT_EQ(ChannelsOf(0xDF), 1);
+    EXPECT_EQ(SampleRateOf(0xFD), 11025);
 }
 
 TEST(Header, FileLengthAndCompleteness) {
-    struct Case {
-        const char* why;
-        std::int64_t stated;
-        std::uint64_t bytes;
-        std::uint32_t fileBlocks;
-        bool complete;
-    };
-    const Case kCases[] = {
+    const std::tuple<const char*, std::int64_t, std::uint64_t, std::uint32_t, bool> kCases[] = {
         {"exact", 10, 528 * 11, 10, true},
         {"one short", 11, 528 * 11, 10, false},
         {"one long", 10, 528 * 12, 11, false},
@@ -157,29 +101,99 @@ TEST(Header, FileLengthAndCompleteness) {
         {"empty", 0, 0, 0, false},
         {"past 4 GiB", 8134683, 528ull * 8134684, 8134683, true},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.why);
+    for (const auto& [why, stated, bytes, fileBlocks, complete] : kCases) {
+        SCOPED_TRACE(why);
         synth::Im2Options o;
-        o.statedBlocks = c.stated;
-        CIm2 im2;
-        test::LoadState(im2, o);
-        im2.SetFileLength(c.bytes);
-        EXPECT_EQ(im2.m_nFileBlocks, c.fileBlocks);
-        EXPECT_EQ(im2.IsComplete(), c.complete);
+        o.statedBlocks = stated;
+        CIm2 im2 = test::StateFor(o);
+        im2.SetFileLength(bytes);
+        EXPECT_EQ(im2.m_nFileBlocks, fileBlocks);
+        EXPECT_EQ(im2.IsComplete(), complete);
     }
 }
 
-TEST(Header, FreshStateBeforeAnyFile) {
-    const CIm2 im2;
-    EXPECT_EQ(im2.m_nStoredBits, 8);
-    EXPECT_EQ(im2.m_nOutputBits, 8);
-    EXPECT_EQ(im2.m_nSampleRate, 8000);
-    EXPECT_EQ(im2.GetChannels(), 1);
-    EXPECT_EQ(im2.m_dGain, 1.0);
-    EXPECT_EQ(im2.m_nBlock, 0u);
-    EXPECT_EQ(im2.m_nStatedBlocks, 0u);
-    EXPECT_FALSE(im2.IsComplete());
-    EXPECT_FALSE(im2.m_bHeaderBad);
+TEST(BlockTime, MsToBlockIsTheNearestBlock) {
+    const std::tuple<int, int, std::uint8_t, int, std::int64_t, std::int64_t> kCases[] = {
+        {4, 1, 4, 0, 63, 0},   {4, 1, 4, 0, 64, 1},   {4, 1, 4, 0, 12762, 100},
+        {4, 1, 4, 0, 3600000, 28208},                 {16, 2, 4, 2, 1000, 125},
+        {16, 1, 4, 0, 15, 0},  {16, 1, 4, 0, 16, 1},  {16, 2, 4, 2, 3, 0},
+        {16, 2, 4, 2, 4, 1},   {4, 2, 4, 0, 31, 0},   {4, 2, 4, 0, 32, 1},
+        // 8-bit storage counts 511 samples a record here, one short of plain 8-bit's 512.
+        {8, 1, 31, 0, 31, 0},  {8, 1, 31, 0, 32, 1},  {8, 1, 31, 0, 6388, 100},
+    };
+    for (const auto& [bits, channels, model, rateCode, ms, block] : kCases) {
+        SCOPED_TRACE(testing::Message() << bits << "-bit x" << channels << " " << ms << " ms");
+        EXPECT_EQ(test::StateFor(test::OptionsFor(bits, channels, model, rateCode)).MsToBlock(ms), block);
+    }
+}
+
+TEST(BlockTime, StatedFileAndPlayedTimes) {
+    synth::Im2Options o = test::OptionsFor(4, 1, 4);
+    o.statedBlocks = 100;
+    CIm2 im2 = test::StateFor(o);
+    im2.SetFileLength(528 * 51);
+    EXPECT_EQ(im2.StatedMs(), 12762);
+    EXPECT_EQ(im2.FileMs(), 6381);
+    // The position comes from the record in the buffer, less what is still queued.
+    im2.m_block = synth::DataRecord(o, 99);
+    EXPECT_EQ(im2.PlayedMs(), 12762);
+    im2.m_nQueuedMs = 500;
+    EXPECT_EQ(im2.PlayedMs(), 12262);
+    EXPECT_EQ(im2.PositionTime().Format("%H:%M:%S"), "09:27:05");
+    im2.m_nBlock = 9;
+    EXPECT_EQ(im2.PlayedMsByCounter(), 1276 - 500);
+}
+
+TEST(BlockTime, StartTimeOfOddTimestamps) {
+    const std::pair<PackedTime, const char*> kCases[] = {
+        // Month or day out of range: the zero time, which prints as the epoch.
+        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        // Valid for the record, outside the calendar for the clock.
+        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
+        {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
+    };
+    for (const auto& [packed, text] : kCases) {
+        SCOPED_TRACE(text);
+        synth::Im2Options o;
+        o.timestamp = PackTimestamp(packed);
+        EXPECT_EQ(test::StateFor(o).StartTime().Format(kLong), text);
+    }
+}
+
+TEST(ModelTable, RowsAndCodesOutsideTheTable) {
+    const std::map<int, std::pair<int, int>> kRows = {
+        {4, {1, 4}},   {6, {1, 6}},   {31, {1, 31}},  {37, {2, 5}},   {63, {2, 31}},
+        {69, {3, 5}},  {101, {4, 5}}, {102, {5, 4}},  {103, {5, 6}},  {104, {5, 31}},
+        {133, {6, 5}}, {165, {7, 5}}, {197, {8, 5}},  {224, {9, 5}},  {225, {9, 31}},
+    };
+    for (int code = 0; code < 256; ++code) {
+        SCOPED_TRACE(code);
+        const auto c = static_cast<std::uint8_t>(code);
+        const auto row = kRows.find(code);
+        if (row == kRows.end()) {
+            EXPECT_EQ(ModelOf(c), 0);
+            EXPECT_EQ(CompressionOf(c), 4);
+            EXPECT_FALSE(IsCompressionSupported(c));
+            continue;
+        }
+        EXPECT_EQ(ModelOf(c), row->second.first);
+        EXPECT_EQ(CompressionOf(c), row->second.second);
+        EXPECT_TRUE(IsCompressionSupported(c));   // every row is a supported pair
+    }
+}
+
+TEST(ModelTable, UnitIdText) {
+    const std::tuple<int, int, const char*> kIds[] = {
+        {165, 42, "QM7-00042"}, {101, 7, "QM9-00007"},   {133, 1, "QM8-00001"},
+        {0, 123, "00123"},      {4, 0, "QM-00000"},       {37, 65535, "QN-65535"},
+        {69, 57920, "QP-57920"}, {104, 9, "QR-00009"},    {197, 10, "QS-00010"},
+        {225, 34463, "QT-34463"},
+    };
+    for (const auto& [model, unit, text] : kIds)
+        EXPECT_EQ(FormatUnitId(static_cast<std::uint8_t>(model), static_cast<std::uint16_t>(unit)), text);
+    for (int model : {0, 10, -1})
+        EXPECT_STREQ(ModelPrefix(model), "");
 }
 
 }  // namespace
