@@ -226,7 +226,7 @@ TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
         EXPECT_EQ(d.status, 0u);
         ASSERT_EQ(d.count, bytes);
         EXPECT_TRUE(std::all_of(d.bytes.begin(), d.bytes.begin() + d.count,
-                                [&](std::uint8_t b) { return b == silence; }));
+                                [quiet = silence](std::uint8_t b) { return b == quiet; }));
         // Nothing past the count is touched.
         EXPECT_TRUE(d.count == d.bytes.size() || d.bytes[d.count] == 0x55);
     }
