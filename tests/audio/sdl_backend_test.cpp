@@ -51,22 +51,26 @@ protected:
 
 TEST_F(SdlBackendTest, ResetAndCloseReturnEveryQueuedBufferAndTheVolumeIsHeard) {
     test::DiskCapture capture("queue");
+    // The backend plays the caller's buffers in place: they outlive the device.
+    const std::vector<std::uint8_t> quiet(10 * 512, 3);
+    const std::vector<std::uint8_t> loud(4 * 512, 200);
+    const std::vector<std::uint8_t> tone = Tone(6 * 512);
     auto out = MakeSdlBackend();
     EXPECT_EQ(out->Open(PcmFormat{8000, 12, 1}, Counter()), 32u);   // the notice shows the number
     ASSERT_EQ(out->Open(PcmFormat{8000, 8, 1}, Counter()), 0u);
     out->Pause();
-    Queue(*out, std::vector<std::uint8_t>(10 * 512, 3));
+    Queue(*out, quiet);
     std::this_thread::sleep_for(200ms);   // room for a paused device that plays to show it
     EXPECT_EQ(m_done.load(), 0);
     out->Reset();
     EXPECT_EQ(m_done.load(), 10);         // all back before Reset returns, playing again
 
     SetOutputVolume(0x80008000u);
-    Queue(*out, std::vector<std::uint8_t>(4 * 512, 200));
+    Queue(*out, loud);
     ASSERT_TRUE(Eventually([&] { return m_done.load() == 14; }));
     SetOutputVolume(kFullVolume);
     out->Pause();
-    Queue(*out, Tone(6 * 512));
+    Queue(*out, tone);
     out->Close();
     EXPECT_EQ(m_done.load(), 20);         // what was still queued comes back with Close
     out->Reset();                         // closed: nothing left, nothing happens
