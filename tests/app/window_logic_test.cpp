@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
