@@ -2,6 +2,7 @@
 #include "app/gui_hooks.h"
 #include "app/result_texts.h"
 #include "app/wait_dlg.h"
+#include "core/datetime.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -43,10 +44,10 @@ private slots:
                  QString("1 22 333 4444"));
         // A load shows the length twice; only IX2 keeps a length past 32 bits.
         const std::int64_t ms = (std::int64_t{1} << 32) + 3723004;
-        const ResultTexts im2 = LoadTexts(ImageFormat::Im2, ms);
+        const ResultTexts im2 = LoadTexts(WrappedLengthText(ms));
         QCOMPARE(QString::fromStdString(im2.duration + " " + im2.unauthenticated + " " + im2.verified),
                  QString("01:02:03.004 01:02:03.004 00:00:00.000"));
-        QCOMPARE(LoadTexts(ImageFormat::Ix2, ms).duration, std::string("1194:04:50.300"));
+        QCOMPARE(LoadTexts(FormatMs(ms)).duration, std::string("1194:04:50.300"));
         QCOMPARE(StatusLineText(1500), std::string("AUTHENTICATING (1.500 SECONDS)"));
         QCOMPARE(ElapsedText((25 * 3600 + 62) * 1000LL), std::string("Elapsed Time: 01:01:02"));
         QCOMPARE(ChainIdentity("QM-1", 12, "QM-2", 3).unitId, std::string("QM-1 (Slave QM-2)"));

@@ -72,8 +72,8 @@ class WindowLogicTest : public QObject {
     FakePlayer* m_player = nullptr;
 
     PlayerFactory Factory() {
-        return [this](ImageKind kind, Hooks&, const VerdictCallbacks& callback) {
-            auto player = std::make_unique<FakePlayer>(kind.rules, callback, m_setup);
+        return [this](ImageKind kind, Hooks&) {
+            auto player = std::make_unique<FakePlayer>(kind.rules, m_setup);
             m_player = player.get();
             return player;
         };
