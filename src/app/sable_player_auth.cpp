@@ -34,7 +34,7 @@ void CSablePlayerDlg::OnAuthenticationCommand() {
     }
     m_tally.Reset();
     m_player->StartScan();
-    m_pWaitDlg->SetRange(ClampToInt(m_player->FileMs()));
+    m_pWaitDlg->SetRange(ClampToInt(m_player->SeekSpanMs()));
     m_pWaitDlg->SetPos(0);
     m_pWaitDlg->SetText("Authenticating...");
     m_hooks->ShowProgress(true);

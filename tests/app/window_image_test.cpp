@@ -2,7 +2,6 @@
 // the strip's colours, playback through a sound device whose clock the test moves, seeking,
 // BackTrack, Boost, the header question, conversion and Details.
 #include "app/dialog_template.h"
-#include "app/image_player_readers.h"
 #include "app/wait_dlg.h"
 #include "audio/test_backend.h"
 #include "core/string_table.h"

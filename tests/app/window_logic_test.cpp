@@ -8,6 +8,7 @@
 #include "app/wait_dlg.h"
 #include "audio/output_volume.h"
 #include "controls/text.h"
+#include "core/datetime.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
 #include "desk/wav_convert_dialog.h"
@@ -77,8 +78,8 @@ class WindowLogicTest : public QObject {
     FakePlayer* m_player = nullptr;
 
     PlayerFactory Factory() {
-        return [this](ImageKind kind, Hooks&, const VerdictCallbacks& callback) {
-            auto player = std::make_unique<FakePlayer>(kind.rules, callback, m_setup);
+        return [this](ImageKind kind, Hooks&) {
+            auto player = std::make_unique<FakePlayer>(kind.rules, m_setup);
             m_player = player.get();
             return player;
         };
@@ -393,10 +394,10 @@ private slots:
                  QString("01:02:03.004 00:00:01.000 00:00:59.999 100:00:00.000 1 22 333 4444"));   // past 24 hours
         // A load shows the length twice; only IX2 keeps a length past 32 bits.
         const std::int64_t ms = (std::int64_t{1} << 32) + 3723004;
-        const ResultTexts im2 = LoadTexts(ImageFormat::Im2, ms);
+        const ResultTexts im2 = LoadTexts(WrappedLengthText(ms));
         QCOMPARE(QString::fromStdString(im2.duration + " " + im2.unauthenticated + " " + im2.verified),
                  QString("01:02:03.004 01:02:03.004 00:00:00.000"));
-        QCOMPARE(LoadTexts(ImageFormat::Ix2, ms).duration, std::string("1194:04:50.300"));
+        QCOMPARE(LoadTexts(FormatMs(ms)).duration, std::string("1194:04:50.300"));
         QCOMPARE(StatusLineText(1500), std::string("AUTHENTICATING (1.500 SECONDS)"));
         QCOMPARE(ElapsedText((25 * 3600 + 62) * 1000LL), std::string("Elapsed Time: 01:01:02"));
         const IdentityTexts chain = ChainIdentity("QM-1", 12, "QM-2", 3);
