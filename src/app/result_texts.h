@@ -3,6 +3,7 @@
 #include "analysis/auth_tally.h"
 #include "export/convert.h"
 #include "formats/format_of.h"
+#include "formats/identity_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -40,16 +41,6 @@ inline constexpr const char* kStatusIdle = "AUTHENTICATING";
 
 // IMG images carry no date: the play time as hours of the day, minutes, seconds.
 std::string ElapsedText(std::int64_t playMs);
-
-// Unit ID and file number; a chain shows the outer image's identity as the slave's.
-struct IdentityTexts {
-    std::string unitId;
-    std::string fileNumber;
-};
-IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber);
-IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
-                            const std::string& slaveUnitId, std::uint32_t slaveFileNumber);
-IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber);
 
 // What a conversion that met a failure tells the user: the file it could not open or went
 // wrong in, and why. Nothing when it ran to its end, or stopped at Cancel or No.
