@@ -213,9 +213,6 @@ TEST_F(FormatHomeTest, APathOpensInTheHomeOfItsRules) {
         EXPECT_FALSE(opened->headerBad);
         EXPECT_EQ(opened->complete, c.complete);
     }
-    const Result<OpenedImage> none = HomeFor(PathOf("rec.wav")).Open(PathOf("rec.wav"));
-    ASSERT_FALSE(none);
-    EXPECT_EQ(none.GetError().cause, Cause::BadFormat);
 }
 
 }  // namespace
