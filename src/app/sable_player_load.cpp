@@ -1,6 +1,6 @@
 #include "app/sable_player_dlg.h"
 
-#include "analysis/peaks.h"
+#include "formats/home_of.h"
 #include "app/gui_hooks.h"
 #include "app/wait_dlg.h"
 #include "controls/image_static.h"

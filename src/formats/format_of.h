@@ -25,4 +25,7 @@ ImageKind FormatOf(const std::string& path);
 // The rules a reader made for `reader` reads the path with, whatever the search would find.
 ImageFormat ReadingRules(ImageFormat reader, const std::string& path);
 
+// An IX2 reader given this path reads its bytes by the IM2 rules.
+bool ReadsIx2AsIm2(const std::string& path);
+
 }  // namespace tvx

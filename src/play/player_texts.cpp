@@ -15,18 +15,4 @@ std::string WrappedLengthText(std::int64_t ms) {
     return Format("%02i:%02i:%02i.%03i", v / 3600000, v / 60000 % 60, v / 1000 % 60, v % 1000);
 }
 
-IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber) {
-    return {unitId, Format("%u", fileNumber)};
-}
-
-IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
-                            const std::string& slaveUnitId, std::uint32_t slaveFileNumber) {
-    return {Format("%s (Slave %s)", unitId.c_str(), slaveUnitId.c_str()),
-            Format("%u (Slave %u)", fileNumber, slaveFileNumber)};
-}
-
-IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber) {
-    return {Format("QL-%04X", unitNumber), Format("%u", fileNumber)};
-}
-
 }  // namespace tvx

@@ -10,7 +10,7 @@ namespace tvx {
 Ix2Worker::Ix2Worker(Im2Command& command, CIx2& image) : Im2Worker(command, image), m_ix2(image) {}
 
 bool Ix2Worker::OpenImage(const std::string& path) {
-    if (ReadingRules(ImageFormat::Ix2, path) == ImageFormat::Im2)
+    if (ReadsIx2AsIm2(path))
         return Im2Worker::OpenImage(path);
     auto source = std::make_unique<Ix2Source>();
     if (source->Open(path))

@@ -1,6 +1,7 @@
 #include "analysis/authenticate_img.h"
 
 #include "analysis/peaks.h"
+#include "formats/home_of.h"
 #include "synth/img_synth.h"
 #include "synth/synth.h"
 
