@@ -6,7 +6,6 @@
 #include "core/string_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace tvx {
@@ -40,7 +39,8 @@ public:
                 m_report.cancelled = true;
                 return;
             }
-            CheckPiece(std::span(piece).first(got));
+            ScanIm2Piece(m_image, std::span(piece).first(got),
+                         [this](std::int32_t index, BlockStatus status) { Report(index, status); });
             m_hooks.SetPos(ClampToInt(m_image.PlayedMsByCounter()));
         }
     }
@@ -48,19 +48,6 @@ public:
     CIm2& Image() { return m_image; }
 
 private:
-    void CheckPiece(std::span<const std::uint8_t> bytes) {
-        // Whole records only: a cut tail is never judged. Records are judged where they lie;
-        // m_block ends up holding the last one, as if each had been copied in.
-        std::size_t at = 0;
-        for (; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-            const RecordView record(bytes.data() + at, kRecordSize);
-            Report(static_cast<std::int32_t>(m_image.m_nBlock), m_image.CheckBlock(record));
-            m_image.NextBlock();
-        }
-        if (at > 0)
-            std::memcpy(m_image.m_block.data(), bytes.data() + at - kRecordSize, kRecordSize);
-    }
-
     void Report(std::int32_t index, BlockStatus status) {
         if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
             return;

@@ -5,7 +5,6 @@
 #include "readers/img_decode.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace tvx {
@@ -33,16 +32,11 @@ public:
                 m_report.cancelled = true;
                 return;
             }
-            // Whole records only, and none of the erased tail: record n lies at (n - 1) x 528.
-            for (std::size_t r = 0; r + kRecordSize <= got; r += kRecordSize) {
-                if (m_img.m_nRecordCounter > m_img.m_nRecordCount)
-                    break;
-                std::memcpy(m_img.m_record.data(), piece.data() + r, kRecordSize);
-                const BlockStatus voice = FollowVoiceChain();
-                Report(static_cast<std::int32_t>(m_img.m_nRecordCounter - 1), m_img.CheckRecord(),
-                       voice);
-                ++m_img.m_nRecordCounter;
-            }
+            ScanImgPiece(m_img, std::span(piece).first(got),
+                         [this](std::uint32_t index, BlockStatus flags) {
+                             const BlockStatus voice = FollowVoiceChain();
+                             Report(static_cast<std::int32_t>(index), flags, voice);
+                         });
             m_hooks.SetPos(ClampToInt(m_img.GetCounterTime()));
         }
     }

@@ -39,32 +39,13 @@ public:
                 m_report.cancelled = true;
                 return;
             }
-            CheckPiece(std::span(piece).first(got));
+            ScanIx2Piece(m_source, m_reader, std::span(piece).first(got),
+                         [this](std::int32_t index, BlockStatus status) { Report(index, status); });
             m_hooks.SetPos(ClampToInt(m_reader.SplitPlayedMsByCounter()));
         }
     }
 
 private:
-    void CheckPiece(std::span<const std::uint8_t> bytes) {
-        for (std::size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-            const RecordView record(bytes.data() + at, kRecordSize);
-            if (!m_source.IsChain()) {
-                CheckAudioBlock(record);
-                continue;
-            }
-            m_source.FeedOuter(record);
-            while (m_source.TakeInner(m_inner))
-                CheckAudioBlock(m_inner);
-        }
-    }
-
-    void CheckAudioBlock(RecordView record) {
-        const auto index = static_cast<std::int32_t>(m_reader.m_nBlock - m_reader.m_nSplitFirst);
-        Report(index, m_reader.CheckBlock(record));
-        std::copy(record.begin(), record.end(), m_reader.m_block.begin());
-        m_reader.NextBlock();
-    }
-
     void Report(std::int32_t index, BlockStatus status) {
         if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
             return;
@@ -78,7 +59,6 @@ private:
     Hooks& m_hooks;
     AuthTally& m_tally;
     AuthReport& m_report;
-    Record m_inner{};
 };
 
 void DescribeIx2(Ix2Source& source, AuthReport& report) {

@@ -132,7 +132,7 @@ std::uint32_t CIm2::BufferedTimestamp() const {
 }
 
 std::int32_t CIm2::QueuedMs() const {
-    return m_command ? m_command->m_published.queuedMs.load() : m_nQueuedMs;
+    return m_command ? m_command->m_queuedMs.load() : m_nQueuedMs;
 }
 
 std::string CIm2::GetUnitId() const {

@@ -5,11 +5,11 @@
 #include "core/datetime.h"
 #include "core/im2_command.h"
 #include "core/playback.h"
-#include "core/thread_side.h"
+#include "play/reader_requests.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 
@@ -18,14 +18,12 @@ namespace tvx {
 // Largest output of one record: 4-bit storage, one channel, 16-bit output.
 inline constexpr std::size_t kMaxDecodedBytes = 2042;
 
-class Im2Worker;
-
 // The image state of an IM2 recording: reference values from the header record, the format,
 // the gain and the record being examined, with the tests and the decoder that use them.
 // The passes use it without a worker thread and reach its fields directly. Built with a
 // PlaybackSetup it has a worker that owns the file and the sound device and obeys the
 // requests below; the window then reads the worker's progress only through the getters.
-class CIm2 {
+class CIm2 : public ReaderRequests<Im2Command> {
 public:
     CIm2() = default;
     explicit CIm2(const PlaybackSetup& setup);
@@ -33,22 +31,14 @@ public:
     CIm2(const CIm2&) = default;              // the image state only, never the worker
     CIm2& operator=(const CIm2&) = default;
 
-    // --- requests to the worker; a reader without one does nothing and answers false
+    // --- requests to the worker beside the shared ones; a reader without one does nothing
+    // and answers false
     bool OpenFile(const std::string& path);   // waits for the worker; the file is open
     bool CloseFile();                         // waits for the worker
-    void Play();
-    void Pause(bool pause);                   // false resumes
-    bool Stop();
     bool SeekMs(std::int64_t ms);
-    bool IsSeekPending() const;               // the worker has not taken the last seek yet
-    void StartScan();
-    bool StopScan();
-    bool IsScanning() const;
-    bool IsPlaying() const;                   // paused counts as playing
     void Rewind();                            // the header records again, through the callback
     void SetBlockCallback(BlockCallback callback);
     void SetGain(double gain);
-    bool HasWorker() const { return static_cast<bool>(m_command); }
 
     // --- header and format
     void SetFormat(std::uint8_t formatByte);
@@ -107,12 +97,8 @@ public:
     std::int32_t m_nChannels = 1;
 
 protected:
-    // A derived reader starts its own worker once it is built, and stops it in its own
-    // destructor, before its members go.
-    // The body runs on the worker with the command block, which it shares: a worker left
-    // behind by the destructor keeps it, and never reaches this reader again.
-    void StartWorker(const PlaybackSetup& setup, std::function<void(Im2Command&)> body);
-    void StopWorker();
+    // A derived reader starts its own worker once it is built (StartWorker), and stops it in
+    // its own destructor, before its members go (StopWorker).
 
     // What the worker publishes, or the fields themselves without a worker.
     std::uint32_t CurrentBlock() const;
@@ -121,14 +107,26 @@ protected:
     std::int32_t QueuedMs() const;
 
 private:
-    friend class Im2Worker;
-
     BlockStatus ReferenceStatus(RecordView record, bool judgeOrder) const;
-
-    ThreadSide<Im2Command> m_command;
 };
 
 // A header BlockIndex of this or more cannot be a real recording.
 inline constexpr std::uint32_t kMaxHeaderBlockIndex = 0x8000000u;
+
+// The scan's judging of a piece of an IM2 file, for the worker and the pass alike: every
+// whole record in order, from block m_nBlock on, through `report(index, CheckBlock)`, the
+// counter moved on past each. A cut tail is never judged; m_block is left holding the last
+// record judged, as if each had been copied in.
+template <typename Report>
+void ScanIm2Piece(CIm2& image, std::span<const std::uint8_t> piece, Report&& report) {
+    std::size_t at = 0;
+    for (; at + kRecordSize <= piece.size(); at += kRecordSize) {
+        const RecordView record(piece.data() + at, kRecordSize);
+        report(static_cast<std::int32_t>(image.m_nBlock), image.CheckBlock(record));
+        image.NextBlock();
+    }
+    if (at > 0)
+        std::copy_n(piece.data() + at - kRecordSize, kRecordSize, image.m_block.begin());
+}
 
 }  // namespace tvx

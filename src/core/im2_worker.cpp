@@ -5,152 +5,21 @@
 #include "core/scan_pieces.h"
 
 #include <chrono>
-#include <exception>
-#include <thread>
 
 namespace tvx {
 
-namespace {
+// Stopped or paused, an IM2 worker looks at its requests every 100 ms.
+Im2Worker::Im2Worker(Im2Command& command, CIm2& image)
+    : ReaderWorker(command, std::chrono::milliseconds(100)), m_cmd(command), m_reader(image) {}
 
-using std::chrono::milliseconds;
-
-constexpr milliseconds kIdleSleep{100};
-// While the last audio drains nothing else needs the worker; a short sleep keeps it cheap.
-constexpr milliseconds kDrainSleep{10};
-
-}  // namespace
-
-Im2Worker::Im2Worker(Im2Command& command, CIm2& image) : m_cmd(command), m_reader(image) {}
-
-Im2Worker::~Im2Worker() = default;
-
-std::uint32_t Im2Worker::ReadFull(CFile64& file, void* to, std::uint32_t count) {
-    auto* at = static_cast<std::uint8_t*>(to);
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = file.Read(at + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
+ReaderWorker::DeviceFormat Im2Worker::FormatOfDevice() const {
+    return {static_cast<std::uint32_t>(m_reader.m_nSampleRate),
+            static_cast<std::uint16_t>(m_reader.m_nOutputBits),
+            static_cast<std::uint16_t>(m_reader.m_nChannels)};
 }
 
-void Im2Worker::Run() {
-    while (!m_cmd.QuitRequested()) {
-        try {
-            Cycle();
-        } catch (const CFileException&) {
-            DropFile();   // a disk pulled mid-play: drop the file, live on
-        } catch (const std::exception&) {
-            DropFile();   // nothing may leave the thread
-        }
-    }
-    CloseImage();
-    if (m_wave) {
-        m_wave->Reset();
-        m_wave.reset();
-    }
-}
-
-void Im2Worker::Cycle() {
-    if (m_cmd.m_bOpenReq.load())
-        TakeOpenRequest();
-    if (!IsImageOpen()) {
-        ForgetRequests();
-        std::this_thread::sleep_for(kIdleSleep);
-        return;
-    }
-    if (m_cmd.m_nPlayState.load() == kPlaying)
-        PlayStep();
-    else
-        std::this_thread::sleep_for(kIdleSleep);
-    if (m_cmd.m_bScan.load())
-        ScanImage();
-    if (m_cmd.m_bStopReq.load()) {
-        ResetDevice();
-        StopAtStart();
-        Done(m_cmd.m_bStopReq);
-    }
-    if (m_cmd.m_bPauseReq.load()) {
-        if (m_wave)
-            m_wave->Pause();
-        m_cmd.m_nPlayState.store(kPlayPaused);
-        Done(m_cmd.m_bPauseReq);
-    }
-    if (m_cmd.m_bResumeReq.load()) {
-        if (m_wave)
-            m_wave->Restart();
-        m_cmd.m_nPlayState.store(kPlaying);
-        Done(m_cmd.m_bResumeReq);
-    }
-    if (m_cmd.m_bSeekReq.load()) {
-        SeekToBlock(m_cmd.m_nSeekBlock.load());
-        Done(m_cmd.m_bSeekReq);
-    }
-    if (m_cmd.m_bResetReq.load()) {
-        if (m_wave)
-            m_wave->Reset();
-        Done(m_cmd.m_bResetReq);
-    }
-    if (m_cmd.m_bRewindReq.load()) {
-        ReportHeader();
-        Done(m_cmd.m_bRewindReq);
-    }
-    Publish();
-}
-
-void Im2Worker::Done(std::atomic<bool>& request) {
-    Publish();   // whoever waits on the request sees the state it left
-    request.store(false);
-}
-
-void Im2Worker::TakeOpenRequest() {
-    CloseImage();
-    const std::string path = m_cmd.GetPath();
-    bool open = false;
-    if (path.empty()) {
-        if (m_wave) {
-            m_wave->Reset();
-            m_wave.reset();
-        }
-    } else {
-        try {
-            open = OpenImage(path);
-        } catch (const CFileException&) {
-            open = false;
-        }
-        if (!open)
-            CloseImage();
-    }
-    if (open) {
-        MakeDevice();
-        m_wave->SetFormat(static_cast<std::uint32_t>(m_reader.m_nSampleRate),
-                          static_cast<std::uint16_t>(m_reader.m_nOutputBits),
-                          static_cast<std::uint16_t>(m_reader.m_nChannels));
-        m_reader.m_nQueuedMs = 0;
-        ForgetUnit();
-    }
-    m_cmd.m_owner.With([this](CIm2& reader) { HandOver(reader); });
-    m_cmd.m_bOpen.store(open);
-    Done(m_cmd.m_bOpenReq);
-}
-
-void Im2Worker::MakeDevice() {
-    if (!m_wave)
-        m_wave = MakeWavePlay(m_cmd.m_setup, [this] { return OutputWillBeReset(); });
-}
-
-// Asked on this thread while a write waits for the device. A seek past the end is dropped
-// without a reset, so it must not cost the audio of a block already judged.
-bool Im2Worker::OutputWillBeReset() const {
-    if (m_cmd.OutputWillBeReset())
-        return true;
-    try {
-        return m_cmd.m_bSeekReq.load() && SeekLands(m_cmd.m_nSeekBlock.load());
-    } catch (const CFileException&) {
-        return true;   // the file is failing: the cycle will drop it, and the sound with it
-    }
+void Im2Worker::HandOver() {
+    m_cmd.m_owner.With([this](CIm2& reader) { HandOverTo(reader); });
 }
 
 bool Im2Worker::SeekLands(std::uint64_t target) const {
@@ -174,10 +43,18 @@ bool Im2Worker::OpenImage(const std::string& path) {
     return true;
 }
 
-void Im2Worker::CloseImage() { m_file.Abort(); }
-
 bool Im2Worker::ReadPlayBlock() {
     return ReadFull(m_file, m_reader.m_block.data(), kRecordSize) == kRecordSize;
+}
+
+std::span<const std::uint8_t> Im2Worker::DecodePlayBlock(double gain) {
+    m_reader.m_dGain = gain;
+    std::uint16_t count = 0;
+    const BlockStatus status = m_reader.Decode(m_decoded, &count);
+    NoteUnit();
+    Report(IndexOf(m_reader.m_nBlock), status);
+    m_reader.NextBlock();
+    return std::span(m_decoded).first(count);
 }
 
 void Im2Worker::ReturnToStart() {
@@ -217,12 +94,9 @@ void Im2Worker::ScanImage() {
             pieces.Settle();
             return Publish();
         }
-        for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize) {
-            std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize,
-                        m_reader.m_block.begin());
-            Report(static_cast<std::int32_t>(m_reader.m_nBlock), m_reader.CheckBlock());
-            m_reader.NextBlock();
-        }
+        ScanIm2Piece(m_reader, piece, [this](std::int32_t index, BlockStatus status) {
+            Report(index, status);
+        });
         Publish();
     }
     m_file.SeekTo(kRecordSize);
@@ -230,32 +104,16 @@ void Im2Worker::ScanImage() {
     Done(m_cmd.m_bScan);
 }
 
-bool Im2Worker::ScanGoesOn() const { return m_cmd.m_bScan.load() && !m_cmd.QuitRequested(); }
-
-void Im2Worker::PlayStep() {
-    if (!ReadPlayBlock()) {
-        // The end: once everything queued has been heard, back to the first block, stopped.
-        RefreshQueued();
-        if (m_reader.m_nQueuedMs != 0) {
-            std::this_thread::sleep_for(kDrainSleep);
-            return;
-        }
-        ReturnToStart();
-        m_reader.m_nQueuedMs = 0;
-        m_cmd.m_nPlayState.store(kPlayStopped);
+void Im2Worker::TakeOwnRequests() {
+    if (!m_cmd.m_bRewindReq.load())
         return;
-    }
-    RefreshQueued();
-    m_reader.m_dGain = m_cmd.m_gain.load();
-    std::uint16_t count = 0;
-    const BlockStatus status = m_reader.Decode(m_decoded, &count);
-    NoteUnit();
-    Report(IndexOf(m_reader.m_nBlock), status);
-    m_reader.NextBlock();
-    RefreshQueued();
-    Publish();
-    m_wave->Write(m_decoded.data(), count);
-    RefreshQueued();
+    ReportHeader();
+    Done(m_cmd.m_bRewindReq);
+}
+
+void Im2Worker::ForgetOwnRequests() {
+    m_cmd.m_bRewindReq.store(false);
+    m_reader.m_nBlock = 0;
 }
 
 void Im2Worker::NoteUnit() {
@@ -273,49 +131,16 @@ void Im2Worker::ForgetUnit() {
     m_cmd.PublishUnitId(m_reader.m_strUnitId);
 }
 
-void Im2Worker::RefreshQueued() {
-    m_reader.m_nQueuedMs = m_wave ? m_wave->GetQueuedMilliseconds() : 0;
-    m_cmd.m_published.queuedMs.store(m_reader.m_nQueuedMs);
-}
-
-void Im2Worker::ResetDevice() {
-    if (m_wave)
-        m_wave->Reset();
-    m_reader.m_nQueuedMs = 0;
-}
-
 void Im2Worker::Report(std::int32_t index, BlockStatus status) const {
     if (const BlockCallback callback = m_cmd.m_pfnBlock.load())
         callback(index, status);
 }
 
-void Im2Worker::Publish() {
+void Im2Worker::PublishState() {
     Im2Command::Published& p = m_cmd.m_published;
     p.block.store(m_reader.m_nBlock);
     p.bufferedIndex.store(BlockIndexOf(m_reader.m_block));
     p.bufferedTimestamp.store(TimestampOf(m_reader.m_block));
-    p.queuedMs.store(m_reader.m_nQueuedMs);
-}
-
-void Im2Worker::ForgetRequests() {
-    m_cmd.m_nPlayState.store(kPlayStopped);
-    for (std::atomic<bool>* request :
-         {&m_cmd.m_bStopReq, &m_cmd.m_bPauseReq, &m_cmd.m_bResumeReq, &m_cmd.m_bSeekReq,
-          &m_cmd.m_bResetReq, &m_cmd.m_bRewindReq})
-        request->store(false);
-    m_reader.m_nBlock = 0;
-    Publish();
-}
-
-void Im2Worker::DropFile() {
-    CloseImage();
-    if (m_wave)
-        m_wave->Reset();
-    m_reader.m_nQueuedMs = 0;
-    m_cmd.m_nPlayState.store(kPlayStopped);
-    m_cmd.m_bScan.store(false);
-    m_cmd.m_bOpen.store(false);
-    Publish();
 }
 
 }  // namespace tvx

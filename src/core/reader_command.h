@@ -15,7 +15,9 @@ inline constexpr std::int32_t kPlaying = 1;
 inline constexpr std::int32_t kPlayPaused = 2;
 
 // What every reader's command block has: the setup, the worker, the quit request under its
-// lock, and the path to open behind its own (a lock guards the swap, never slow work).
+// lock, the path to open behind its own (a lock guards the swap, never slow work), the
+// requests both kinds of reader take, and the queued time the worker publishes. The window
+// thread sets a request; the worker acts on it at its next cycle and clears it.
 class ReaderCommand {
 public:
     explicit ReaderCommand(PlaybackSetup setup) : m_setup(std::move(setup)) {}
@@ -37,8 +39,27 @@ public:
         m_strPath = std::move(path);
     }
 
+    // A request is pending that resets the device anyway, or the worker must end; a seek
+    // resets it only where it lands, which the worker judges: a Write waiting on a full
+    // queue may give up.
+    bool OutputWillBeReset() const {
+        return m_bStopReq.load() || m_bOpenReq.load() || m_bResetReq.load() || QuitRequested();
+    }
+
     const PlaybackSetup m_setup;
     WorkerThread m_thread;
+
+    std::atomic<bool> m_bOpen{false};   // the last open request left a file open
+    std::atomic<bool> m_bOpenReq{false};
+    std::atomic<bool> m_bSeekReq{false};
+    std::atomic<bool> m_bPauseReq{false};
+    std::atomic<bool> m_bResumeReq{false};
+    std::atomic<bool> m_bStopReq{false};
+    std::atomic<bool> m_bScan{false};
+    std::atomic<std::int32_t> m_nPlayState{kPlayStopped};
+    std::atomic<bool> m_bResetReq{false};
+    std::atomic<double> m_gain{1.0};
+    std::atomic<std::int32_t> m_queuedMs{0};   // published after every change
 
 private:
     mutable std::mutex m_cs;   // guards m_bQuit

@@ -113,7 +113,7 @@ std::uint32_t CImg::RecordAtTime(std::int64_t ms) const {
 std::int64_t CImg::GetPlayTime() const {
     if (m_command) {
         const ImgCommand::Published& p = m_command->m_published;
-        return TimeOfRecord(p.bufferedNumber.load()) - p.queuedMs.load();
+        return TimeOfRecord(p.bufferedNumber.load()) - m_command->m_queuedMs.load();
     }
     return TimeOfRecord(LoadLe32(m_record, kImgOffBlockNumber)) - m_nQueuedMs;
 }
@@ -121,7 +121,7 @@ std::int64_t CImg::GetPlayTime() const {
 std::int64_t CImg::GetCounterTime() const {
     if (m_command) {
         const ImgCommand::Published& p = m_command->m_published;
-        return TimeOfRecord(p.counter.load()) - p.queuedMs.load();
+        return TimeOfRecord(p.counter.load()) - m_command->m_queuedMs.load();
     }
     return TimeOfRecord(m_nRecordCounter) - m_nQueuedMs;
 }

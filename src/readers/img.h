@@ -6,9 +6,10 @@
 #include "core/error.h"
 #include "core/file64.h"
 #include "core/playback.h"
-#include "core/thread_side.h"
+#include "play/reader_requests.h"
 #include "readers/img_command.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -41,7 +42,7 @@ std::uint8_t ImgBlockSum(RecordView record);
 // the record functions the passes use. Without a worker thread it plays nothing; built with a
 // PlaybackSetup its worker owns the file and the sound device and obeys the requests below,
 // and the window reads the worker's progress only through the getters.
-class CImg {
+class CImg : public ReaderRequests<ImgCommand> {
 public:
     CImg() = default;
     explicit CImg(const PlaybackSetup& setup);
@@ -49,20 +50,11 @@ public:
     CImg(const CImg&) = default;              // the image state only, never the worker
     CImg& operator=(const CImg&) = default;
 
-    // --- requests to the worker; a reader without one does nothing and answers false
+    // --- requests to the worker beside the shared ones; a reader without one does nothing
     bool Open(const std::string& path);       // waits for the worker; the file is open
     void Close();                             // does not wait
-    void Play();
-    bool Stop();
-    void Pause(bool pause);                   // false resumes
     void SeekToTime(std::int32_t ms);
-    bool IsSeekPending() const;               // the worker has not taken the last seek yet
-    void StartScan();
-    bool StopScan();
-    bool IsScanning() const;
-    bool IsPlaying() const;                   // paused counts as playing
     void SetRecordCallback(RecordCallback callback);
-    bool HasWorker() const { return static_cast<bool>(m_command); }
 
     void ParseReference();                       // from m_record
     std::uint32_t CountRecords(CFile64& file);   // keeps the file's position
@@ -91,11 +83,21 @@ public:
     std::uint32_t m_nSampleRate = 8000;
     std::uint32_t m_nRecordCounter = 1;
     std::int32_t m_nQueuedMs = 0;
-
-private:
-    friend class ImgWorker;
-    ThreadSide<ImgCommand> m_command;
 };
+
+// The scan's judging of a piece of an IMG image, for the worker and the pass alike: every
+// whole record below the erased tail, from record m_nRecordCounter on, copied into m_record
+// and told to `report(index from 0, CheckRecord)`, the counter moved on past each.
+template <typename Report>
+void ScanImgPiece(CImg& img, std::span<const std::uint8_t> piece, Report&& report) {
+    for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize) {
+        if (img.m_nRecordCounter > img.m_nRecordCount)
+            break;
+        std::copy_n(piece.data() + at, kRecordSize, img.m_record.begin());
+        report(img.m_nRecordCounter - 1, img.CheckRecord());
+        ++img.m_nRecordCounter;
+    }
+}
 
 // Opens an IMG image read-only as the reader opens it: record 1 read and parsed, the records
 // counted, the file back at its start. Fails when the file cannot be opened or read, or holds

@@ -8,7 +8,10 @@ namespace tvx {
 
 namespace {
 
-// One decoder state per process; conversions run one at a time on the window's thread.
+// Global on purpose: the predictor and the running voice checksum carry from one record to
+// the next across calls, as the units' own software keeps them, and a conversion starts by
+// passing its header record through. Conversions run one at a time on the window's thread,
+// and the players' workers never decode through it.
 struct ImgDecoderState {
     std::uint16_t predictor = 0;
     std::uint8_t runningSum = 0;

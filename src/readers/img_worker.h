@@ -1,49 +1,43 @@
 #pragma once
 
-#include "audio/wave_play.h"
 #include "core/file64.h"
+#include "play/reader_worker.h"
 #include "readers/img.h"
 
 #include <array>
-#include <memory>
-#include <vector>
+#include <cstdint>
+#include <span>
+#include <string>
 
 namespace tvx {
 
-// The worker of a CImg: cycle after cycle until asked to quit, each taking the pending
-// requests in a fixed order. It owns the file, the device and its own copy of the record
-// state, which it hands to the reader at every open; it shares only the command block.
-class ImgWorker {
+// The worker of a CImg: the shared cycle with the IMG steps, the spare request as its own,
+// and its own copy of the record state, which it hands to the reader at every open.
+class ImgWorker : public ReaderWorker {
 public:
     ImgWorker(ImgCommand& command, CImg& image);
-    ImgWorker(const ImgWorker&) = delete;
-    ImgWorker& operator=(const ImgWorker&) = delete;
-
-    void Run();
 
 private:
-    void Cycle();
-    void TakeOpenRequest();
-    bool OpenImage(const std::string& path);
-    void PlayStep();
-    void Scan();
-    void BackToFirst();   // record 1 buffered, the file and the counter on it
-    void SeekToRecord(std::uint32_t target);
+    bool OpenImage(const std::string& path) override;
+    void OpenFailed(const std::string& path) override;
+    DeviceFormat FormatOfDevice() const override { return {m_img.m_nSampleRate, 8, 1}; }
+    void HandOver() override;
+    bool ReadPlayBlock() override;
+    std::span<const std::uint8_t> DecodePlayBlock(double gain) override;
+    void ReturnToStart() override;   // record 1 buffered, the file and the counter on it
+    void ScanImage() override;
+    bool PendingSeekLands() const override { return SeekLands(m_cmd.m_nSeekTarget.load()); }
+    void TakeSeek() override;
+    void TakeOwnRequests() override;
+    void ForgetOwnRequests() override { m_cmd.m_bSpareReq.store(false); }
+    void PublishState() override;
+
     bool SeekLands(std::uint32_t target) const;
-    bool OutputWillBeReset() const;
-    void ResetDevice();
-    void RefreshQueued();
     void Report(std::uint32_t index, std::uint32_t flags) const;
-    void Publish();
-    void Done(std::atomic<bool>& request);
-    void ForgetRequests();
-    void DropFile();
     std::uint64_t AudioEnd() const { return std::uint64_t{m_img.m_nRecordCount} * kRecordSize; }
 
     ImgCommand& m_cmd;
     CImg& m_img;   // the worker's own record state
-    CFile64 m_file;
-    std::unique_ptr<CWavePlay> m_wave;
     std::array<std::uint8_t, kImg5Samples> m_samples{};
 };
 

@@ -51,10 +51,13 @@ std::uint64_t Ix2ChainBlocks(std::uint64_t fileLength) {
 }
 
 CIx2::CIx2(const PlaybackSetup& setup) {
-    StartWorker(setup, [image = std::make_shared<CIx2>(*this)](Im2Command& command) {
-        Ix2Worker worker(command, *image);
-        worker.Run();
-    });
+    StartWorker(
+        setup, this,
+        [image = std::make_shared<CIx2>(*this)](Im2Command& command) {
+            Ix2Worker worker(command, *image);
+            worker.Run();
+        },
+        WorkerThread::Priority::BelowNormal);
 }
 
 // The worker is asked to end before this object's members go.

@@ -5,6 +5,8 @@
 #include "core/file64.h"
 #include "readers/ix2.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -73,5 +75,30 @@ private:
     std::uint64_t m_nStreamNext = 0;
     std::uint64_t m_nStreamAt = 0;
 };
+
+// The scan's judging of a piece of an IX2 file's audio blocks, for the worker and the pass
+// alike: a plain file's whole records are the blocks; a chain deciphers each outer block once
+// and judges the inner blocks it completes. Each goes through `report(index, CheckBlock)`,
+// indexed from the split's first block, in reader.m_block, the counter moved on past it.
+template <typename Report>
+void ScanIx2Piece(Ix2Source& source, CIx2& reader, std::span<const std::uint8_t> piece,
+                  Report&& report) {
+    const auto judge = [&] {
+        const auto first = static_cast<std::uint32_t>(reader.m_nSplitFirst);
+        report(static_cast<std::int32_t>(reader.m_nBlock - first), reader.CheckBlock());
+        reader.NextBlock();
+    };
+    for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize) {
+        const RecordView record(piece.data() + at, kRecordSize);
+        if (!source.IsChain()) {
+            std::copy(record.begin(), record.end(), reader.m_block.begin());
+            judge();
+            continue;
+        }
+        source.FeedOuter(record);
+        while (source.TakeInner(reader.m_block))
+            judge();
+    }
+}
 
 }  // namespace tvx

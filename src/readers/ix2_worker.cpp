@@ -28,7 +28,7 @@ void Ix2Worker::TakeSourceState() {
     m_ix2.m_nQueuedMs = 0;
 }
 
-void Ix2Worker::HandOver(CIm2& reader) const { static_cast<CIx2&>(reader) = m_ix2; }
+void Ix2Worker::HandOverTo(CIm2& reader) const { static_cast<CIx2&>(reader) = m_ix2; }
 
 void Ix2Worker::CloseImage() {
     m_source.reset();
@@ -128,29 +128,14 @@ void Ix2Worker::ScanImage() {
         const std::span<const std::uint8_t> piece = pieces.Next();
         if (piece.empty())
             break;
-        for (std::size_t at = 0; at + kRecordSize <= piece.size(); at += kRecordSize)
-            ScanRecord(RecordView(piece.data() + at, kRecordSize));
+        ScanIx2Piece(*m_source, m_ix2, piece, [this](std::int32_t index, BlockStatus status) {
+            Report(index, status);
+        });
         Publish();
     }
     m_source->SeekBlock(0);
     m_ix2.m_nBlock = FirstBlock();
     Done(m_cmd.m_bScan);
-}
-
-void Ix2Worker::ScanRecord(RecordView record) {
-    if (!m_source->IsChain()) {
-        std::copy(record.begin(), record.end(), m_ix2.m_block.begin());
-        return CheckAudioBlock();
-    }
-    // Each outer block is deciphered once; the inner blocks it completes are judged.
-    m_source->FeedOuter(record);
-    while (m_source->TakeInner(m_ix2.m_block))
-        CheckAudioBlock();
-}
-
-void Ix2Worker::CheckAudioBlock() {
-    Report(IndexOf(m_ix2.m_nBlock), m_ix2.CheckBlock());
-    m_ix2.NextBlock();
 }
 
 }  // namespace tvx

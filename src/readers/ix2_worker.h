@@ -26,7 +26,7 @@ protected:
     void SeekToBlock(std::uint64_t target) override;
     void ScanImage() override;
     void ReportHeader() override;
-    void HandOver(CIm2& reader) const override;
+    void HandOverTo(CIm2& reader) const override;
     std::uint32_t FirstBlock() const override;
 
 private:
@@ -35,8 +35,6 @@ private:
     void TakeSourceState();
     // Index blocks 0, 1, 2 as the file holds them now, reported as -3, -2, -1.
     void ReportIndexBlocks();
-    void ScanRecord(RecordView record);
-    void CheckAudioBlock();
 
     CIx2& m_ix2;
     std::unique_ptr<Ix2Source> m_source;   // null while no IX2 file is open
