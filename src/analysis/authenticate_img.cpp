@@ -11,10 +11,6 @@ namespace tvx {
 
 namespace {
 
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
-}
-
 class ImgScan {
 public:
     ImgScan(CImg& img, Hooks& hooks, AuthTally& tally, AuthReport& report)
@@ -37,7 +33,7 @@ public:
                              const BlockStatus voice = FollowVoiceChain();
                              Report(static_cast<std::int32_t>(index), flags, voice);
                          });
-            m_hooks.SetPos(ClampToInt(m_img.GetCounterTime()));
+            m_hooks.SetPos(ProgressValue(m_img.GetCounterTime()));
         }
     }
 
@@ -101,9 +97,9 @@ Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTa
     report.path = path;
     try {
         if (!tally.Allocate(img.m_nRecordCount, 0))
-            return Error{Cause::Io, 0, path, 0, LoadString(152)};
+            return OutOfMemoryError(path);
         DescribeImg(img, file.GetLength(), report);
-        hooks.SetRange(ClampToInt(img.GetLengthMs()));
+        hooks.SetRange(ProgressValue(img.GetLengthMs()));
         ImgScan(img, hooks, tally, report).Run(file, pieceRecords);
         report.counts = tally.GetCounts();
         report.durations =

@@ -10,10 +10,6 @@ namespace tvx {
 
 namespace {
 
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
-}
-
 class Ix2Scan {
 public:
     Ix2Scan(Ix2Source& source, Hooks& hooks, AuthTally& tally, AuthReport& report)
@@ -41,7 +37,7 @@ public:
             }
             ScanIx2Piece(m_source, m_reader, std::span(piece).first(got),
                          [this](std::int32_t index, BlockStatus status) { Report(index, status); });
-            m_hooks.SetPos(ClampToInt(m_reader.SplitPlayedMsByCounter()));
+            m_hooks.SetPos(ProgressValue(m_reader.SplitPlayedMsByCounter()));
         }
     }
 
@@ -118,9 +114,9 @@ Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTa
     try {
         CIx2& reader = source.Reader();
         if (!tally.Allocate(Ix2StripBlocks(reader), 3))
-            return Error{Cause::Io, 0, path, 0, LoadString(152)};
+            return OutOfMemoryError(path);
         DescribeIx2(source, report);
-        hooks.SetRange(ClampToInt(reader.FileMs()));
+        hooks.SetRange(ProgressValue(reader.FileMs()));
         Ix2Scan(source, hooks, tally, report).Run(pieceRecords);
         report.counts = tally.GetCounts();
         report.durations =

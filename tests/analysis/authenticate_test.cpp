@@ -1,4 +1,4 @@
-#include "analysis/authenticate.h"
+#include "formats/im2/authenticate_im2.h"
 
 #include "synth/synth.h"
 
