@@ -4,10 +4,10 @@
 #include "cli/report_json.h"
 #include "cli/report_text.h"
 #include "core/bytes.h"
-#include "export/convert_im2.h"
-#include "export/convert_img.h"
-#include "export/convert_ix2.h"
 #include "formats/home_of.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/img/convert_img.h"
+#include "formats/ix2/convert_ix2.h"
 
 #include <algorithm>
 #include <cstdio>

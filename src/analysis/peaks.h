@@ -2,7 +2,7 @@
 
 #include "core/error.h"
 #include "core/hooks.h"
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 
 #include <array>
 #include <cstdint>

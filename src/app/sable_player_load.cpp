@@ -1,6 +1,5 @@
 #include "app/sable_player_dlg.h"
 
-#include "formats/home_of.h"
 #include "app/gui_hooks.h"
 #include "app/wait_dlg.h"
 #include "controls/image_static.h"
@@ -9,6 +8,7 @@
 #include "controls/wave_view.h"
 #include "core/format.h"
 #include "core/string_table.h"
+#include "formats/home_of.h"
 
 #include <QFile>
 #include <QFileInfo>

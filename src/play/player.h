@@ -2,9 +2,9 @@
 
 #include "analysis/auth_tally.h"
 #include "core/datetime.h"
-#include "core/playback.h"
 #include "export/details.h"
 #include "formats/format_of.h"
+#include "play/playback.h"
 #include "play/player_texts.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/playback.h"
-#include "core/reader_command.h"
-#include "core/thread_side.h"
-#include "core/worker_thread.h"
+#include "play/playback.h"
+#include "play/reader_command.h"
+#include "play/thread_side.h"
+#include "play/worker_thread.h"
 
 #include <chrono>
 #include <thread>

@@ -2,7 +2,7 @@
 
 #include "audio/wave_play.h"
 #include "core/file64.h"
-#include "core/reader_command.h"
+#include "play/reader_command.h"
 
 #include <atomic>
 #include <chrono>

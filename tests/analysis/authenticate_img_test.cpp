@@ -1,4 +1,4 @@
-#include "analysis/authenticate_img.h"
+#include "formats/img/authenticate_img.h"
 
 #include "analysis/peaks.h"
 #include "formats/home_of.h"

@@ -1,4 +1,4 @@
-#include "analysis/authenticate_ix2.h"
+#include "formats/ix2/authenticate_ix2.h"
 
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"

@@ -1,7 +1,7 @@
 #include "analysis/peaks.h"
 #include "formats/home_of.h"
 
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"

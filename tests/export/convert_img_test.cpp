@@ -1,9 +1,9 @@
-#include "export/convert_img.h"
+#include "formats/img/convert_img.h"
 
 #include "core/format.h"
 #include "export/details.h"
 #include "export_support.h"
-#include "readers/img.h"
+#include "formats/img/img.h"
 #include "synth/img_synth.h"
 #include "synth/synth.h"
 

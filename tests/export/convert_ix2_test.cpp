@@ -1,4 +1,4 @@
-#include "export/convert_ix2.h"
+#include "formats/ix2/convert_ix2.h"
 
 #include "export_support.h"
 #include "synth/ix2_synth.h"

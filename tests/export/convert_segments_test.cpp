@@ -1,4 +1,4 @@
-#include "export/convert_im2.h"
+#include "formats/im2/convert_im2.h"
 
 #include "export_support.h"
 #include "synth/synth.h"

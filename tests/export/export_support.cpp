@@ -1,6 +1,6 @@
 #include "export_support.h"
 
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 
 #include <algorithm>
 #include <csignal>

@@ -3,8 +3,8 @@
 #include "play/player.h"
 
 #include "formats/format_of.h"
-#include "playback_support.h"
 #include "play/verdict_route.h"
+#include "playback_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"

@@ -1,8 +1,8 @@
 #include "formats/im2/authenticate_im2.h"
 
-#include "analysis/im2_header.h"
 #include "core/file64.h"
-#include "core/im2.h"
+#include "formats/im2/im2.h"
+#include "formats/im2/im2_header.h"
 
 #include <algorithm>
 #include <span>

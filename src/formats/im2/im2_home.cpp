@@ -1,10 +1,10 @@
 #include "formats/im2/im2_home.h"
 
-#include "analysis/im2_header.h"
-#include "formats/im2/authenticate_im2.h"
 #include "analysis/verdict.h"
 #include "core/file64.h"
-#include "export/convert_im2.h"
+#include "formats/im2/authenticate_im2.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/im2/im2_header.h"
 #include "formats/pass_reads.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/im2.h"
 #include "formats/format_home.h"
+#include "formats/im2/im2.h"
 
 namespace tvx {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 #include "play/player.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/format_home.h"
-#include "readers/img.h"
+#include "formats/img/img.h"
 
 namespace tvx {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "formats/img/img.h"
 #include "play/player.h"
-#include "readers/img.h"
 
 namespace tvx {
 

@@ -1,10 +1,10 @@
 #include "formats/ix2/ix2_home.h"
 
-#include "analysis/authenticate_ix2.h"
 #include "analysis/verdict.h"
-#include "export/convert_ix2.h"
+#include "formats/ix2/authenticate_ix2.h"
+#include "formats/ix2/convert_ix2.h"
+#include "formats/ix2/ix2_source.h"
 #include "formats/pass_reads.h"
-#include "readers/ix2_source.h"
 
 #include <memory>
 

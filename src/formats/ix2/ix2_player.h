@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/im2/im2_player.h"
-#include "readers/ix2.h"
+#include "formats/ix2/ix2.h"
 
 namespace tvx {
 
