@@ -265,8 +265,8 @@ void CSablePlayerDlg::Reset() {
     m_timeLine->ResetTimes();
     ClearPeaks();
     SetTransport(Transport::Empty);
-    m_nFileType = ImageFormat::None;
-    m_readAs = ImageFormat::None;
+    m_nFileType = {};
+    m_readAs = {};
     RefreshControls();
     update();
 }

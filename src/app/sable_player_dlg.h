@@ -179,8 +179,8 @@ private:
     AuthTally m_tally;
     VerdictRoute m_route{m_tally};   // the readers' verdicts count in this window's tally
     std::unique_ptr<tvx::Player> m_player;
-    ImageFormat m_nFileType = ImageFormat::None;   // as the path's search found it: the reader made
-    ImageFormat m_readAs = ImageFormat::None;      // what that reader reads the bytes as
+    ImageFormat m_nFileType{};         // as the path's search found it: the reader made
+    ImageFormat m_readAs{};            // what that reader reads the bytes as
     QString m_strPathName;
     bool m_bStartLoadPending = false;
 

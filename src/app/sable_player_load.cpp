@@ -32,7 +32,7 @@ bool CSablePlayerDlg::LoadRecording(const QString& path) {
     EndAuthRun();
     const std::string local = QFile::encodeName(path).toStdString();
     const ImageKind kind = FormatOf(local);
-    if (kind.searched == ImageFormat::None)
+    if (!kind.IsImage())
         return false;
     m_nFileType = kind.searched;
     m_readAs = kind.rules;

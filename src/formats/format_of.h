@@ -17,6 +17,8 @@ struct ImageKind {
     ImageFormat rules = ImageFormat::None;
 
     bool operator==(const ImageKind&) const = default;
+    // The path names one of the formats at all.
+    bool IsImage() const { return searched != ImageFormat::None; }
 };
 
 // The one place a path becomes a format.

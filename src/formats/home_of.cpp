@@ -53,7 +53,7 @@ const FormatHome& HomeOf(ImageFormat rules) {
 const FormatHome& HomeFor(const std::string& path) { return HomeOf(FormatOf(path).rules); }
 
 std::optional<Error> UnknownFormat(const std::string& path) {
-    if (FormatOf(path).searched != ImageFormat::None)
+    if (FormatOf(path).IsImage())
         return std::nullopt;
     return NotAnImage(path);
 }
