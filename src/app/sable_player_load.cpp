@@ -147,7 +147,9 @@ void CSablePlayerDlg::TellOpenFailure(const std::string& path) {
 
 PlayerFactory PlayersWith(BackendFactory makeBackend) {
     return [makeBackend = std::move(makeBackend)](ImageKind kind, Hooks& hooks) {
-        return MakePlayer(kind, PlaybackSetup{makeBackend, &hooks});
+        PlaybackSetup setup{makeBackend, &hooks};
+        setup.pump = [&hooks] { return hooks.PumpWaitingMessage(); };
+        return MakePlayer(kind, setup);
     };
 }
 

@@ -4,11 +4,21 @@
 
 namespace tvx {
 
-// What a long pass needs from the shell that runs it: progress, Cancel, a question, a notice
-// and the one-message pump. The defaults suit a silent caller (tests, scripts).
-class Hooks {
+// What may be said from any thread: a reader's worker speaks through it (the wave device's
+// notice, IMG's "Failed to open: "), so a shell's implementation hands the text to its own
+// thread. The default says nothing.
+class Notices {
 public:
-    virtual ~Hooks() = default;
+    virtual ~Notices() = default;
+
+    virtual void Notice(const std::string& /*caption*/, const std::string& /*text*/) {}
+};
+
+// What a long pass needs from the shell that runs it, called only on the pass's own thread:
+// progress, Cancel, a question and the one-message pump; a notice besides. The defaults suit
+// a silent caller (tests, scripts).
+class Hooks : public Notices {
+public:
 
     virtual void SetMessage(const std::string& /*text*/) {}
     virtual void SetRange(int /*upper*/) {}
@@ -22,7 +32,6 @@ public:
     virtual bool AskYesNo(const std::string& /*caption*/, const std::string& /*text*/) {
         return false;
     }
-    virtual void Notice(const std::string& /*caption*/, const std::string& /*text*/) {}
 
     // Dispatches one waiting event; false only when the application is quitting.
     virtual bool PumpWaitingMessage() { return true; }

@@ -12,8 +12,8 @@ namespace tvx {
 std::unique_ptr<CWavePlay> MakeWavePlay(const PlaybackSetup& setup,
                                         std::function<bool()> interrupted) {
     CWavePlay::NoticeFn notice;
-    if (setup.hooks != nullptr)
-        notice = [hooks = setup.hooks](const std::string& text) { hooks->Notice("", text); };
+    if (setup.notices != nullptr)
+        notice = [notices = setup.notices](const std::string& text) { notices->Notice("", text); };
     auto wave = std::make_unique<CWavePlay>(setup.makeBackend ? setup.makeBackend() : nullptr,
                                             std::move(notice));
     wave->SetInterrupt(std::move(interrupted));

@@ -11,15 +11,17 @@
 namespace tvx {
 
 class CWavePlay;
-class Hooks;
+class Notices;
 
-// What a reader built for playback needs from its owner: a way to make its sound device, and
-// the shell's hooks for the wave device's notice and for the message pump Rewind turns.
+// What a reader built for playback needs from its owner: a way to make its sound device, where
+// its worker may speak from its own thread, and the owner's message pump, which Rewind turns
+// on the owner's thread while it waits (none: it only waits).
 struct PlaybackSetup {
     BackendFactory makeBackend;
-    Hooks* hooks = nullptr;
+    Notices* notices = nullptr;
     // How long the reader's destructor waits for its worker before leaving it behind.
     std::chrono::milliseconds quitWait{10000};
+    std::function<bool()> pump;
 };
 
 // Told of every record judged on the worker: its index (header records negative) and verdict.

@@ -62,12 +62,12 @@ void CIm2::Rewind() {
     if (!m_command)
         return;
     m_command->m_bRewindReq.store(true);
-    Hooks* hooks = m_command->m_setup.hooks;
+    const auto& pump = m_command->m_setup.pump;
     while (m_command->m_bRewindReq.load() && m_command->m_thread.IsRunning()) {
         // The window stays alive while the worker reports the header records.
-        if (hooks != nullptr)
-            hooks->PumpWaitingMessage();
-        std::this_thread::sleep_for(hooks != nullptr ? milliseconds(1) : kPollInterval);
+        if (pump)
+            pump();
+        std::this_thread::sleep_for(pump ? milliseconds(1) : kPollInterval);
     }
 }
 

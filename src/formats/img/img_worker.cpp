@@ -35,8 +35,8 @@ bool ImgWorker::OpenImage(const std::string& path) {
 }
 
 void ImgWorker::OpenFailed(const std::string& path) {
-    if (Hooks* hooks = m_cmd.m_setup.hooks)
-        hooks->Notice("", "Failed to open: " + path);
+    if (Notices* notices = m_cmd.m_setup.notices)
+        notices->Notice("", "Failed to open: " + path);
 }
 
 bool ImgWorker::ReadPlayBlock() {
