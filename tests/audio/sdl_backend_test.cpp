@@ -6,6 +6,7 @@
 #include "audio/output_volume.h"
 #include "disk_capture.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -76,6 +77,18 @@ TEST_F(SdlBackendTest, ResetAndCloseReturnEveryQueuedBufferAndTheVolumeIsHeard) 
     out->Reset();                         // closed: nothing left, nothing happens
     EXPECT_EQ(m_done.load(), 20);
     EXPECT_TRUE(test::HeardAsPlayed(capture.Read(), std::vector<std::uint8_t>(4 * 512, 164), 0x80));
+}
+
+TEST_F(SdlBackendTest, TheLastDeviceGoneReleasesTheAudioSubsystem) {
+    test::DiskCapture capture("subsystem");
+    {
+        auto idle = MakeSdlBackend();   // never opened: it holds nothing to let go of
+        auto out = MakeSdlBackend();
+        ASSERT_EQ(out->Open(PcmFormat{8000, 8, 1}, Counter()), 0u);
+        idle.reset();
+        EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    }
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
 }  // namespace
