@@ -88,23 +88,36 @@ TEST_F(Ix2Test, ShortHeaderRegionsLeaveWhatTheyCannotHoldUnknown) {
     }
 }
 
-TEST_F(Ix2Test, PlainSplitOfALongerRecordingReadsItsOwnNumbering) {
-    synth::Ix2Options o = Split(300, 25, false);
-    o.recordingLast = 999;
-    Open(o);
-    EXPECT_FALSE(m_source->IsHeaderBad());
-    EXPECT_EQ(R().m_nSplitFirst, 300u);
-    EXPECT_EQ(R().m_nSplitLast, 324u);
-    EXPECT_EQ(R().m_nSplitBlocks, 25u);
-    EXPECT_EQ(R().m_nStatedBlocks, 1000u);
-    EXPECT_EQ(R().m_nFileBlocks, 25u);
-    EXPECT_TRUE(R().IsWholeSplit());
-    EXPECT_FALSE(R().IsComplete());
-    EXPECT_EQ(R().SplitMs(), 25 * 32);
-    // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
-    EXPECT_NEAR((R().SplitStartTime().GetDays() - R().StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
-    EXPECT_EQ(R().m_indexStatus, (std::array<BlockStatus, 3>{kHeaderRecord, kHeaderRecord, kHeaderRecord}));
-    EXPECT_EQ(BlocksGiven(), 25u);
+TEST_F(Ix2Test, ASplitOfALongerRecordingReadsItsOwnNumberingPlainOrChained) {
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        synth::Ix2Options o = Split(300, 40, chain);
+        o.recordingLast = 4000;
+        Open(o);
+        EXPECT_EQ(m_source->IsChain(), chain);
+        EXPECT_FALSE(m_source->IsHeaderBad());
+        EXPECT_EQ(R().HasSplitIndex(), chain);   // only a chain's inner stream has it
+        EXPECT_EQ(R().m_indexStatus, (std::array<BlockStatus, 3>{kHeaderRecord, kHeaderRecord, kHeaderRecord}));
+        EXPECT_EQ(R().GetFileNumber(), o.audio.fileNumber);
+        EXPECT_EQ(R().m_nSplitFirst, 300u);
+        EXPECT_EQ(R().m_nSplitLast, 339u);      // a chain's decoy entry would have said 1339
+        EXPECT_EQ(R().m_nSplitBlocks, 40u);
+        EXPECT_EQ(R().m_nLastIndex, 4000u);
+        EXPECT_EQ(R().m_nStatedBlocks, 4001u);
+        EXPECT_EQ(R().m_nFileBlocks, 40u);
+        EXPECT_TRUE(R().IsWholeSplit());
+        EXPECT_FALSE(R().IsComplete());
+        EXPECT_EQ(R().SplitMs(), 40 * 32);
+        EXPECT_EQ(R().m_nSampleRate, 8000);
+        EXPECT_EQ(R().m_nStoredBits, 16);
+        // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
+        EXPECT_NEAR((R().SplitStartTime().GetDays() - R().StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
+        if (chain) {
+            EXPECT_EQ(R().m_nSnapFileNumber, o.outerFileNumber);
+            EXPECT_NE(R().m_strSnapUnitId, R().GetUnitId());
+        }
+        EXPECT_EQ(BlocksGiven(), 40u);
+    }
 }
 
 TEST_F(Ix2Test, BrokenIndexBlockMarksTheStructureBad) {
@@ -115,27 +128,6 @@ TEST_F(Ix2Test, BrokenIndexBlockMarksTheStructureBad) {
         EXPECT_TRUE(m_source->IsHeaderBad()) << broken;
         EXPECT_EQ(R().m_indexStatus[static_cast<std::size_t>(broken)], kHeaderRecord | kIrregular | kChecksumError);
     }
-}
-
-TEST_F(Ix2Test, ChainTakesItsValuesFromTheInnerStreamAndTheRightEntries) {
-    synth::Ix2Options o = Split(64, 40, true);
-    o.recordingLast = 4000;
-    Open(o);
-    ASSERT_TRUE(m_source->IsChain());
-    EXPECT_FALSE(m_source->IsHeaderBad());
-    EXPECT_TRUE(R().HasSplitIndex());
-    EXPECT_EQ(R().GetFileNumber(), o.audio.fileNumber);
-    EXPECT_EQ(R().m_nSplitFirst, 64u);
-    EXPECT_EQ(R().m_nSplitLast, 103u);      // the decoy would have said 1103
-    EXPECT_EQ(R().m_nSplitBlocks, 40u);
-    EXPECT_EQ(R().m_nLastIndex, 4000u);
-    EXPECT_EQ(R().m_nStatedBlocks, 4001u);
-    EXPECT_EQ(R().m_nFileBlocks, 40u);
-    EXPECT_TRUE(R().IsWholeSplit());
-    EXPECT_EQ(R().m_nSnapFileNumber, o.outerFileNumber);
-    EXPECT_NE(R().m_strSnapUnitId, R().GetUnitId());
-    EXPECT_EQ(R().m_nSampleRate, 8000);
-    EXPECT_EQ(R().m_nStoredBits, 16);
 }
 
 TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsWhatThePlainParseGave) {
