@@ -5,6 +5,7 @@
 
 #include "audio/output_volume.h"
 #include "disk_capture.h"
+#include "eventually.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -18,17 +19,7 @@ namespace tvx {
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Pred>
-bool Eventually(Pred pred) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 std::vector<std::uint8_t> Tone(std::size_t n) {
     std::vector<std::uint8_t> v(n);

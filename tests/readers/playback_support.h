@@ -5,6 +5,7 @@
 #include "core/block_status.h"
 #include "core/hooks.h"
 #include "core/playback.h"
+#include "eventually.h"
 #include "synth/img_synth.h"
 #include "synth/synth.h"
 
@@ -23,19 +24,6 @@
 namespace tvx::test {
 
 using namespace std::chrono_literals;
-
-// Waits for something a worker brings about. The deadline only ends a hang: nothing here
-// depends on how fast the machine is.
-template <typename Pred>
-bool Eventually(Pred pred, std::chrono::seconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 struct Verdict {
     std::int32_t index;
