@@ -5,7 +5,9 @@
 
 #include "audio/output_volume.h"
 #include "disk_capture.h"
+#include "eventually.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,17 +19,7 @@ namespace tvx {
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename Pred>
-bool Eventually(Pred pred) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 std::vector<std::uint8_t> Tone(std::size_t n) {
     std::vector<std::uint8_t> v(n);
@@ -76,6 +68,18 @@ TEST_F(SdlBackendTest, ResetAndCloseReturnEveryQueuedBufferAndTheVolumeIsHeard) 
     out->Reset();                         // closed: nothing left, nothing happens
     EXPECT_EQ(m_done.load(), 20);
     EXPECT_TRUE(test::HeardAsPlayed(capture.Read(), std::vector<std::uint8_t>(4 * 512, 164), 0x80));
+}
+
+TEST_F(SdlBackendTest, TheLastDeviceGoneReleasesTheAudioSubsystem) {
+    test::DiskCapture capture("subsystem");
+    {
+        auto idle = MakeSdlBackend();   // never opened: it holds nothing to let go of
+        auto out = MakeSdlBackend();
+        ASSERT_EQ(out->Open(PcmFormat{8000, 8, 1}, Counter()), 0u);
+        idle.reset();
+        EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    }
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "audio/wave_play.h"
 
 #include "audio/test_backend.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +17,13 @@ namespace tvx {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Eventually;
 
 std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
     std::vector<std::uint8_t> v(n);
     for (std::size_t i = 0; i < n; ++i)
         v[i] = static_cast<std::uint8_t>(seed + i * 7 + i / 256);
     return v;
-}
-
-// Waits for a condition another thread brings about; the deadline only catches a hang.
-template <typename Pred>
-bool Eventually(Pred pred) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
 }
 
 class WavePlayTest : public ::testing::Test {

@@ -1,21 +1,18 @@
+// An IX2 file opened as the passes open it: the index region, the split and recording values
+// it gives, and a chain's values taken from its inner stream and the right index entries.
 #include "formats/ix2/ix2.h"
 #include "formats/ix2/ix2_source.h"
 
+#include "playback_support.h"
 #include "synth/ix2_synth.h"
-#include "synth/synth.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-namespace tvx {
+namespace tvx::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 synth::Ix2Options Split(std::uint32_t first, std::uint32_t blocks, bool chain) {
     synth::Ix2Options o;
-    o.audio.storedBits = 16;
     o.audio.blocks = blocks;
     o.splitFirst = first;
     o.chain = chain;
@@ -24,41 +21,27 @@ synth::Ix2Options Split(std::uint32_t first, std::uint32_t blocks, bool chain) {
 
 class Ix2Test : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                (std::string("tvx-ix2-") + info->test_suite_name() + "-" + info->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Write(const synth::Ix2Options& o, std::span<const synth::Fault> faults = {}) {
-        const std::string path = (m_dir / "F00012.IX2").string();
-        EXPECT_TRUE(synth::WriteIx2File(path, o, faults));
-        return path;
-    }
-    void Open(Ix2Source& source, const std::string& path) {
-        const auto failed = source.Open(path);
+    void Open(const synth::Ix2Options& o, std::span<const synth::Fault> faults = {}) {
+        ASSERT_TRUE(synth::WriteIx2File(m_dir / "F00012.IX2", o, faults));
+        m_source = std::make_unique<Ix2Source>();
+        const auto failed = m_source->Open(m_dir / "F00012.IX2");
         ASSERT_FALSE(failed) << DescribeError(*failed);
     }
+    std::uint32_t BlocksGiven() {
+        Record block{};
+        std::uint32_t n = 0;
+        while (m_source->NextBlock(block))
+            ++n;
+        return n;
+    }
 
-    fs::path m_dir;
+    const CIx2& R() const { return m_source->Reader(); }
+
+    TempFolder m_dir;
+    std::unique_ptr<Ix2Source> m_source;
 };
 
-TEST(Ix2LayoutTest, InnerBlocksStraddleOuterBlocksAsTheStreamFalls) {
-    EXPECT_EQ(ChainPositionOf(0).outer, 0u);
-    EXPECT_EQ(ChainPositionOf(0).skip, 0u);
-    EXPECT_EQ(ChainPositionOf(31).outer, 31u);
-    EXPECT_EQ(ChainPositionOf(31).skip, 496u);
-    EXPECT_EQ(ChainPositionOf(32).outer, 33u);
-    EXPECT_EQ(ChainPositionOf(32).skip, 0u);
-    EXPECT_EQ(Ix2PlainBlocks(128 + 528 * 35), 32u);
-    EXPECT_EQ(Ix2ChainBlocks(128 + 528 * 35), 31u);
-    EXPECT_EQ(Ix2PlainBlocks(2239), 0u);
-    EXPECT_EQ(Ix2PlainBlocks(100), 0u);
-}
-
-TEST(Ix2LayoutTest, EntrySearchPassesOverABrokenChecksumAndOtherFiles) {
+TEST(Ix2Index, EntrySearchPassesOverABrokenChecksumAndOtherFiles) {
     std::array<std::uint8_t, kPayloadSize> table{};
     for (std::size_t at = 14; at < table.size(); at += 16)
         table[at] = 0xFF;   // unused entries
@@ -78,7 +61,6 @@ TEST(Ix2LayoutTest, EntrySearchPassesOverABrokenChecksumAndOtherFiles) {
 }
 
 TEST_F(Ix2Test, ShortHeaderRegionsLeaveWhatTheyCannotHoldUnknown) {
-    const synth::Ix2Options whole = Split(100, 10, false);
     struct Case {
         std::uint64_t length;
         bool splitLastKnown, recordingFirstKnown, checked, splitFirstKnown;
@@ -90,162 +72,96 @@ TEST_F(Ix2Test, ShortHeaderRegionsLeaveWhatTheyCannotHoldUnknown) {
                           {2240, true, true, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.length);
-        synth::Ix2Options o = whole;
+        synth::Ix2Options o = Split(100, 10, false);
         o.cutTo = c.length;
-        Ix2Source source;
-        Open(source, Write(o));
-        const CIx2& r = source.Reader();
-        EXPECT_FALSE(source.IsChain());
-        EXPECT_EQ(source.RegionBytes(), std::min<std::uint64_t>(c.length, kIx2HeaderRegion));
-        EXPECT_EQ(r.m_nSplitLast, c.splitLastKnown ? 109u : kUnknownBlock);
-        EXPECT_EQ(r.m_bIndexChecked, c.checked);
-        EXPECT_EQ(source.IsHeaderBad(), !c.checked);
-        EXPECT_EQ(r.m_nSplitFirst, c.splitFirstKnown ? 100u : kUnknownBlock);
-        EXPECT_EQ(r.m_nSplitBlocks, c.splitFirstKnown ? 10u : 0u);
-        if (!c.recordingFirstKnown) {
-            EXPECT_EQ(r.m_nFirstIndex, kUnknownIndex);
-            EXPECT_EQ(r.m_nStatedBlocks, 0u);
-        } else if (!c.checked) {
-            EXPECT_EQ(r.m_nLastIndex, r.m_nFirstIndex);
-            EXPECT_EQ(r.m_nStatedBlocks, 0u);
-        } else {
-            EXPECT_EQ(r.m_nFirstIndex, 0u);
-            EXPECT_EQ(r.m_nStatedBlocks, 110u);
-        }
+        Open(o);
+        EXPECT_FALSE(m_source->IsChain());
+        EXPECT_EQ(m_source->RegionBytes(), std::min<std::uint64_t>(c.length, kIx2HeaderRegion));
+        EXPECT_EQ(R().m_nSplitLast, c.splitLastKnown ? 109u : kUnknownBlock);
+        EXPECT_EQ(R().m_bIndexChecked, c.checked);
+        EXPECT_EQ(m_source->IsHeaderBad(), !c.checked);
+        EXPECT_EQ(R().m_nSplitFirst, c.splitFirstKnown ? 100u : kUnknownBlock);
+        EXPECT_EQ(R().m_nSplitBlocks, c.splitFirstKnown ? 10u : 0u);
+        EXPECT_EQ(R().m_nFileBlocks, c.splitFirstKnown ? 1u : 0u);   // the region ends with block 0
+        EXPECT_EQ(R().m_nFirstIndex, !c.recordingFirstKnown ? kUnknownIndex : c.checked ? 0u : R().m_nLastIndex);
+        EXPECT_EQ(R().m_nStatedBlocks, c.checked ? 110u : 0u);
     }
 }
 
-TEST_F(Ix2Test, PlainSplitOfALongerRecordingReadsItsOwnNumbering) {
-    synth::Ix2Options o = Split(300, 25, false);
-    o.recordingLast = 999;
-    Ix2Source source;
-    Open(source, Write(o));
-    CIx2& r = source.Reader();
-    EXPECT_FALSE(source.IsHeaderBad());
-    EXPECT_EQ(r.m_nSplitFirst, 300u);
-    EXPECT_EQ(r.m_nSplitLast, 324u);
-    EXPECT_EQ(r.m_nSplitBlocks, 25u);
-    EXPECT_EQ(r.m_nStatedBlocks, 1000u);
-    EXPECT_EQ(r.m_nFileBlocks, 25u);
-    EXPECT_TRUE(r.IsWholeSplit());
-    EXPECT_FALSE(r.IsComplete());
-    EXPECT_EQ(r.SplitMs(), 25 * 32);
-    // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
-    EXPECT_NEAR((r.SplitStartTime().GetDays() - r.StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
-    for (const BlockStatus s : r.m_indexStatus)
-        EXPECT_EQ(s, kHeaderRecord);
-
-    Record block{};
-    std::uint32_t n = 0;
-    while (source.NextBlock(block)) {
-        r.m_block = block;
-        EXPECT_EQ(r.CheckBlock(), 0u) << n;
-        EXPECT_EQ(BlockIndexOf(block), 300 + n);
-        r.NextBlock();
-        ++n;
+TEST_F(Ix2Test, ASplitOfALongerRecordingReadsItsOwnNumberingPlainOrChained) {
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        synth::Ix2Options o = Split(300, 40, chain);
+        o.recordingLast = 4000;
+        Open(o);
+        EXPECT_EQ(m_source->IsChain(), chain);
+        EXPECT_FALSE(m_source->IsHeaderBad());
+        EXPECT_EQ(R().HasSplitIndex(), chain);   // only a chain's inner stream has it
+        EXPECT_EQ(R().m_indexStatus, (std::array<BlockStatus, 3>{kHeaderRecord, kHeaderRecord, kHeaderRecord}));
+        EXPECT_EQ(R().GetFileNumber(), o.audio.fileNumber);
+        EXPECT_EQ(R().m_nSplitFirst, 300u);
+        EXPECT_EQ(R().m_nSplitLast, 339u);      // a chain's decoy entry would have said 1339
+        EXPECT_EQ(R().m_nSplitBlocks, 40u);
+        EXPECT_EQ(R().m_nLastIndex, 4000u);
+        EXPECT_EQ(R().m_nStatedBlocks, 4001u);
+        EXPECT_EQ(R().m_nFileBlocks, 40u);
+        EXPECT_TRUE(R().IsWholeSplit());
+        EXPECT_FALSE(R().IsComplete());
+        EXPECT_EQ(R().SplitMs(), 40 * 32);
+        EXPECT_EQ(R().m_nSampleRate, 8000);
+        EXPECT_EQ(R().m_nStoredBits, 16);
+        // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
+        EXPECT_NEAR((R().SplitStartTime().GetDays() - R().StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
+        if (chain) {
+            EXPECT_EQ(R().m_nSnapFileNumber, o.outerFileNumber);
+            EXPECT_NE(R().m_strSnapUnitId, R().GetUnitId());
+        }
+        EXPECT_EQ(BlocksGiven(), 40u);
     }
-    EXPECT_EQ(n, 25u);
 }
 
 TEST_F(Ix2Test, BrokenIndexBlockMarksTheStructureBad) {
     for (int broken = 0; broken < 3; ++broken) {
         synth::Ix2Options o = Split(0, 5, false);
         o.brokenIndexBlock = broken;
-        Ix2Source source;
-        Open(source, Write(o));
-        EXPECT_TRUE(source.IsHeaderBad()) << broken;
-        EXPECT_EQ(source.Reader().m_indexStatus[static_cast<std::size_t>(broken)],
-                  kHeaderRecord | kIrregular | kChecksumError);
+        Open(o);
+        EXPECT_TRUE(m_source->IsHeaderBad()) << broken;
+        EXPECT_EQ(R().m_indexStatus[static_cast<std::size_t>(broken)], kHeaderRecord | kIrregular | kChecksumError);
     }
-}
-
-TEST_F(Ix2Test, ChainTakesItsValuesFromTheInnerStreamAndTheRightEntries) {
-    synth::Ix2Options o = Split(64, 40, true);
-    o.recordingLast = 4000;
-    Ix2Source source;
-    Open(source, Write(o));
-    ASSERT_TRUE(source.IsChain());
-    EXPECT_FALSE(source.IsHeaderBad());
-    const CIx2& r = source.Reader();
-    EXPECT_TRUE(r.HasSplitIndex());
-    EXPECT_EQ(r.GetFileNumber(), o.audio.fileNumber);
-    EXPECT_EQ(r.m_nSplitFirst, 64u);
-    EXPECT_EQ(r.m_nSplitLast, 103u);      // the decoy would have said 1103
-    EXPECT_EQ(r.m_nSplitBlocks, 40u);
-    EXPECT_EQ(r.m_nLastIndex, 4000u);
-    EXPECT_EQ(r.m_nStatedBlocks, 4001u);
-    EXPECT_EQ(r.m_nFileBlocks, 40u);
-    EXPECT_TRUE(r.IsWholeSplit());
-    EXPECT_EQ(r.m_nSnapFileNumber, o.outerFileNumber);
-    EXPECT_NE(r.m_strSnapUnitId, r.GetUnitId());
-    EXPECT_EQ(r.m_nSampleRate, 8000);
-    EXPECT_EQ(r.m_nStoredBits, 16);
-}
-
-TEST_F(Ix2Test, ChainStreamGivesTheInnerBlocksInOrderAndFromAnyStart) {
-    const synth::Ix2Options o = Split(10, 70, true);
-    Ix2Source source;
-    Open(source, Write(o));
-    synth::Im2Options whole = o.audio;
-    whole.blocks = 80;
-    Record block{};
-    std::uint32_t k = 0;
-    while (source.NextBlock(block)) {
-        ASSERT_EQ(block, synth::DataRecord(whole, 10 + k)) << k;
-        ++k;
-    }
-    EXPECT_EQ(k, 70u);
-    for (const std::uint64_t start : {0u, 31u, 32u, 33u, 69u}) {
-        source.SeekBlock(start);
-        ASSERT_TRUE(source.NextBlock(block)) << start;
-        EXPECT_EQ(BlockIndexOf(block), 10 + start);
-        EXPECT_EQ(source.Outer().m_nBlock, o.outerFirst + ChainPositionOf(start).outer + 2);
-    }
-    source.SeekBlock(70);
-    EXPECT_FALSE(source.NextBlock(block));
 }
 
 TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsWhatThePlainParseGave) {
     synth::Ix2Options o = Split(7, 12, true);   // 13 outer blocks, numbered from 5000
     o.matchingEntry = false;
-    Ix2Source source;
-    Open(source, Write(o));
-    const CIx2& r = source.Reader();
-    EXPECT_EQ(r.m_nSplitFirst, 7u);   // the first inner block's own number
+    Open(o);
+    EXPECT_EQ(R().m_nSplitFirst, 7u);   // the first inner block's own number
     // The outer index blocks' numbers: index block 0 for the split, index block 2 for the end.
-    EXPECT_EQ(r.m_nSplitLast, 5012u);
-    EXPECT_EQ(r.m_nSplitBlocks, 13u);
-    EXPECT_EQ(r.m_nLastIndex, 5012u);
-    EXPECT_EQ(r.m_nStatedBlocks, 5013u);
-    EXPECT_EQ(r.m_nFileBlocks, 12u);
-    EXPECT_EQ(r.m_nSampleRate, 8000);
-    EXPECT_EQ(r.m_nOutputBits, 16);   // the inner stream's format, not the outer's
-    EXPECT_FALSE(r.IsWholeSplit());
+    EXPECT_EQ(R().m_nSplitLast, 5012u);
+    EXPECT_EQ(R().m_nSplitBlocks, 13u);
+    EXPECT_EQ(R().m_nLastIndex, 5012u);
+    EXPECT_EQ(R().m_nStatedBlocks, 5013u);
+    EXPECT_EQ(R().m_nFileBlocks, 12u);
+    EXPECT_EQ(R().m_nOutputBits, 16);   // the inner stream's format, not the outer's
+    EXPECT_FALSE(R().IsWholeSplit());
 }
 
-TEST_F(Ix2Test, ChainCutShortEndsAtTheLastWholeInnerBlock) {
-    synth::Ix2Options o = Split(0, 31, true);   // 32 outer blocks
-    o.cutTo = 128 + 528 * 35 - 100;
-    Ix2Source source;
-    Open(source, Write(o));
-    EXPECT_EQ(source.Reader().m_nFileBlocks, 30u);
-    Record block{};
-    std::uint32_t k = 0;
-    while (source.NextBlock(block))
-        ++k;
-    EXPECT_EQ(k, 30u);   // inner block 30 needs the cut outer block
-}
-
-TEST_F(Ix2Test, ChainWithoutASecondOuterBlockHasNoFirstInnerBlock) {
-    synth::Ix2Options o = Split(0, 31, true);
-    o.cutTo = 2240 + 300;
-    Ix2Source source;
-    Open(source, Write(o));
-    EXPECT_TRUE(source.IsChain());
-    EXPECT_TRUE(source.IsHeaderBad());
-    EXPECT_EQ(source.Reader().m_nSplitFirst, kUnknownBlock);
-    EXPECT_EQ(source.Reader().m_nFileBlocks, 0u);
+TEST_F(Ix2Test, AChainCutShortEndsAtTheLastWholeInnerBlock) {
+    // 31 inner blocks in 32 outer ones; inner block 30 needs the cut outer block, and without
+    // a second outer block there is no first inner block.
+    const std::tuple<std::uint64_t, std::uint32_t, bool> kCuts[] = {{128 + 528 * 35 - 100, 30, false},
+                                                                    {2240 + 300, 0, true}};
+    for (const auto& [cutTo, blocks, headerBad] : kCuts) {
+        SCOPED_TRACE(cutTo);
+        synth::Ix2Options o = Split(0, 31, true);
+        o.cutTo = cutTo;
+        Open(o);
+        EXPECT_TRUE(m_source->IsChain());
+        EXPECT_EQ(m_source->IsHeaderBad(), headerBad);
+        EXPECT_EQ(R().m_nSplitFirst, headerBad ? kUnknownBlock : 0u);
+        EXPECT_EQ(R().m_nFileBlocks, blocks);
+        EXPECT_EQ(BlocksGiven(), blocks);
+    }
 }
 
 }  // namespace
-}  // namespace tvx
+}  // namespace tvx::test

@@ -1,7 +1,17 @@
 #include "playback_support.h"
 
+#include "formats/im2/im2.h"
+#include "formats/img/img.h"
+#include "formats/ix2/ix2.h"
+#include "synth/image_reading.h"
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <condition_variable>
 
 namespace tvx::test {
 
@@ -9,16 +19,33 @@ namespace {
 
 std::mutex g_logLock;
 std::vector<Verdict> g_log;
+std::int32_t g_actAt = -100;
+std::function<void()> g_act;
 
 }  // namespace
 
 void VerdictLog::OnBlock(std::int32_t index, BlockStatus status) {
-    const std::lock_guard lock(g_logLock);
-    g_log.push_back({index, status});
+    std::function<void()> act;
+    {
+        const std::lock_guard lock(g_logLock);
+        g_log.push_back({index, status});
+        if (index == g_actAt) {
+            act = std::exchange(g_act, {});
+            g_actAt = -100;
+        }
+    }
+    if (act)
+        act();
 }
 
 void VerdictLog::OnRecord(std::uint32_t index, std::uint32_t flags) {
     OnBlock(static_cast<std::int32_t>(index), flags);
+}
+
+void VerdictLog::ActAt(std::int32_t at, std::function<void()> act) {
+    const std::lock_guard lock(g_logLock);
+    g_actAt = at;
+    g_act = std::move(act);
 }
 
 std::vector<Verdict> VerdictLog::Take() {
@@ -38,36 +65,11 @@ std::vector<std::int32_t> VerdictLog::Indices(const std::vector<Verdict>& verdic
     return out;
 }
 
-namespace {
-
-std::mutex g_stopLock;
-std::int32_t g_stopAt = -100;
-std::function<void()> g_stop;
-
-}  // namespace
-
-void ActOnVerdict::Arm(std::int32_t at, std::function<void()> stop) {
-    const std::lock_guard lock(g_stopLock);
-    g_stopAt = at;
-    g_stop = std::move(stop);
-}
-
-void ActOnVerdict::OnBlock(std::int32_t index, BlockStatus status) {
-    VerdictLog::OnBlock(index, status);
-    std::function<void()> stop;
-    {
-        const std::lock_guard lock(g_stopLock);
-        if (index != g_stopAt)
-            return;
-        stop = std::exchange(g_stop, {});
-        g_stopAt = -100;
-    }
-    if (stop)
-        stop();
-}
-
-void ActOnVerdict::OnRecord(std::uint32_t index, std::uint32_t flags) {
-    OnBlock(static_cast<std::int32_t>(index), flags);
+std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last) {
+    std::vector<std::int32_t> out;
+    for (std::int32_t i = first; i <= last; ++i)
+        out.push_back(i);
+    return out;
 }
 
 struct StuckDevice::State {
@@ -127,8 +129,7 @@ BackendFactory StuckDevice::Factory() {
 
 bool StuckDevice::WaitUntilHolding() {
     std::unique_lock lock(m_state->lock);
-    return m_state->changed.wait_for(lock, std::chrono::seconds(20),
-                                     [&] { return m_state->holding; });
+    return m_state->changed.wait_for(lock, 20s, [&] { return m_state->holding; });
 }
 
 void StuckDevice::LetGo() {
@@ -139,15 +140,7 @@ void StuckDevice::LetGo() {
 
 bool StuckDevice::WaitUntilGone() {
     std::unique_lock lock(m_state->lock);
-    return m_state->changed.wait_for(lock, std::chrono::seconds(20),
-                                     [&] { return m_state->alive == 0; });
-}
-
-std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last) {
-    std::vector<std::int32_t> out;
-    for (std::int32_t i = first; i <= last; ++i)
-        out.push_back(i);
-    return out;
+    return m_state->changed.wait_for(lock, 20s, [&] { return m_state->alive == 0; });
 }
 
 void RecordingHooks::Notice(const std::string& /*caption*/, const std::string& text) {
@@ -155,20 +148,9 @@ void RecordingHooks::Notice(const std::string& /*caption*/, const std::string& t
     m_notices.push_back(text);
 }
 
-bool RecordingHooks::PumpWaitingMessage() {
-    const std::lock_guard lock(m_lock);
-    ++m_pumps;
-    return true;
-}
-
 std::vector<std::string> RecordingHooks::Notices() const {
     const std::lock_guard lock(m_lock);
     return m_notices;
-}
-
-int RecordingHooks::Pumps() const {
-    const std::lock_guard lock(m_lock);
-    return m_pumps;
 }
 
 bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred) {
@@ -179,23 +161,6 @@ bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred) {
         std::this_thread::sleep_for(1ms);
         return false;
     });
-}
-
-bool PlayToEnd(TestAudio& audio, const std::function<bool()>& isPlaying) {
-    return AdvanceUntil(audio, [&] { return !isPlaying(); });
-}
-
-std::vector<std::uint8_t> Pcm16Of(const synth::Im2Options& options, std::uint32_t first,
-                                  std::uint32_t blocks) {
-    const std::size_t perBlock = synth::LayoutOf(options).samplesPerChannel;
-    const auto samples =
-        synth::Signal(options, std::uint64_t{first} * perBlock, std::size_t{blocks} * perBlock);
-    std::vector<std::uint8_t> bytes;
-    for (const std::int16_t s : samples) {
-        bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
-    }
-    return bytes;
 }
 
 std::vector<std::uint8_t> WholeBuffers(std::vector<std::uint8_t> pcm) {
@@ -214,6 +179,188 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(m_dir, ignored);
+}
+
+namespace {
+
+// CIm2 and CIx2 share their requests; an IX2 counts its time from the split's first block.
+template <typename Reader>
+class Im2Family final : public AnyReader {
+public:
+    explicit Im2Family(const PlaybackSetup& setup) : m_reader(setup) {
+        m_reader.SetBlockCallback(&VerdictLog::OnBlock);
+    }
+    bool Open(const std::string& path) override { return m_reader.OpenFile(path); }
+    void Close() override { m_reader.CloseFile(); }
+    void Play() override { m_reader.Play(); }
+    void Stop() override { m_reader.Stop(); }
+    void Pause(bool pause) override { m_reader.Pause(pause); }
+    void Seek(std::int64_t ms) override { m_reader.SeekMs(ms); }
+    void StartScan() override { m_reader.StartScan(); }
+    void StopScan() override { m_reader.StopScan(); }
+    bool IsPlaying() const override { return m_reader.IsPlaying(); }
+    bool IsScanning() const override { return m_reader.IsScanning(); }
+    void Rewind() override { m_reader.Rewind(); }
+    std::int64_t CounterMs() const override {
+        if constexpr (std::is_same_v<Reader, CIx2>)
+            return m_reader.SplitPlayedMsByCounter();
+        else
+            return m_reader.PlayedMsByCounter();
+    }
+
+private:
+    Reader m_reader;
+};
+
+class ImgReader final : public AnyReader {
+public:
+    explicit ImgReader(const PlaybackSetup& setup) : m_reader(setup) {
+        m_reader.SetRecordCallback(&VerdictLog::OnRecord);
+    }
+    bool Open(const std::string& path) override { return m_reader.Open(path); }
+    void Close() override { m_reader.Close(); }
+    void Play() override { m_reader.Play(); }
+    void Stop() override { m_reader.Stop(); }
+    void Pause(bool pause) override { m_reader.Pause(pause); }
+    void Seek(std::int64_t ms) override { m_reader.SeekToTime(static_cast<std::int32_t>(ms)); }
+    void StartScan() override { m_reader.StartScan(); }
+    void StopScan() override { m_reader.StopScan(); }
+    bool IsPlaying() const override { return m_reader.IsPlaying(); }
+    bool IsScanning() const override { return m_reader.IsScanning(); }
+    std::int64_t CounterMs() const override { return m_reader.GetCounterTime(); }
+    void Rewind() override { ADD_FAILURE() << "an IMG reader has no Rewind"; }
+
+private:
+    CImg m_reader;
+};
+
+constexpr std::uint32_t kSplitFirst = 100;
+
+synth::Ix2Options Ix2Of(const TestImage& image) {
+    synth::Ix2Options o;
+    o.audio = image.audio;
+    o.splitFirst = kSplitFirst;
+    o.chain = image.kind == Kind::Ix2Chain;
+    return o;
+}
+
+}  // namespace
+
+TestImage ImageOf(Kind kind, std::uint32_t blocks, int storedBits) {
+    TestImage image{kind, {}, {.bits = kind == Kind::Img5 ? 5 : 8, .records = blocks, .erased = 3}};
+    image.audio.storedBits = storedBits;
+    image.audio.blocks = blocks;
+    return image;
+}
+
+std::vector<TestImage> EveryFormat(std::uint32_t blocks) {
+    std::vector<TestImage> out;
+    for (const Kind kind : {Kind::Im2, Kind::Ix2Plain, Kind::Ix2Chain, Kind::Img8, Kind::Img5})
+        out.push_back(ImageOf(kind, blocks));
+    return out;
+}
+
+std::string TestImage::Name() const {
+    const char* kNames[] = {"IM2", "plain IX2", "chain IX2", "8-bit IMG", "5-bit IMG"};
+    return kNames[static_cast<int>(kind)] + std::string(IsImg() ? "" : " of " + std::to_string(audio.storedBits) + "-bit");
+}
+
+std::string TestImage::Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken) const {
+    std::vector<synth::Fault> faults;
+    std::vector<synth::ImgFault> imgFaults;
+    for (const std::uint32_t k : broken) {
+        faults.push_back({synth::FaultKind::PayloadByte, k});
+        imgFaults.push_back({synth::ImgFaultKind::BlockChecksum, k + 1});
+    }
+    const std::string path = dir / (IsImg() ? "VOICE.IMG" : IsIx2() ? "F00012.IX2" : "F00012.IM2");
+    EXPECT_TRUE(IsImg()   ? synth::WriteImgFile(path, img, imgFaults)
+                : IsIx2() ? synth::WriteIx2File(path, Ix2Of(*this), faults)
+                          : synth::WriteIm2File(path, audio, faults));
+    return path;
+}
+
+std::unique_ptr<AnyReader> TestImage::MakeReader(const PlaybackSetup& setup) const {
+    if (IsImg())
+        return std::make_unique<ImgReader>(setup);
+    if (IsIx2())
+        return std::make_unique<Im2Family<CIx2>>(setup);
+    return std::make_unique<Im2Family<CIm2>>(setup);
+}
+
+std::int64_t TestImage::MsOfBlock(std::uint32_t k) const {
+    if (IsImg())
+        return std::int64_t{k} * (kind == Kind::Img5 ? 816 : 512) * 1000 / img.sampleRate;
+    const synth::Layout layout = synth::LayoutOf(audio);
+    return std::int64_t{k} * static_cast<std::int64_t>(layout.samplesPerChannel) * 1000 / layout.sampleRate;
+}
+
+std::uint32_t TestImage::PastTheEnd() const {
+    if (IsImg())
+        return img.records + img.erased;   // the erased tail is in the file
+    // A chain's file ends with the outer block its last inner block ends in, and an inner
+    // block that would start there is in the file too.
+    std::uint32_t k = audio.blocks;
+    while (kind == Kind::Ix2Chain && ChainPositionOf(k).outer < synth::ChainOuterBlocks(audio.blocks))
+        ++k;
+    return k;
+}
+
+std::int32_t TestImage::HeaderVerdicts() const { return IsImg() ? 0 : IsIx2() ? 3 : 1; }
+
+std::uint8_t TestImage::Silence() const {
+    return IsImg() || synth::LayoutOf(audio).outputBits == 8 ? 0x80 : 0x00;
+}
+
+std::vector<std::uint8_t> TestImage::HeardFrom(std::uint32_t first) const {
+    std::vector<std::uint8_t> out;
+    if (IsImg()) {
+        for (std::uint32_t n = first + 1; n <= img.records; ++n) {
+            const auto samples = synth::ImgSamples(img, n);
+            out.insert(out.end(), samples.begin(), samples.end());
+        }
+        return WholeBuffers(out);
+    }
+    synth::Im2Options whole = audio;
+    const std::uint32_t skip = IsIx2() ? kSplitFirst : 0;
+    whole.blocks += skip;
+    const std::size_t perBlock = synth::LayoutOf(audio).samplesPerChannel;
+    if (audio.storedBits == 16) {
+        for (const std::int16_t s : synth::Signal(whole, (skip + first) * perBlock, (audio.blocks - first) * perBlock)) {
+            out.push_back(static_cast<std::uint8_t>(s & 0xFF));
+            out.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+        }
+        return WholeBuffers(out);
+    }
+    synth::DecodeImage(synth::MakeIm2(whole), out);
+    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(out.size() / whole.blocks * (skip + first)));
+    return WholeBuffers(out);
+}
+
+void PlaybackTest::SetUp() {
+    VerdictLog::Take();
+    VerdictLog::ActAt(-100, {});
+}
+
+std::unique_ptr<AnyReader> PlaybackTest::Reader(const TestImage& image) {
+    return image.MakeReader(PlaybackSetup{m_audio.Factory(), &m_hooks});
+}
+
+bool PlaybackTest::PlayToEnd(const AnyReader& reader) {
+    return AdvanceUntil(m_audio, [&] { return !reader.IsPlaying(); });
+}
+
+void PlaybackTest::ExpectPlays(AnyReader& reader, const TestImage& image, std::uint32_t first) {
+    VerdictLog::Take();
+    m_audio.ClearPlayed();
+    reader.Play();
+    ASSERT_TRUE(PlayToEnd(reader));
+    const auto verdicts = VerdictLog::Take();
+    EXPECT_EQ(VerdictLog::Indices(verdicts), Blocks(static_cast<std::int32_t>(first),
+                                                    static_cast<std::int32_t>(image.Blocks()) - 1));
+    for (const Verdict& v : verdicts)
+        EXPECT_EQ(v.status, 0u) << "block " << v.index;
+    EXPECT_EQ(m_audio.Played(), image.HeardFrom(first));
+    EXPECT_EQ(reader.CounterMs(), image.MsOfBlock(1));   // back at the first block
 }
 
 }  // namespace tvx::test

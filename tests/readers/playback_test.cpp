@@ -1,0 +1,353 @@
+// The readers' workers, driven as the shells drive them, playing into the test backend: each
+// rule once, for every format it holds for.
+#include "formats/im2/im2.h"
+#include "formats/img/img.h"
+#include "formats/ix2/ix2.h"
+
+#include "playback_support.h"
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace tvx::test {
+namespace {
+
+constexpr std::uint32_t kHeaderStatus = 0x04000000u;
+constexpr std::uint32_t kBadSum = 0x80000008u;
+
+bool QueueFull(const TestAudio& audio) { return audio.GetCounts().queued == 300; }
+
+TEST_F(PlaybackTest, AScanReportsTheHeaderThenEveryBlockOnceAndRewindTheHeaderAgain) {
+    for (const TestImage& image : EveryFormat(40)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir, {5, 32})));
+        std::vector<Verdict> expected;
+        for (std::int32_t i = -image.HeaderVerdicts(); i < 40; ++i)
+            expected.push_back({i, i < 0 ? kHeaderStatus : i == 5 || i == 32 ? kBadSum : 0u});
+        for (int scan = 0; scan < 2; ++scan) {
+            reader->StartScan();
+            ASSERT_TRUE(Eventually([&] { return !reader->IsScanning(); }));
+            EXPECT_EQ(VerdictLog::Take(), expected) << "scan " << scan;
+            EXPECT_EQ(reader->CounterMs(), image.MsOfBlock(1));
+        }
+        reader->Play();
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 39));
+        if (image.IsImg())
+            continue;   // an IMG reader has no header records to report again
+        reader->Rewind();   // returns once the worker has reported
+        expected.resize(static_cast<std::size_t>(image.HeaderVerdicts()));
+        EXPECT_EQ(VerdictLog::Take(), expected);
+    }
+}
+
+TEST_F(PlaybackTest, StopThenPlayStartsAgainFromTheFirstBlockAndPlaysEachOnceAsCoded) {
+    for (const TestImage& image : EveryFormat(400)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        EXPECT_EQ(reader->CounterMs(), image.MsOfBlock(1));
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));   // the worker waits on the device
+        reader->Stop();
+        EXPECT_FALSE(reader->IsPlaying());
+        ASSERT_TRUE(Eventually([&] {
+            return m_audio.GetCounts().queued == 0 && reader->CounterMs() == image.MsOfBlock(1);
+        }));
+        ExpectPlays(*reader, image, 0);
+    }
+}
+
+TEST_F(PlaybackTest, SeeksLandOnTheNearestBlockAndOnePastTheEndIsDropped) {
+    for (const TestImage& image : EveryFormat(40)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        // Block 31 of a chain starts 496 bytes into an outer block and ends in the next.
+        reader->Seek(image.MsOfBlock(31) + 3);
+        ASSERT_TRUE(Eventually([&] { return reader->CounterMs() == image.MsOfBlock(32); }));
+        reader->Seek(image.MsOfBlock(image.PastTheEnd()));
+        reader->Seek(image.MsOfBlock(5000));   // waits for the one before to be taken
+        EXPECT_EQ(reader->CounterMs(), image.MsOfBlock(32));
+        ExpectPlays(*reader, image, 31);
+
+        reader->Seek(image.MsOfBlock(39));
+        ASSERT_TRUE(Eventually([&] { return reader->CounterMs() == image.MsOfBlock(40); }));
+        ExpectPlays(*reader, image, 39);
+    }
+}
+
+TEST_F(PlaybackTest, PauseStopsReadingUntilResumed) {
+    for (const TestImage& image : EveryFormat(400)) {
+        SCOPED_TRACE(image.Name());
+        m_audio.ClearPlayed();
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        const int pauses = m_audio.GetCounts().pauses;
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));
+        reader->Pause(true);
+        // The worker is held by the full device; it pauses once a buffer lets it go.
+        ASSERT_TRUE(AdvanceUntil(m_audio, [&] { return m_audio.GetCounts().pauses == pauses + 1; }));
+        const std::size_t judged = VerdictLog::Size();
+        const std::size_t heard = m_audio.Played().size();
+        for (int i = 0; i < 10; ++i) {
+            m_audio.Advance(1000ms);
+            std::this_thread::sleep_for(20ms);
+        }
+        EXPECT_EQ(VerdictLog::Size(), judged);
+        EXPECT_EQ(m_audio.Played().size(), heard);
+        EXPECT_TRUE(reader->IsPlaying());   // paused counts as playing
+        reader->Pause(false);
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 399));
+        EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
+    }
+}
+
+TEST_F(PlaybackTest, AStoppedScanEndsWithThePieceItWasJudgingAndPlayGoesOnFromThere) {
+    for (const TestImage& image : EveryFormat(400)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        VerdictLog::ActAt(100, [r = reader.get()] { r->StopScan(); });
+        reader->StartScan();
+        // Pieces of 16 blocks: the one holding block 100 is judged to its end, 96..111; for a
+        // chain, outer blocks 96..111, which complete inner block 107. The IM2 worker reads
+        // the next piece and drops it, so its counter and its file part by 16 blocks.
+        const std::int32_t last = image.kind == Kind::Ix2Chain ? 107 : 111;
+        const std::int32_t dropped = image.kind == Kind::Im2 ? 16 : 0;
+        ASSERT_TRUE(Eventually([&] { return reader->CounterMs() == image.MsOfBlock(last + 2); }));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(-image.HeaderVerdicts(), last));
+        m_audio.ClearPlayed();
+        reader->Play();
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(last + 1, 399 - dropped));
+        EXPECT_EQ(m_audio.Played(), image.HeardFrom(last + 1 + dropped));
+    }
+}
+
+TEST_F(PlaybackTest, ASeekPastTheEndCostsNoAudioOfTheBlockWaitingForTheDevice) {
+    // Blocks longer than a buffer, so the device fills up inside one.
+    for (const TestImage& image : {ImageOf(Kind::Im2, 400, 8), ImageOf(Kind::Ix2Plain, 400, 8),
+                                   ImageOf(Kind::Ix2Chain, 400, 8), ImageOf(Kind::Img5, 400)}) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        m_audio.ClearPlayed();
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));
+        reader->Seek(image.MsOfBlock(image.PastTheEnd()));
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 399));
+        EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
+    }
+}
+
+TEST_F(PlaybackTest, CloseOrDestructionWhileTheDeviceIsFullDropsTheDevice) {
+    for (const TestImage& image : EveryFormat(400)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        const std::string path = image.Write(m_dir);
+        ASSERT_TRUE(reader->Open(path));
+        const int made = m_audio.GetCounts().made;
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));
+        reader->Close();   // the IMG reader's does not wait
+        EXPECT_TRUE(Eventually([&] { return m_audio.GetCounts().alive == 0 && !reader->IsPlaying(); }));
+        ASSERT_TRUE(reader->Open(path));
+        EXPECT_EQ(m_audio.GetCounts().made, made + 1);
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));
+        reader.reset();   // the clock never moves: the worker must still end, device and all
+        EXPECT_EQ(m_audio.GetCounts().alive, 0);
+    }
+}
+
+TEST_F(PlaybackTest, FailuresAreNoticedAndTheWorkerServesOn) {
+    for (const TestImage& image : EveryFormat(20)) {
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        EXPECT_FALSE(reader->Open(m_dir / "missing"));
+        if (image.IsImg()) {
+            EXPECT_EQ(m_hooks.Notices().back(), "Failed to open: " + m_dir / "missing");
+        }
+        EXPECT_FALSE(reader->Open(m_dir / ""));           // a folder
+        EXPECT_FALSE(reader->Open("/proc/self/mem"));    // opens, then its first read fails
+        reader->Play();
+        EXPECT_TRUE(Eventually([&] { return !reader->IsPlaying(); }));   // nothing to play
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        ExpectPlays(*reader, image, 0);
+
+        m_audio.FailOpens(6);
+        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+        EXPECT_EQ(m_hooks.Notices().back(), "Unable to open wave device.\r\nError: 6");
+        m_audio.FailOpens(0);
+        reader->Play();   // without a device, and without waiting for one
+        ASSERT_TRUE(Eventually([&] { return !reader->IsPlaying(); }));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 19));
+    }
+}
+
+TEST_F(PlaybackTest, AnImageCutShortWhilePlayingEndsItsPlayback) {
+    for (const TestImage& image : EveryFormat(400)) {
+        if (image.kind == Kind::Ix2Chain)
+            continue;   // an outer block cut into is no inner block
+        SCOPED_TRACE(image.Name());
+        auto reader = Reader(image);
+        const std::string path = image.Write(m_dir);
+        ASSERT_TRUE(reader->Open(path));
+        reader->Play();
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio); }));
+        const std::uint64_t header = image.IsImg() ? 0 : image.IsIx2() ? 1712 : 528;
+        std::filesystem::resize_file(path, header + 528 * 10);   // 10 blocks are left
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(reader->CounterMs(), image.MsOfBlock(1));
+        VerdictLog::Take();
+        reader->Play();
+        ASSERT_TRUE(PlayToEnd(*reader));
+        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 9));
+    }
+}
+
+TEST_F(PlaybackTest, AChainRewoundWhilePausedPlaysEachBlockFromItsNumber) {
+    const TestImage image = ImageOf(Kind::Ix2Chain, 400);
+    auto reader = Reader(image);
+    ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+    VerdictLog::ActAt(50, [r = reader.get()] { r->Pause(true); });
+    reader->Play();
+    ASSERT_TRUE(Eventually([&] { return m_audio.GetCounts().pauses == 1; }));
+    reader->Rewind();   // the index blocks again, the file back at the first outer block
+    reader->Pause(false);
+    ASSERT_TRUE(PlayToEnd(*reader));
+    std::vector<std::int32_t> expected = Blocks(0, 50);
+    for (const std::int32_t i : Blocks(-3, 399))
+        if (i < 0 || i > 50)
+            expected.push_back(i);
+    const auto verdicts = VerdictLog::Take();
+    EXPECT_EQ(VerdictLog::Indices(verdicts), expected);
+    for (const auto& v : verdicts)
+        EXPECT_EQ(v.status, v.index < 0 ? kHeaderStatus : 0u) << "block " << v.index;
+    EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
+}
+
+TEST(Im2Reader, ABadHeaderIsKnownAtOpenAndReportedAgainByRewind) {
+    TempFolder dir;
+    synth::Im2Options o;
+    ASSERT_TRUE(synth::WriteIm2File(dir / "F00012.IM2", o, std::vector{synth::Fault{synth::FaultKind::BadHeader, 0}}));
+    TestAudio audio;
+    CIm2 reader(PlaybackSetup{audio.Factory(), nullptr});
+    reader.SetBlockCallback(&VerdictLog::OnBlock);
+    ASSERT_TRUE(reader.OpenFile(dir / "F00012.IM2"));
+    EXPECT_TRUE(reader.m_bHeaderBad);
+    VerdictLog::Take();
+    reader.Rewind();
+    EXPECT_EQ(VerdictLog::Take(), (std::vector<Verdict>{{-1, 0x84000008u}}));
+}
+
+TEST(Im2Reader, WithoutAWorkerItAnswersNoRequest) {
+    CIm2 passive;
+    EXPECT_FALSE(passive.HasWorker());
+    EXPECT_FALSE(passive.OpenFile("/dev/null"));
+    EXPECT_FALSE(passive.Stop());
+    EXPECT_FALSE(passive.SeekMs(0));
+    passive.Play();
+    EXPECT_FALSE(passive.IsPlaying());
+    passive.SetGain(3.0);
+    EXPECT_EQ(passive.m_dGain, 3.0);
+}
+
+// A worker the destructor gave up on goes on later; it must not write into the reader's
+// memory, which by then belongs to someone else.
+template <typename Reader, typename Open>
+void ExpectAWorkerLeftBehindKeepsOffTheReader(const std::string& path, Open open) {
+    StuckDevice device;
+    PlaybackSetup setup{device.Factory(), nullptr};
+    setup.quitWait = 50ms;
+    struct alignas(Reader) Storage {
+        unsigned char bytes[sizeof(Reader)];
+    };
+    auto storage = std::make_unique<Storage>();
+    auto* reader = new (storage->bytes) Reader(setup);
+    ASSERT_TRUE(open(*reader, path));
+    reader->Play();
+    ASSERT_TRUE(device.WaitUntilHolding());
+    reader->~Reader();
+    std::memset(storage->bytes, 0xA5, sizeof storage->bytes);
+    device.LetGo();
+    ASSERT_TRUE(device.WaitUntilGone());   // the worker ended, and dropped its device
+    EXPECT_TRUE(std::all_of(std::begin(storage->bytes), std::end(storage->bytes),
+                            [](unsigned char b) { return b == 0xA5; }));
+}
+
+TEST(WorkerLifetime, AWorkerLeftBehindNeverTouchesTheGoneReader) {
+    TempFolder dir;
+    const auto openFile = [](auto& r, const std::string& path) { return r.OpenFile(path); };
+    ExpectAWorkerLeftBehindKeepsOffTheReader<CIm2>(ImageOf(Kind::Im2, 20).Write(dir), openFile);
+    ExpectAWorkerLeftBehindKeepsOffTheReader<CIx2>(ImageOf(Kind::Ix2Chain, 20).Write(dir), openFile);
+    ExpectAWorkerLeftBehindKeepsOffTheReader<CImg>(
+        ImageOf(Kind::Img8, 20).Write(dir), [](CImg& r, const std::string& path) { return r.Open(path); });
+}
+
+TEST_F(PlaybackTest, AnIx2StopReadsTheStartAgainAndForgetsAForeignUnit) {
+    for (const bool chain : {false, true}) {
+        SCOPED_TRACE(chain ? "chain" : "plain");
+        synth::Ix2Options o;
+        o.audio.blocks = 400;
+        o.chain = chain;
+        ASSERT_TRUE(synth::WriteIx2File(m_dir / "F00012.IX2", o, std::vector{synth::Fault{synth::FaultKind::UnitNumber, 299}}));
+        CIx2 reader(PlaybackSetup{m_audio.Factory(), nullptr});
+        reader.SetBlockCallback(&VerdictLog::OnBlock);
+        ASSERT_TRUE(reader.OpenFile(m_dir / "F00012.IX2"));
+        const std::string own = reader.GetUnitId();
+        VerdictLog::Take();
+        reader.Play();
+        // Blocks 0..299 fill the device, the last of them of another unit.
+        ASSERT_TRUE(Eventually([&] { return QueueFull(m_audio) && VerdictLog::Size() == 300; }));
+        EXPECT_NE(reader.GetUnitId(), own);
+        reader.Stop();
+        EXPECT_TRUE(Eventually([&] { return reader.GetUnitId() == own; }));
+        EXPECT_EQ(reader.SplitPlayedMsByCounter(), 32);
+    }
+}
+
+TEST_F(PlaybackTest, AnIx2ReaderReadsANameEndingInIm2AsAnIm2Image) {
+    const TestImage image = ImageOf(Kind::Im2, 12);
+    const std::string path = m_dir / "F00012.Im2";
+    std::filesystem::rename(image.Write(m_dir), path);
+    auto reader = ImageOf(Kind::Ix2Plain, 12).MakeReader(PlaybackSetup{m_audio.Factory(), nullptr});
+    ASSERT_TRUE(reader->Open(path));
+    reader->StartScan();
+    ASSERT_TRUE(Eventually([&] { return !reader->IsScanning(); }));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(-1, 11));
+    reader->Play();
+    ASSERT_TRUE(PlayToEnd(*reader));
+    EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, 11));
+    EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
+}
+
+TEST_F(PlaybackTest, TheImgBoostReachesTheNextRecords) {
+    const synth::ImgOptions o{.records = 8};
+    ASSERT_TRUE(synth::WriteImgFile(m_dir / "VOICE.IMG", o));
+    CImg reader(PlaybackSetup{m_audio.Factory(), nullptr});
+    ASSERT_TRUE(reader.Open(m_dir / "VOICE.IMG"));
+    reader.SetGain(2.0);
+    reader.Play();
+    ASSERT_TRUE(AdvanceUntil(m_audio, [&] { return !reader.IsPlaying(); }));
+    std::vector<std::uint8_t> expected;
+    for (std::uint32_t n = 1; n <= 8; ++n)
+        for (const std::uint8_t s : synth::ImgSamples(o, n))
+            expected.push_back(static_cast<std::uint8_t>(std::clamp(2 * (s - 128) + 128, 0, 255)));
+    EXPECT_EQ(m_audio.Played(), expected);
+}
+
+}  // namespace
+}  // namespace tvx::test
