@@ -81,8 +81,8 @@ class WindowLogicTest : public QObject {
     FakePlayer* m_player = nullptr;
 
     PlayerFactory Factory() {
-        return [this](ImageKind kind, Hooks&) {
-            auto player = std::make_unique<FakePlayer>(kind.rules, m_setup);
+        return [this](ImageKind, Hooks&) {
+            auto player = std::make_unique<FakePlayer>(m_setup);
             m_player = player.get();
             return player;
         };
@@ -159,22 +159,6 @@ private slots:
         QCOMPARE(m_player->requests.back(), std::string("Seek 2560"));
         QTest::keyClick(&w, Qt::Key_Home);
         QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
-    }
-
-    void LoadFailuresSayWhyAndLeaveNothing() {
-        TestWindow w(Factory());
-        QVERIFY(!w.LoadRecording(m_dir.filePath("song.wav")));   // no known extension: silent
-        QVERIFY(w.told.isEmpty());
-        m_setup.opens = false;
-        QVERIFY(!w.LoadRecording(m_im2));
-        QCOMPARE(w.told, QStringList{kCannotOpen.arg(m_im2)});
-        QVERIFY(w.Player() == nullptr);
-        w.told.clear();
-        m_setup = {};
-        const QString missing = m_dir.filePath("gone.IM2");
-        QVERIFY(w.LoadRecording(missing));   // the fake opens anything; the peaks pass cannot
-        QCOMPARE(w.told.size(), 1);
-        QVERIFY(w.told.front().startsWith("|Failed to open: " + missing + "\n\nCause: "));
     }
 
     void OnlyDraggingTheThumbSetsTheVolume() {
@@ -339,9 +323,15 @@ private slots:
                                      "8000", "16", "1", "Recording:\n"}));
     }
 
-    void OpenAndHandOverRememberWhatLoadsAndAStartUpPathDoesNot() {
+    void LoadsRememberedOrNotAndFailuresThatSayWhy() {
         const QString remembered = "[SETTINGS]\nLast File=" + m_im2 + "\n";
         TestWindow w(Factory());
+        QVERIFY(!w.LoadRecording(m_dir.filePath("song.wav")));   // no known extension: silent
+        const QString missing = m_dir.filePath("gone.IM2");
+        QVERIFY(w.LoadRecording(missing));   // the fake opens anything; the peaks pass cannot
+        QCOMPARE(w.told.size(), 1);
+        QVERIFY(w.told.takeFirst().startsWith("|Failed to open: " + missing + "\n\nCause: "));
+        ForgetSettings();
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) { desktest::ChooseFile(d, m_im2); });
         QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
         QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
@@ -355,6 +345,7 @@ private slots:
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) { desktest::ChooseFile(d, other); });
         w.OnFileOpen();
         QCOMPARE(TextOf(w, id::kDate), QString("No File Loaded"));
+        QVERIFY(w.Player() == nullptr);
         w.OnCopyData(other);
         QCOMPARE(w.told, QStringList(2, kCannotOpen.arg(other)));
         QCOMPARE(SettingsText(), remembered);
