@@ -157,14 +157,11 @@ private slots:
                 return synth::WriteImgFile(p, {.bits = bits, .records = 60, .erased = 4}, f);
             };
         };
+        // The decoding of each kind is the readers' tests' to check.
         const synth::Im2Options mono16{.storedBits = 16, .blocks = 70};
-        const synth::Im2Options stereo4{.storedBits = 4, .channels = 2, .blocks = 70};
         const Case cases[] = {
-            {"F00001.IM2", im2(mono16, {}), false},
             {"F00002.IM2", im2(mono16, im2Faults), true},
-            {"F00003.IM2", im2(stereo4, im2Faults), true},
             {"F00004.IX2", ix2(false, {}), false},
-            {"F00005.IX2", ix2(false, im2Faults), true},
             {"F00006.IX2", ix2(true, im2Faults), true},
             {"F00007.IMG", img(8, {}), false},
             {"F00008.IMG", img(5, imgFaults), true},
