@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/format.h"
-#include "formats/ix2/ix2_player.h"
+#include "formats/im2/im2_player.h"
 #include "play/player.h"
 #include "play/verdict_route.h"
 
@@ -20,26 +20,17 @@ public:
         bool opens = true;
         bool headerBad = false;
         bool complete = true;
-        std::uint64_t blocks = 100;
-        std::int64_t blockMs = 64;
-        std::int64_t fileMs = -1;   // what the file holds, when it differs from the total
         // Whether it was playing, at each CloseFile; outlives the reader.
         std::vector<bool>* closes = nullptr;
     };
 
-    FakePlayer(ImageFormat format, Setup setup)
-        : opens(setup.opens), m_format(format), m_setup(setup) {}
+    explicit FakePlayer(Setup setup) : opens(setup.opens), m_setup(setup) {}
 
-    bool JudgesHeader() const override { return m_format != ImageFormat::Img; }
-    std::uint32_t StripExtra() const override {
-        return m_format == ImageFormat::Ix2 ? 3 : m_format == ImageFormat::Img ? 0 : 1;
-    }
-    double BoostGain() const override { return m_format == ImageFormat::Img ? 2.0 : 3.0; }
+    bool JudgesHeader() const override { return true; }
+    std::uint32_t StripExtra() const override { return 1; }
+    double BoostGain() const override { return 3.0; }
     std::optional<std::string> OpenFailureText(const std::string& path) const override {
-        if (m_format == ImageFormat::Img)
-            return std::nullopt;
-        return tvx::Format(m_format == ImageFormat::Ix2 ? kIx2OpenFailure : kIm2OpenFailure,
-                           path.c_str());
+        return tvx::Format(kIm2OpenFailure, path.c_str());   // the window tests load IM2 only
     }
 
     bool OpenFile(const std::string& path) override {
@@ -56,19 +47,15 @@ public:
     bool IsComplete() const override { return m_setup.complete; }
     void Rewind() override { OnBlockResult(-1, 0); }
 
-    std::uint64_t TotalBlocks() const override { return m_setup.blocks; }
-    std::uint32_t FileBlocks() const override { return static_cast<std::uint32_t>(m_setup.blocks); }
-    std::int64_t TotalMs() const override { return BlocksMs(m_setup.blocks); }
-    std::string LengthText() const override {
-        return m_format == ImageFormat::Ix2 ? FormatMs(TotalMs()) : WrappedLengthText(TotalMs());
-    }
-    std::int64_t FileMs() const override {
-        return m_setup.fileMs < 0 ? TotalMs() : m_setup.fileMs;
-    }
+    std::uint64_t TotalBlocks() const override { return kBlocks; }
+    std::uint32_t FileBlocks() const override { return static_cast<std::uint32_t>(kBlocks); }
+    std::int64_t TotalMs() const override { return BlocksMs(kBlocks); }
+    std::string LengthText() const override { return WrappedLengthText(TotalMs()); }
+    std::int64_t FileMs() const override { return TotalMs(); }
     std::int64_t SeekSpanMs() const override { return FileMs(); }
-    std::int64_t OneBlockMs() const override { return m_setup.blockMs; }
+    std::int64_t OneBlockMs() const override { return kBlockMs; }
     AuthDurations Durations(const TallyCounts& c) const override {
-        return ComputeDurations(c, m_setup.blocks, TotalMs(),
+        return ComputeDurations(c, kBlocks, TotalMs(),
                                 [this](std::uint64_t n) { return BlocksMs(n); });
     }
     TimelineSpan Timeline() const override {
@@ -89,7 +76,7 @@ public:
     void Pause(bool pause) override { requests.push_back(pause ? "Pause" : "Resume"); }
     void Stop() override { playing = false; block = 0; requests.push_back("Stop"); }
     void SeekMs(std::int64_t ms) override {
-        block = static_cast<std::uint64_t>(ms / m_setup.blockMs);
+        block = static_cast<std::uint64_t>(ms / kBlockMs);
         requests.push_back(tvx::Format("Seek %lld", static_cast<long long>(ms)));
     }
     bool IsSeekPending() const override { return false; }
@@ -109,9 +96,10 @@ public:
     std::vector<std::string> requests;
 
 private:
-    std::int64_t BlocksMs(std::uint64_t n) const { return static_cast<std::int64_t>(n) * m_setup.blockMs; }
+    static constexpr std::uint64_t kBlocks = 100;
+    static constexpr std::int64_t kBlockMs = 64;
+    static std::int64_t BlocksMs(std::uint64_t n) { return static_cast<std::int64_t>(n) * kBlockMs; }
 
-    ImageFormat m_format;
     Setup m_setup;
     std::string m_path;
     double m_gain = 1.0;

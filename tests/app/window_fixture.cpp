@@ -13,21 +13,22 @@
 
 namespace tvx::app::testing {
 
-ButtonsSeen Buttons(const CSablePlayerDlg& w) {
-    auto button = [&w](int id) { return qobject_cast<CImageButton*>(w.GetDlgItem(id)); };
+QString Buttons(const CSablePlayerDlg& w) {
+    QStringList seen;
+    const std::pair<int, const char*> buttons[] = {
+        {id::kStop, "stop"}, {id::kPlay, "play"}, {id::kPause, "pause"}, {id::kBackTrack, "back"}};
+    for (const auto& [id, name] : buttons)
+        if (w.GetDlgItem(id)->isEnabled())
+            seen << name;
     int commands = 0;
     for (int id : {id::kAuthenticate, id::kDetails, id::kConvert})
         commands += w.MenuCommand(id)->isEnabled() ? 1 : 0;
-    return {button(id::kStop)->isEnabled(),  button(id::kPlay)->isEnabled(),
-            button(id::kPause)->isEnabled(), button(id::kBackTrack)->isEnabled(),
-            commands,                        button(id::kPlay)->IsLatched(),
-            button(id::kPause)->IsLatched()};
-}
-
-char* toString(const ButtonsSeen& b) {
-    return qstrdup(QString("stop %1 play %2 pause %3 back %4 commands %5 latched %6%7")
-                       .arg(b.stop).arg(b.play).arg(b.pause).arg(b.backTrack).arg(b.imageCommands)
-                       .arg(b.playLatched).arg(b.pauseLatched).toLatin1());
+    if (commands > 0)
+        seen << (commands == 3 ? QString("menu") : QString("menu %1 of 3").arg(commands));
+    for (const auto& [id, name] : buttons)
+        if (qobject_cast<CImageButton*>(w.GetDlgItem(id))->IsLatched())
+            seen << QString(name) + "+";
+    return seen.join(' ');
 }
 
 QString TextOf(const CSablePlayerDlg& window, int id) {

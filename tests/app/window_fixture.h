@@ -27,20 +27,13 @@ public:
     QStringList told;
 };
 
-// The transport buttons and the image commands (Authenticate, Details, Convert to Wav: how
-// many are enabled) as the user finds them.
-struct ButtonsSeen {
-    bool stop = false, play = false, pause = false, backTrack = false;
-    int imageCommands = 0;
-    bool playLatched = false, pauseLatched = false;
-    bool operator==(const ButtonsSeen&) const = default;
-};
-inline constexpr ButtonsSeen kButtonsEmpty{};
-inline constexpr ButtonsSeen kButtonsStopped{false, true, false, true, 3, false, false};
-inline constexpr ButtonsSeen kButtonsPlaying{true, false, true, true, 3, true, false};
-inline constexpr ButtonsSeen kButtonsPaused{true, true, true, true, 3, true, true};
-ButtonsSeen Buttons(const CSablePlayerDlg& window);
-char* toString(const ButtonsSeen& buttons);   // for QCOMPARE's message
+// The transport buttons and the image commands (Authenticate, Details, Convert to Wav) as the
+// user finds them: the enabled ones by name, "menu" when all three commands are, and "+" after a
+// latched button.
+QString Buttons(const CSablePlayerDlg& window);
+inline const QString kButtonsEmpty = "", kButtonsStopped = "play back menu",
+                     kButtonsPlaying = "stop pause back menu play+",
+                     kButtonsPaused = "stop play pause back menu play+ pause+";
 
 // The text a control shows, whatever its kind; the bitmap of an icon.
 QString TextOf(const CSablePlayerDlg& window, int id);

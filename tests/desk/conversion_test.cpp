@@ -38,33 +38,27 @@ class ConversionTest : public QObject {
     Q_OBJECT
 private slots:
     void ThePassWritesWhatTheToolWrites() {
-        synth::Ix2Options ix2;
-        ix2.audio.blocks = 2500;
-        ix2.splitFirst = 40;
-        synth::Ix2Options chain = ix2;
-        chain.chain = true;
+        // Each format with faults: IM2 and IMG cut into segments of a megabyte, an IX2 chain.
+        synth::Ix2Options chain;
         chain.audio.blocks = 300;
-        const auto img = [](int bits, std::uint32_t records) {
-            return [bits, records](const std::string& p) {
-                const synth::ImgFault fault{synth::ImgFaultKind::VoiceChecksum, 40};
-                return synth::WriteImgFile(p, {.bits = bits, .records = records, .erased = 3}, {&fault, 1});
-            };
-        };
+        chain.splitFirst = 40;
+        chain.chain = true;
         const synth::Fault payload{synth::FaultKind::PayloadByte, 7};
+        const synth::ImgFault voice{synth::ImgFaultKind::VoiceChecksum, 40};
+        const std::vector<synth::Fault> im2Faults{{synth::FaultKind::BadHeader, 0},
+                                                  {synth::FaultKind::Timestamp, 3},
+                                                  {synth::FaultKind::PayloadByte, 2100}};
         struct Case {
             const char* name;
             std::function<bool(const std::string&)> write;
             int megabytes, files;
         };
-        const std::vector<synth::Fault> im2Faults{{synth::FaultKind::BadHeader, 0},
-                                                  {synth::FaultKind::Timestamp, 3},
-                                                  {synth::FaultKind::PayloadByte, 2100}};
         const Case cases[] = {
             {"F00012.IM2", [&](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 2500}, im2Faults); }, 1, 4},
-            {"S00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, ix2, {&payload, 1}); }, 1, 4},
             {"C00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain, {&payload, 1}); }, 0, 2},
-            {"V00007.IMG", img(8, 2500), 1, 4},
-            {"W00007.IMG", img(5, 300), 0, 2},
+            {"W00007.IMG", [&](const std::string& p) {
+                 return synth::WriteImgFile(p, {.bits = 5, .records = 2500, .erased = 3}, {&voice, 1});
+             }, 1, 4},
         };
         for (const Case& c : cases) {
             const TempFolder temp(std::string("same-") + c.name[0]);

@@ -46,27 +46,25 @@ public:
 
 private:
     void Poll() {
-        if (CurrentTest() != m_test)
-            return Finish();   // its test is over: a later test's window is not its to answer
         const bool late = m_since.elapsed() >= m_deadlineMs;
+        // Its test is over (a later test's window is not its to answer), or the window never
+        // came (the test's own checks say so), or the answer closed it.
+        if (CurrentTest() != m_test || (!m_answered && late) ||
+            (m_answered && (m_window.isNull() || !m_window->isVisible())))
+            return Finish();
         if (m_answered) {
-            if (m_window.isNull() || !m_window->isVisible())
-                return Finish();
             if (late) {
                 FailAndClose();
                 Finish();
             }
             return;
         }
-        if (late)
-            return Finish();   // never came: the test's own checks say so
-        QWidget* window = m_find();
-        if (window == nullptr)
+        m_window = m_find();
+        if (m_window.isNull())
             return;
         m_answered = true;
-        m_window = window;
         m_timer.stop();   // not re-entered while the answer runs a nested loop of its own
-        m_act(window);
+        m_act(m_window);
         m_since.restart();
         m_timer.start(10);
     }

