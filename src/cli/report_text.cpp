@@ -8,7 +8,7 @@ namespace tvx::cli {
 namespace {
 
 std::string Line(const char* label, const std::string& value) {
-    return Format("%-22s%s\n", label, value.c_str());
+    return Format("%-21s %s\n", label, value.c_str());   // the longest label keeps a space
 }
 
 std::string Count(std::int32_t n) { return Format("%li", static_cast<long>(n)); }
