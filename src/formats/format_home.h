@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tvx {
@@ -44,5 +45,14 @@ public:
     // The structure and length a conversion's verdict rests on.
     virtual Result<SourceShape> Shape(const std::string& path) const = 0;
 };
+
+// A home's block source of type Source, opened on the image.
+template <typename Source>
+OpenedBlocks OpenBlocksOf(const std::string& path) {
+    auto blocks = std::make_unique<Source>();
+    if (auto failed = blocks->Open(path))
+        return *failed;
+    return std::unique_ptr<BlockSource>(std::move(blocks));
+}
 
 }  // namespace tvx

@@ -3,6 +3,7 @@
 #include "core/file64.h"
 #include "formats/im2/im2.h"
 #include "formats/im2/im2_header.h"
+#include "formats/pass_reads.h"
 
 #include <algorithm>
 #include <span>
@@ -78,7 +79,7 @@ Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTa
         return *failed;
     AuthReport report;
     report.path = path;
-    try {
+    return homes::Caught<AuthReport>(path, [&]() -> Result<AuthReport> {
         Im2Scan scan(hooks, tally, report);
         CIm2& image = scan.Image();
         if (auto failed = LoadIm2Header(file, path, image))
@@ -92,12 +93,8 @@ Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTa
         report.durations =
             ComputeDurations(report.counts, image.m_nStatedBlocks, image.StatedMs(),
                              [&image](std::uint64_t n) { return image.BlocksToMs(n); });
-    } catch (const CFileException& e) {
-        Error error = e.ToError();
-        error.path = path;
-        return error;
-    }
-    return report;
+        return report;
+    });
 }
 
 }  // namespace tvx

@@ -65,10 +65,7 @@ public:
         return Im2Details(image);
     }
     OpenedBlocks OpenBlocks(const std::string& path) const override {
-        auto blocks = std::make_unique<Im2Blocks>();
-        if (auto failed = blocks->Open(path))
-            return *failed;
-        return std::unique_ptr<BlockSource>(std::move(blocks));
+        return OpenBlocksOf<Im2Blocks>(path);
     }
     Result<SourceShape> Shape(const std::string& path) const override {
         return homes::Caught<SourceShape>(path, [&path]() -> Result<SourceShape> {

@@ -3,6 +3,7 @@
 #include "core/file64.h"
 #include "core/string_table.h"
 #include "formats/img/img_decode.h"
+#include "formats/pass_reads.h"
 
 #include <algorithm>
 #include <limits>
@@ -95,7 +96,7 @@ Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTa
         return *failed;
     AuthReport report;
     report.path = path;
-    try {
+    return homes::Caught<AuthReport>(path, [&]() -> Result<AuthReport> {
         if (!tally.Allocate(img.m_nRecordCount, 0))
             return OutOfMemoryError(path);
         DescribeImg(img, file.GetLength(), report);
@@ -105,12 +106,8 @@ Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTa
         report.durations =
             ComputeDurations(report.counts, img.m_nRecordCount, img.GetLengthMs(),
                              [&img](std::uint64_t n) { return img.TimeOfRecord(static_cast<std::int64_t>(n)); });
-    } catch (const CFileException& e) {
-        Error error = e.ToError();
-        error.path = path;
-        return error;
-    }
-    return report;
+        return report;
+    });
 }
 
 }  // namespace tvx

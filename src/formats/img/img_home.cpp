@@ -65,10 +65,7 @@ public:
         return ImgDetails(image);
     }
     OpenedBlocks OpenBlocks(const std::string& path) const override {
-        auto blocks = std::make_unique<ImgBlocks>();
-        if (auto failed = blocks->Open(path))
-            return *failed;
-        return std::unique_ptr<BlockSource>(std::move(blocks));
+        return OpenBlocksOf<ImgBlocks>(path);
     }
     Result<SourceShape> Shape(const std::string& path) const override {
         return homes::Caught<SourceShape>(path, [&path]() -> Result<SourceShape> {

@@ -2,6 +2,7 @@
 
 #include "core/string_table.h"
 #include "formats/ix2/ix2_source.h"
+#include "formats/pass_reads.h"
 
 #include <algorithm>
 #include <limits>
@@ -111,7 +112,7 @@ Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTa
         return *failed;
     AuthReport report;
     report.path = path;
-    try {
+    return homes::Caught<AuthReport>(path, [&]() -> Result<AuthReport> {
         CIx2& reader = source.Reader();
         if (!tally.Allocate(Ix2StripBlocks(reader), 3))
             return OutOfMemoryError(path);
@@ -122,12 +123,8 @@ Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTa
         report.durations =
             ComputeDurations(report.counts, reader.m_nSplitBlocks, reader.SplitMs(),
                              [&reader](std::uint64_t n) { return reader.BlocksToMs(n); });
-    } catch (const CFileException& e) {
-        Error error = e.ToError();
-        error.path = path;
-        return error;
-    }
-    return report;
+        return report;
+    });
 }
 
 }  // namespace tvx

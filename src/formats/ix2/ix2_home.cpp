@@ -61,10 +61,7 @@ public:
         return Ix2Details(source.Reader());
     }
     OpenedBlocks OpenBlocks(const std::string& path) const override {
-        auto blocks = std::make_unique<Ix2Blocks>();
-        if (auto failed = blocks->Open(path))
-            return *failed;
-        return std::unique_ptr<BlockSource>(std::move(blocks));
+        return OpenBlocksOf<Ix2Blocks>(path);
     }
     Result<SourceShape> Shape(const std::string& path) const override {
         return homes::Caught<SourceShape>(path, [&path]() -> Result<SourceShape> {
