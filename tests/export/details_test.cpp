@@ -1,7 +1,9 @@
 #include "export/details.h"
 
 #include "export_support.h"
+#include "readers/img.h"
 #include "readers/ix2_source.h"
+#include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 
@@ -85,6 +87,20 @@ TEST_F(Ix2Details, UnreadableValuesShowAsUnknown) {
     const std::string text = Load(cut).details;
     EXPECT_EQ(text.substr(text.find("---This")), "---This Split File---\r\nDetails unknown\r\n");
     EXPECT_NE(text.find("Duration:\t1:03:00"), std::string::npos);
+}
+
+TEST(ImgDetailsTest, OnlyTheDurationAndTheWindowsUnitText) {
+    CImg img;
+    img.m_record = synth::ImgRecord({.bits = 5, .unitId = 0xAB, .records = 1}, 1);
+    img.ParseReference();
+    img.m_nRecordCount = 35295;   // 816-sample records at 8 kHz: 1 h 0 min 0 s and a little
+    const DetailsFields f = ImgDetails(img);
+    EXPECT_EQ(DetailsCaption(f.formatName), "The details of the loaded IMG file are:");
+    EXPECT_EQ(f.unitText, "QL-00AB");
+    EXPECT_EQ(f.number, "7");
+    EXPECT_EQ(f.bits, "5");
+    EXPECT_EQ(f.channels, "1");
+    EXPECT_EQ(f.details, "Duration:\t1:00:00\r\n");
 }
 
 }  // namespace
