@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,18 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 using synth::Fault;
 using synth::FaultKind;
-using testing::RunTool;
-using testing::ToolRun;
+using namespace testing;
 
 struct Snapshot {
-    std::vector<std::uint8_t> bytes;
+    std::string bytes;
     struct stat st {};
 };
 
 Snapshot Take(const std::string& path) {
     Snapshot s;
-    std::ifstream in(path, std::ios::binary);
-    s.bytes.assign(std::istreambuf_iterator<char>(in), {});
+    s.bytes = Slurp(path);
     EXPECT_EQ(::stat(path.c_str(), &s.st), 0) << path;
     return s;
 }
@@ -68,17 +63,12 @@ const std::vector<Operation>& CommandsThatReadAnImage() {
     return kOperations;
 }
 
-class SourceUntouched : public ::testing::Test {
+class SourceUntouched : public ToolTest {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tvx-untouched-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
+        ToolTest::SetUp();
         fs::create_directories(m_dir / "images");
-        fs::create_directories(m_dir / "out");
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string Image(const std::string& name) const { return (m_dir / "images" / name).string(); }
 
@@ -118,7 +108,6 @@ protected:
         return args;
     }
 
-    fs::path m_dir;
 };
 
 TEST_F(SourceUntouched, EveryCommandLeavesEveryImageAsItWas) {
