@@ -479,94 +479,89 @@ TEST_F(ConvertTest, AnEarlierRunIsAskedAboutAndReplacedAsAWhole) {
     EXPECT_EQ(test::WavData(Out("F00012.01.wav")).size(), 52u * 512);
 }
 
-TEST_F(ConvertTest, ARunRefusedAtOnceLeavesTheEarlierRunWhole) {
-    // The earlier run's first WAV name is now a folder: nothing can be made there, and the
-    // summary beside it must not be lost to the attempt, Yes or not.
-    Make("F00012.IM2", synth::MakeIm2({.storedBits = 16, .blocks = 10}));
-    ::mkdir(Out().c_str(), 0755);
-    ::mkdir(Out("F00012.00.wav").c_str(), 0755);
-    const Bytes summary = {'o', 'l', 'd'};
-    ASSERT_TRUE(synth::WriteBytes(Out("F00012.00.txt"), summary));
-    ASSERT_TRUE(synth::WriteBytes(Out("F00012.01.wav"), summary));
-    m_hooks.answer = true;
-    const ConvertResult result = Convert();
-    EXPECT_EQ(result.outcome, ConvertOutcome::NotStarted);
-    EXPECT_TRUE(result.outputFailed);
-    EXPECT_EQ(result.error.path, Out("F00012.00.wav"));
-    EXPECT_EQ(DescribeError(result.error), "Is a directory");
-    EXPECT_EQ(m_hooks.questions, 0);   // a name that cannot go is told before anyone is asked
-    EXPECT_EQ(ReadBytes(Out("F00012.00.txt")), summary);
-    EXPECT_EQ(ReadBytes(Out("F00012.01.wav")), summary);
-
-    // Another conversion into the folder passed the same check a moment earlier and made the
-    // first segment between this run's check and its first file: this run writes nothing.
-    ::rmdir(Out("F00012.00.wav").c_str());
-    ::unlink(Out("F00012.00.txt").c_str());
-    ::unlink(Out("F00012.01.wav").c_str());
-    const Bytes theirs = {7, 7, 7};
-    m_hooks.onShow = [&] { ASSERT_TRUE(synth::WriteBytes(Out("F00012.00.wav"), theirs)); };
-    const ConvertResult raced = Convert();
-    EXPECT_EQ(raced.outcome, ConvertOutcome::NotStarted);
-    EXPECT_TRUE(raced.outputFailed);
-    EXPECT_EQ(raced.error.path, Out("F00012.00.wav"));
-    EXPECT_EQ(ReadBytes(Out("F00012.00.wav")), theirs);
-    EXPECT_EQ(test::FolderEntries(Out()), Lines{"F00012.00.wav"});
-}
-
-TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrIntoTheImage) {
-    // Two segments of 1 MiB. A link at a later segment's name once led the audio into another
-    // recording's file; Yes to the question must not make that right.
-    Make("F00012.IM2", synth::MakeIm2({.storedBits = 16, .blocks = 2100}));
-    const std::string victim = m_dir / "other.wav";
-    const std::string elsewhere = m_dir / "made-elsewhere.txt";
-    const Bytes kept = {9, 8, 7};
-    const auto linkTo = [](std::string target) {
-        return [target](const std::string& at) { return ::symlink(target.c_str(), at.c_str()); };
+// Only new files, never through a link: a name that cannot go is told before anyone is asked,
+// and a run refused leaves the folder as it found it.
+TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
+    Make("F00012.IM2", synth::MakeIm2({.storedBits = 16, .blocks = 2100}));   // two segments of 1 MiB
+    const std::string victim = m_dir / "other.wav", elsewhere = m_dir / "made-elsewhere.txt";
+    const Bytes theirs = {9, 8, 7};
+    ASSERT_TRUE(synth::WriteBytes(victim, theirs));
+    using Maker = std::function<void(const std::string& folder)>;
+    const auto linkTo = [](std::string target, std::string name) -> Maker {
+        return [=](const std::string& folder) { ASSERT_EQ(::symlink(target.c_str(), (folder + name).c_str()), 0); };
+    };
+    const auto file = [&theirs](std::string name) -> Maker {
+        return [=](const std::string& folder) { ASSERT_TRUE(synth::WriteBytes(folder + name, theirs)); };
     };
     const std::string image = Source();
     struct Case {
         const char* what;
+        Maker before, during;
+        int atPoll;   // when `during` runs: -1 as the progress shows, before any file
         std::string name;
-        std::function<int(const std::string&)> make;
-        int atPoll;   // 0: before the run
         const char* why;
+        ConvertOutcome outcome;
     };
     const Case cases[] = {
-        {"link to another file", "F00012.01.wav", linkTo(victim), 0, "Is a symbolic link"},
-        {"link to no file yet", "F00012.01.txt", linkTo(elsewhere), 0, "Is a symbolic link"},
-        {"hard link to the image", "F00012.01.txt",
-         [image](const std::string& at) { return ::link(image.c_str(), at.c_str()); }, 0,
-         "Is the recording image itself"},
-        {"link made during the run", "F00012.01.wav", linkTo(victim), 100, "Is a symbolic link"},
+        // The summary beside it must not be lost to the attempt, Yes or not.
+        {"the earlier run's first WAV is now a folder",
+         [&](const std::string& f) { ::mkdir((f + "F00012.00.wav").c_str(), 0755); file("F00012.00.txt")(f); file("F00012.01.wav")(f); },
+         nullptr, 0, "F00012.00.wav", "Is a directory", ConvertOutcome::NotStarted},
+        // A link at a later segment's name once led the audio into another recording's file.
+        {"link to another file", linkTo(victim, "F00012.01.wav"), nullptr, 0, "F00012.01.wav", "Is a symbolic link",
+         ConvertOutcome::NotStarted},
+        {"link to no file yet", linkTo(elsewhere, "F00012.01.txt"), nullptr, 0, "F00012.01.txt", "Is a symbolic link",
+         ConvertOutcome::NotStarted},
+        {"hard link to the image", [image](const std::string& f) { ASSERT_EQ(::link(image.c_str(), (f + "F00012.01.txt").c_str()), 0); },
+         nullptr, 0, "F00012.01.txt", "Is the recording image itself", ConvertOutcome::NotStarted},
+        // Another conversion passed the same check a moment earlier and made the first segment
+        // between this run's check and its first file.
+        {"first name taken meanwhile", nullptr, file("F00012.00.wav"), -1, "F00012.00.wav", "", ConvertOutcome::NotStarted},
+        // Segment 0 is finished before the name of segment 1 is refused.
+        {"link made during the run", nullptr, linkTo(victim, "F00012.01.wav"), 100, "F00012.01.wav", "Is a symbolic link",
+         ConvertOutcome::Cancelled},
     };
     m_hooks.answer = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempDir out;   // a fresh folder for every case
-        ASSERT_TRUE(synth::WriteBytes(victim, kept));
-        const std::string at = out / c.name;
-        if (c.atPoll == 0)
-            ASSERT_EQ(c.make(at), 0);
-        else
-            m_hooks.cancelWhen = [&](int polls) { return polls == c.atPoll && c.make(at) != 0; };
+        if (c.before)
+            c.before(out / "");
+        Lines expected = test::FolderEntries(out / "");
+        m_hooks.onShow = [&] {
+            if (c.atPoll < 0)
+                c.during(out / "");
+        };
+        m_hooks.cancelWhen = [&](int polls) {
+            if (polls == c.atPoll)
+                c.during(out / "");
+            return false;
+        };
         m_hooks.questions = 0;
         const ConvertResult result = ConvertIm2({Source(), out / "", 1, 0}, m_hooks);
+        m_hooks.onShow = nullptr;
         m_hooks.cancelWhen = nullptr;
 
+        EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_TRUE(result.outputFailed);
-        EXPECT_EQ(result.error.path, at);
+        EXPECT_EQ(result.error.path, out / c.name);
         EXPECT_TRUE(DescribeError(result.error).starts_with(c.why)) << DescribeError(result.error);
-        EXPECT_EQ(ReadBytes(victim), kept);
+        EXPECT_EQ(ReadBytes(victim), theirs);
         EXPECT_EQ(ReadBytes(Source()), m_image);
         EXPECT_EQ(::access(elsewhere.c_str(), F_OK), -1);
-        if (c.atPoll == 0) {
-            EXPECT_EQ(result.outcome, ConvertOutcome::NotStarted);
-            EXPECT_EQ(m_hooks.questions, 0);
-            EXPECT_EQ(test::FolderEntries(out / ""), Lines{c.name});
-        } else {
-            // Segment 0 was finished before the name of segment 1 was refused.
-            EXPECT_EQ(result.outcome, ConvertOutcome::Cancelled);
+        if (c.outcome == ConvertOutcome::Cancelled) {
             EXPECT_EQ(result.files, (Lines{out / "F00012.00.wav", out / "F00012.00.txt"}));
+            continue;
+        }
+        EXPECT_EQ(m_hooks.questions, 0);
+        if (c.atPoll < 0)
+            expected.push_back(c.name);
+        EXPECT_EQ(test::FolderEntries(out / ""), expected);
+        for (const std::string& name : expected) {
+            const std::filesystem::path at = out / name;
+            if (std::filesystem::is_regular_file(std::filesystem::symlink_status(at)) &&
+                std::filesystem::hard_link_count(at) == 1)
+                EXPECT_EQ(ReadBytes(at), theirs) << name;
         }
     }
 }
