@@ -41,6 +41,8 @@ private:
     int m_left;
 };
 
+bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
 // Every record the runs name, in scan order.
 std::vector<std::int32_t> IndicesOf(const AuthReport& r) {
     std::vector<std::int32_t> out;
@@ -95,107 +97,129 @@ protected:
     fs::path m_dir;
 };
 
-TEST_F(AuthenticateTest, UntouchedImagesOfEveryFormAreVerifiedThroughout) {
-    struct Case {
-        std::string path;
-        const char* format;
-        std::int32_t blocks;
-        std::int64_t ms;
-    };
-    std::vector<Case> cases;
+// What a scan must find, whatever the size of the pieces it reads: the records named
+// irregular, the counts and the four durations.
+struct Expected {
+    std::vector<std::int32_t> indices;
+    TallyCounts counts;
+    std::int64_t durationMs, verifiedMs, irregularMs, unauthenticatedMs;   // -1: verified throughout
+    bool headerOk = true;
+    std::uint64_t voiceErrors = 0;
+};
+
+TallyCounts Verified(std::int32_t blocks) { return {.verifiedBlocks = blocks}; }
+
+TEST_F(AuthenticateTest, EveryRecordIsJudgedOnceAsTheRulesOfItsFormatSay) {
+    // IM2 and both IX2 forms carry the same faults and are judged alike; a chain's inner
+    // blocks exactly as plain blocks.
+    const std::vector<Fault> faults = {{FaultKind::PayloadByte, 3}, {FaultKind::UnitNumber, 5},
+                                       {FaultKind::FileNumber, 9},  {FaultKind::BlockOrder, 12},
+                                       {FaultKind::Timestamp, 16}};
+    const std::vector<std::int32_t> faulty = {3, 5, 9, 12, 13, 16};   // the swapped pair both
+    const TallyCounts counted{.unitIdErrors = 1, .fileNumberErrors = 1, .sequenceErrors = 3,
+                              .checksumErrors = 1, .verifiedBlocks = 54, .irregularBlocks = 6};
+    TallyCounts im2Counted = counted;
+    im2Counted.verifiedBlocks = 14;
+    std::vector<std::uint8_t> headerOnly = synth::MakeIm2(Plain16(20));
+    headerOnly.resize(kRecordSize);
+    ASSERT_TRUE(synth::WriteBytes(Path("short-head.IM2"), headerOnly));
+    synth::Im2Options overstated = Plain16(20);
+    overstated.statedBlocks = 15;
+    synth::Ix2Options brokenIndex = Split(false), indexOnly = Split(false), unnamed = Split(true);
+    brokenIndex.brokenIndexBlock = 1;
+    indexOnly.cutTo = 2239;
+    unnamed.matchingEntry = false;   // index block 0 numbers the 62 outer blocks
+
+    std::vector<std::pair<std::string, Expected>> cases;
     for (const int bits : {4, 8, 16})
         for (const int channels : {1, 2}) {
             const std::string name = "F" + std::to_string(bits) + std::to_string(channels) + ".IM2";
             synth::Im2Options o = Plain16(30);
             o.storedBits = bits;
             o.channels = channels;
-            cases.push_back({Im2(o, {}, name.c_str()), "IM2", 30, -1});
+            cases.push_back({Im2(o, {}, name.c_str()), {{}, Verified(30), -1, -1, 0, 0}});
         }
-    // The split's own length is the duration: 60 blocks of 32 ms.
-    cases.push_back({Ix2(Split(false), {}, "P.IX2"), "IX2", 60, 1920});
-    cases.push_back({Ix2(Split(true), {}, "C.IX2"), "IX2", 60, 1920});
-    // Records count from index zero: 512 or 816 samples at 8 kHz, the erased tail not at all.
-    cases.push_back({Img({.bits = 8, .records = 40, .erased = 7}, {}, "V8.IMG"), "IMG", 40, 40 * 64});
-    cases.push_back({Img({.bits = 5, .records = 40, .erased = 7}, {}, "V5.IMG"), "IMG", 40, 4080});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        const AuthReport r = Scan(c.path);
-        EXPECT_EQ(r.format, c.format);
-        EXPECT_TRUE(r.headerOk);
-        EXPECT_EQ(r.structureJudged, c.format != std::string("IMG"));
-        EXPECT_EQ(r.counts.verifiedBlocks, c.blocks);
-        EXPECT_EQ(r.counts.irregularBlocks, 0);
-        EXPECT_TRUE(r.irregular.Empty());
-        EXPECT_EQ(r.voiceChecksumErrors, 0u);
-        EXPECT_GT(r.durations.durationMs, 0);
-        if (c.ms >= 0) {
-            EXPECT_EQ(r.durations.durationMs, c.ms);
+    const std::pair<std::string, Expected> more[] = {
+        // The split's own length is the duration: 60 blocks of 32 ms.
+        {Ix2(Split(false), {}, "P.IX2"), {{}, Verified(60), 1920, 1920, 0, 0}},
+        {Ix2(Split(true), {}, "C.IX2"), {{}, Verified(60), 1920, 1920, 0, 0}},
+        // Records count from index zero: 512 or 816 samples at 8 kHz, the erased tail not at all.
+        {Img({.bits = 8, .records = 40, .erased = 7}, {}, "V8.IMG"), {{}, Verified(40), 2560, 2560, 0, 0}},
+        {Img({.bits = 5, .records = 40, .erased = 7}, {}, "V5.IMG"), {{}, Verified(40), 4080, 4080, 0, 0}},
+        {Im2(Plain16(), faults, "faults.IM2"), {faulty, im2Counted, 640, 448, 192, 0}},
+        {Ix2(Split(false), faults, "faultsP.IX2"), {faulty, counted, 1920, 1728, 192, 0}},
+        {Ix2(Split(true), faults, "faultsC.IX2"), {faulty, counted, 1920, 1728, 192, 0}},
+        // The voice-image checksum is followed as the conversion follows it, listed apart from
+        // the window's counts.
+        {Img({.records = 40},
+             {{ImgFaultKind::RecordIndex, 7}, {ImgFaultKind::UnitId, 20}, {ImgFaultKind::FileNumber, 21},
+              {ImgFaultKind::BlockChecksum, 33}, {ImgFaultKind::VoiceChecksum, 35}},
+             "faults.IMG"),
+         {{6, 19, 20, 32, 34},
+          {.unitIdErrors = 1, .fileNumberErrors = 1, .sequenceErrors = 1, .checksumErrors = 1,
+           .verifiedBlocks = 36, .irregularBlocks = 4},
+          2560, 2304, 256, 0, true, 2}},
+        // A bad header or index block counts its cause, but no time.
+        {Im2(Plain16(), {{FaultKind::BadHeader, 0}}, "header.IM2"),
+         {{-1}, {.checksumErrors = 1, .verifiedBlocks = 20}, 640, 640, 0, 0, false}},
+        {Ix2(brokenIndex, {}, "index1.IX2"), {{-2}, {.checksumErrors = 1, .verifiedBlocks = 60}, 1920, 1920, 0, 0, false}},
+        // What the file does not hold is never judged, and stays Unauthenticated.
+        {Im2(Plain16(), {{FaultKind::TruncateLast, 100}}, "short-cut.IM2"), {{}, Verified(19), 640, 608, 0, 32}},
+        {Im2(overstated, {}, "short-over.IM2"), {{}, Verified(15), 480, 480, 0, 0}},   // records past the count
+        {Path("short-head.IM2"), {{}, Verified(0), 640, 0, 0, 640}},
+        {Ix2(indexOnly, {}, "index.IX2"), {{}, Verified(0), 0, 0, 0, 0}},   // judged once it is all there
+        {Ix2(unnamed, {}, "unnamed.IX2"), {{}, Verified(60), 1984, 1920, 0, 64}},
+        // IMG images have no stated length: a cut record is simply not one of them.
+        {Img({.records = 10}, {{ImgFaultKind::CutLast, 200}}, "cut.IMG"), {{}, Verified(9), 576, 576, 0, 0}},
+        {Img({.records = 0, .erased = 5}, {}, "erased.IMG"), {{}, Verified(0), 0, 0, 0, 0}},
+    };
+    cases.insert(cases.end(), std::begin(more), std::end(more));
+    for (const auto& [path, want] : cases) {
+        for (const std::size_t piece : {std::size_t{1}, kScanPieceRecords, std::size_t{4096}}) {
+            SCOPED_TRACE(path + " in pieces of " + std::to_string(piece));
+            const AuthReport r = Scan(path, piece);
+            EXPECT_EQ(IndicesOf(r), want.indices);
+            EXPECT_EQ(r.counts.verifiedBlocks, want.counts.verifiedBlocks);
+            EXPECT_EQ(r.counts.irregularBlocks, want.counts.irregularBlocks);
+            EXPECT_EQ(r.counts.unitIdErrors, want.counts.unitIdErrors);
+            EXPECT_EQ(r.counts.fileNumberErrors, want.counts.fileNumberErrors);
+            EXPECT_EQ(r.counts.sequenceErrors, want.counts.sequenceErrors);
+            EXPECT_EQ(r.counts.checksumErrors, want.counts.checksumErrors);
+            EXPECT_EQ(r.voiceChecksumErrors, want.voiceErrors);
+            EXPECT_EQ(r.headerOk, want.headerOk);
+            EXPECT_EQ(r.format, path.substr(path.size() - 3));
+            EXPECT_EQ(r.structureJudged, !path.ends_with(".IMG"));
+            if (want.durationMs < 0) {
+                EXPECT_GT(r.durations.durationMs, 0);
+                EXPECT_EQ(r.durations.verifiedMs, r.durations.durationMs);
+            } else {
+                EXPECT_EQ(r.durations.durationMs, want.durationMs);
+                EXPECT_EQ(r.durations.verifiedMs, want.verifiedMs);
+            }
+            EXPECT_EQ(r.durations.irregularMs, want.irregularMs);
+            EXPECT_EQ(r.durations.unauthenticatedMs, want.unauthenticatedMs);
+            // A split is never the whole recording; an IMG image has no length to fall short of.
+            EXPECT_EQ(r.complete, path.ends_with(".IMG") || (path.ends_with(".IM2") && !Has(path, "short-")));
         }
-        EXPECT_EQ(r.durations.verifiedMs, r.durations.durationMs);
-        EXPECT_EQ(r.durations.unauthenticatedMs, 0);
     }
-    const AuthReport im2 = Scan(cases[0].path);
-    EXPECT_TRUE(im2.complete);
-    const AuthReport chain = Scan(cases[7].path);
+    const AuthReport cut = Scan(Path("short-cut.IM2")), over = Scan(Path("short-over.IM2"));
+    EXPECT_EQ(cut.fileBlocks, 19u);
+    EXPECT_EQ(over.fileBlocks, 20u);
+    EXPECT_EQ(Scan(Path("short-head.IM2")).fileBlocks, 0u);
+    EXPECT_EQ(Scan(Path("index.IX2")).splitBlocks, 0u);
+    EXPECT_EQ(Scan(Path("unnamed.IX2")).splitBlocks, 62u);
+    EXPECT_EQ(Scan(Path("V8.IMG")).unitId, "QL-1A2B");
+    EXPECT_EQ(Scan(Path("index1.IX2")).irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
+    EXPECT_EQ(Scan(Path("header.IM2")).irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
+    EXPECT_FALSE(Scan(Path("P.IX2")).chain);
+    const AuthReport chain = Scan(Path("C.IX2"));
     EXPECT_TRUE(chain.chain);
     EXPECT_EQ(chain.splitFirst, 100u);
     EXPECT_EQ(chain.splitLast, 159u);
     EXPECT_TRUE(chain.wholeSplit);
-    EXPECT_FALSE(chain.complete);   // a split is never the whole recording
     EXPECT_EQ(chain.statedBlocks, 5001u);
-    EXPECT_FALSE(Scan(cases[6].path).chain);
-    EXPECT_EQ(Scan(cases[8].path).unitId, "QL-1A2B");
-}
-
-TEST_F(AuthenticateTest, EachFaultIsCountedOnItsRecordWhateverThePieceSize) {
-    // IM2 and both IX2 forms carry the same faults and are judged alike; a chain's inner
-    // blocks exactly as plain blocks.
-    const std::vector<Fault> faults = {{FaultKind::PayloadByte, 3}, {FaultKind::UnitNumber, 5},
-                                       {FaultKind::FileNumber, 9},  {FaultKind::BlockOrder, 12},
-                                       {FaultKind::Timestamp, 16}};
-    struct Case {
-        std::string path;
-        std::vector<std::int32_t> indices;
-        TallyCounts counts;
-        std::uint64_t voiceErrors;
-    };
-    const TallyCounts alike{.unitIdErrors = 1, .fileNumberErrors = 1, .sequenceErrors = 3,
-                            .checksumErrors = 1, .verifiedBlocks = 54, .irregularBlocks = 6};
-    TallyCounts im2 = alike;
-    im2.verifiedBlocks = 14;
-    // IMG: the voice-image checksum is followed as the conversion follows it, listed apart
-    // from the window's counts. A wrong block checksum keeps that block out of the running
-    // sum, so the chain breaks there too.
-    const Case cases[] = {
-        {Im2(Plain16(), faults), {3, 5, 9, 12, 13, 16}, im2, 0},
-        {Ix2(Split(false), faults, "P.IX2"), {3, 5, 9, 12, 13, 16}, alike, 0},
-        {Ix2(Split(true), faults, "C.IX2"), {3, 5, 9, 12, 13, 16}, alike, 0},
-        {Img({.records = 40},
-             {{ImgFaultKind::RecordIndex, 7}, {ImgFaultKind::UnitId, 20}, {ImgFaultKind::FileNumber, 21},
-              {ImgFaultKind::BlockChecksum, 33}, {ImgFaultKind::VoiceChecksum, 35}}),
-         {6, 19, 20, 32, 34},
-         {.unitIdErrors = 1, .fileNumberErrors = 1, .sequenceErrors = 1, .checksumErrors = 1,
-          .verifiedBlocks = 36, .irregularBlocks = 4},
-         2},
-    };
-    for (const Case& c : cases) {
-        for (const std::size_t piece : {std::size_t{1}, kScanPieceRecords, std::size_t{2048}}) {
-            SCOPED_TRACE(c.path + " in pieces of " + std::to_string(piece));
-            const AuthReport r = Scan(c.path, piece);
-            EXPECT_EQ(IndicesOf(r), c.indices);
-            EXPECT_EQ(r.counts.verifiedBlocks, c.counts.verifiedBlocks);
-            EXPECT_EQ(r.counts.irregularBlocks, c.counts.irregularBlocks);
-            EXPECT_EQ(r.counts.unitIdErrors, c.counts.unitIdErrors);
-            EXPECT_EQ(r.counts.fileNumberErrors, c.counts.fileNumberErrors);
-            EXPECT_EQ(r.counts.sequenceErrors, c.counts.sequenceErrors);
-            EXPECT_EQ(r.counts.checksumErrors, c.counts.checksumErrors);
-            EXPECT_EQ(r.voiceChecksumErrors, c.voiceErrors);
-            EXPECT_EQ(r.durations.irregularMs, c.voiceErrors ? 4 * 64 : 6 * 32);
-            EXPECT_EQ(r.durations.unauthenticatedMs, 0);
-        }
-    }
     // The swapped pair shares its status, so six blocks make five runs, placed in time.
-    const std::vector<IrregularRun> runs = Scan(cases[2].path).irregular.Runs();
+    const std::vector<IrregularRun> runs = Scan(Path("faultsC.IX2")).irregular.Runs();
     ASSERT_EQ(runs.size(), 5u);
     const BlockStatus statuses[] = {kChecksumError, kUnitIdError, kFileNumberError, kBlockOrderError,
                                     kTimestampError};
@@ -206,7 +230,8 @@ TEST_F(AuthenticateTest, EachFaultIsCountedOnItsRecordWhateverThePieceSize) {
     EXPECT_EQ(runs[3].last, 13);
     EXPECT_EQ(runs[3].endMs, 14 * 32);
     EXPECT_EQ(runs[4].startMs, 512);
-    const std::vector<IrregularRun> img = Scan(cases[3].path).irregular.Runs();
+    // A wrong block checksum keeps that block out of the running sum: the chain breaks there too.
+    const std::vector<IrregularRun> img = Scan(Path("faults.IMG")).irregular.Runs();
     EXPECT_EQ(img[3].status, kIrregular | kChecksumError | kVoiceImageError);
     EXPECT_EQ(img[4].status, kIrregular | kVoiceImageError);
 }
@@ -227,74 +252,6 @@ TEST_F(AuthenticateTest, AWhollyDamagedImageIsAFewRuns) {
     EXPECT_EQ(rest.status, kIrregular | kUnitIdError | kFileNumberError | kBlockOrderError |
                                kTimestampError);
     EXPECT_EQ(rest.endMs, 3000 * 32);
-}
-
-TEST_F(AuthenticateTest, ABadHeaderOrIndexBlockCountsItsCauseButNoTime) {
-    synth::Ix2Options broken = Split(false);
-    broken.brokenIndexBlock = 1;
-    struct Case {
-        std::string path;
-        std::int32_t index;
-        std::int32_t verified;
-    };
-    for (const Case& c : {Case{Im2(Plain16(), {{FaultKind::BadHeader, 0}}), -1, 20},
-                          Case{Ix2(broken), -2, 60}}) {
-        SCOPED_TRACE(c.path);
-        const AuthReport r = Scan(c.path);
-        EXPECT_FALSE(r.headerOk);
-        EXPECT_EQ(IndicesOf(r), std::vector<std::int32_t>{c.index});
-        EXPECT_EQ(r.irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
-        EXPECT_EQ(r.counts.checksumErrors, 1);
-        EXPECT_EQ(r.counts.irregularBlocks, 0);
-        EXPECT_EQ(r.counts.verifiedBlocks, c.verified);
-        EXPECT_EQ(r.durations.irregularMs, 0);
-    }
-}
-
-// What the file does not hold is never judged, and stays Unauthenticated.
-TEST_F(AuthenticateTest, ShortAndOverstatedImagesJudgeOnlyWhatTheyHold) {
-    std::vector<std::uint8_t> headerOnly = synth::MakeIm2(Plain16(20));
-    headerOnly.resize(kRecordSize);
-    ASSERT_TRUE(synth::WriteBytes(Path("head.IM2"), headerOnly));
-    synth::Im2Options overstated = Plain16(20);
-    overstated.statedBlocks = 15;
-    synth::Ix2Options indexOnly = Split(false);
-    indexOnly.cutTo = 2239;
-    synth::Ix2Options unnamed = Split(true);
-    unnamed.matchingEntry = false;   // index block 0 numbers the 62 outer blocks
-    struct Case {
-        std::string path;
-        std::uint64_t fileBlocks;
-        std::int32_t verified;
-        std::int64_t durationMs, unauthenticatedMs;
-    };
-    const Case cases[] = {
-        {Im2(Plain16(), {{FaultKind::TruncateLast, 100}}, "cut.IM2"), 19, 19, 640, 32},
-        {Im2(overstated, {}, "over.IM2"), 20, 15, 15 * 32, 0},   // records past the count
-        {Path("head.IM2"), 0, 0, 640, 640},
-        {Ix2(indexOnly, {}, "index.IX2"), 0, 0, 0, 0},
-        {Ix2(unnamed, {}, "unnamed.IX2"), 60, 60, 62 * 32, 64},
-        // IMG images have no stated length: a cut record is simply not one of them.
-        {Img({.records = 10}, {{ImgFaultKind::CutLast, 200}}, "cut.IMG"), 9, 9, 9 * 64, 0},
-        {Img({.records = 0, .erased = 5}, {}, "erased.IMG"), 0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        for (const std::size_t piece : {std::size_t{1}, kScanPieceRecords, std::size_t{4096}}) {
-            SCOPED_TRACE(c.path + " in pieces of " + std::to_string(piece));
-            const AuthReport r = Scan(c.path, piece);
-            if (c.path.ends_with(".IM2")) {
-                EXPECT_FALSE(r.complete);
-                EXPECT_EQ(r.fileBlocks, c.fileBlocks);
-            }
-            EXPECT_EQ(r.counts.verifiedBlocks, c.verified);
-            EXPECT_EQ(r.counts.irregularBlocks, 0);
-            EXPECT_EQ(r.durations.durationMs, c.durationMs);
-            EXPECT_EQ(r.durations.unauthenticatedMs, c.unauthenticatedMs);
-        }
-    }
-    EXPECT_TRUE(Scan(Path("index.IX2")).headerOk);   // the index is judged once it is all there
-    EXPECT_EQ(Scan(Path("index.IX2")).splitBlocks, 0u);
-    EXPECT_EQ(Scan(Path("unnamed.IX2")).splitBlocks, 62u);
 }
 
 TEST_F(AuthenticateTest, CancelKeepsTheCountsReached) {
