@@ -133,7 +133,7 @@ TEST_F(AuthenticateTest, EveryRecordIsJudgedOnceAsTheRulesOfItsFormatSay) {
     std::vector<std::pair<std::string, Expected>> cases;
     for (const int bits : {4, 8, 16})
         for (const int channels : {1, 2}) {
-            const std::string name = "F" + std::to_string(bits) + std::to_string(channels) + ".IM2";
+            const std::string name = std::to_string(bits) + "-bit-" + std::to_string(channels) + ".IM2";
             synth::Im2Options o = Plain16(30);
             o.storedBits = bits;
             o.channels = channels;
@@ -209,6 +209,8 @@ TEST_F(AuthenticateTest, EveryRecordIsJudgedOnceAsTheRulesOfItsFormatSay) {
     EXPECT_EQ(Scan(Path("index.IX2")).splitBlocks, 0u);
     EXPECT_EQ(Scan(Path("unnamed.IX2")).splitBlocks, 62u);
     EXPECT_EQ(Scan(Path("V8.IMG")).unitId, "QL-1A2B");
+    EXPECT_EQ(Scan(Path("V8.IMG")).statedBlocks, 40u);
+    EXPECT_EQ(Scan(Path("erased.IMG")).statedBlocks, 0u);
     EXPECT_EQ(Scan(Path("index1.IX2")).irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
     EXPECT_EQ(Scan(Path("header.IM2")).irregular.Runs()[0].status & kHeaderRecord, kHeaderRecord);
     EXPECT_FALSE(Scan(Path("P.IX2")).chain);

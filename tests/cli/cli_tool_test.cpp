@@ -285,8 +285,8 @@ TEST_F(CliTool, DetailsPrintsTheDialogAsText) {
         {"D00012.IX2", Ix2(true), "---Recording---\nStart:\tFri, 14 Mar 2008, 09:26:53\n\t(slave Fri, 14 Mar 2008, 09:20:00)\n"},
         {"H00012.IX2", cut(2000),   // no first data block: the split has no start
          "Duration:\t1:03:00\nComplete:\tNO\n\n---This Split File---\nDetails unknown\n"},
-        {"V00007.IMG", Img({.bits = 5, .records = 25, .erased = 4}),
-         "The details of the loaded IMG file are:\nUnit ID: QL-1A2B\nRecording Number: 7\n"
+        {"V00007.IMG", Img({.bits = 5, .unitId = 0xAB, .records = 25, .erased = 4}),
+         "The details of the loaded IMG file are:\nUnit ID: QL-00AB\nRecording Number: 7\n"
          "Sample Rate (Hz): 8000\nChannels: 1\nBits Per Sample: 5\nTime and Length Details:\nDuration:\t0:00:02\n"},
     };
     for (const Case& c : cases) {

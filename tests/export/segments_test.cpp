@@ -5,6 +5,16 @@
 namespace tvx {
 namespace {
 
+TEST(AddToCounters, EachErrorBitHasItsSlotAndEveryCallCountsInNine) {
+    SegmentCounters counters{};
+    AddToCounters(counters, 0x80000002u);
+    EXPECT_EQ(counters, (SegmentCounters{1, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    AddToCounters(counters, 0x8400001Du);   // unit, block order, checksum, timestamp
+    EXPECT_EQ(counters, (SegmentCounters{1, 1, 1, 1, 0, 0, 0, 1, 0, 2}));
+    AddToCounters(counters, 0x80000100u);
+    EXPECT_EQ(counters, (SegmentCounters{1, 1, 1, 1, 0, 0, 0, 1, 1, 3}));
+}
+
 TEST(SegmentByteLimit, MinutesWinThenMegabytesThenTheCeiling) {
     struct Case {
         int channels, outputBits, rate;
