@@ -1,6 +1,6 @@
 // Records per second of the decoder for each stored form, and of the authentication check
 // alone, on synthesized images held in memory.
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 #include "synth/synth.h"
 
 #include <benchmark/benchmark.h>

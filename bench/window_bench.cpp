@@ -6,7 +6,6 @@
 //                 then a second run cancelled a fifth of the way through, and how long the
 //                 Cancel took to close the wait window
 #include "app/dialog_template.h"
-#include "app/image_player_readers.h"
 #include "app/sable_player_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/sdl_backend.h"

@@ -4,10 +4,10 @@
 // the table gives, or one it does not know) and Boost. Without them the header is the record's
 // own. The same record then goes through both IMG decoders, 8-bit and 5-bit.
 
-#include "core/im2.h"
+#include "formats/im2/im2.h"
+#include "formats/img/img.h"
+#include "formats/img/img_decode.h"
 #include "fuzz/fuzz_support.h"
-#include "readers/img.h"
-#include "readers/img_decode.h"
 
 #include <algorithm>
 #include <array>

@@ -1,14 +1,13 @@
 #include "fuzz/fuzz_support.h"
 
-#include "analysis/authenticate_img.h"
-#include "analysis/authenticate_ix2.h"
 #include "analysis/peaks.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
 #include "core/bytes.h"
-#include "export/convert_im2.h"
-#include "export/convert_img.h"
-#include "export/convert_ix2.h"
+#include "formats/home_of.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/img/convert_img.h"
+#include "formats/ix2/convert_ix2.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -124,14 +123,7 @@ Result<AuthReport> Authenticate(const std::string& path, ImageFormat format,
                                 std::size_t pieceRecords) {
     Hooks hooks;
     AuthTally tally;
-    switch (format) {
-    case ImageFormat::Ix2:
-        return AuthenticateIx2(path, hooks, tally, pieceRecords);
-    case ImageFormat::Img:
-        return AuthenticateImg(path, hooks, tally, pieceRecords);
-    default:
-        return AuthenticateIm2(path, hooks, tally, pieceRecords);
-    }
+    return HomeOf(format).Authenticate(path, hooks, tally, pieceRecords);
 }
 
 bool SameRuns(const IrregularRuns& a, const IrregularRuns& b) {

@@ -2,8 +2,8 @@
 // converted, the conversion once with the read-ahead worker and once without, which must
 // leave the same files.
 
-#include "analysis/im2_header.h"
 #include "export/details.h"
+#include "formats/im2/im2_header.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace tvx;

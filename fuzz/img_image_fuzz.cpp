@@ -2,8 +2,8 @@
 // converted. Record 1 names the sample rate, so a hostile one makes segments of a few bytes.
 
 #include "export/details.h"
+#include "formats/img/img.h"
 #include "fuzz/fuzz_support.h"
-#include "readers/img.h"
 
 using namespace tvx;
 

@@ -4,8 +4,8 @@
 
 #include "core/bytes.h"
 #include "export/details.h"
+#include "formats/ix2/ix2.h"
 #include "fuzz/fuzz_support.h"
-#include "readers/ix2.h"
 
 #include <algorithm>
 #include <array>

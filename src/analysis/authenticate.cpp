@@ -1,96 +1,19 @@
 #include "analysis/authenticate.h"
 
-#include "analysis/im2_header.h"
-#include "core/file64.h"
-#include "core/im2.h"
 #include "core/string_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace tvx {
 
-namespace {
-
-Error MemoryError(const std::string& path) {
+Error OutOfMemoryError(const std::string& path) {
     return {Cause::Io, 0, path, 0, LoadString(152)};
 }
 
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
+int ProgressValue(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max()));
 }
-
-class Im2Scan {
-public:
-    Im2Scan(Hooks& hooks, AuthTally& tally, AuthReport& report)
-        : m_hooks(hooks), m_tally(tally), m_report(report) {}
-
-    void Run(CFile64& file, std::size_t pieceRecords) {
-        Report(-1, m_image.CheckBuffered(true));
-        m_image.m_nBlock = 0;
-        std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceRecords, 1) * kRecordSize);
-        for (;;) {
-            const std::uint32_t got =
-                file.Read(piece.data(), static_cast<std::uint32_t>(piece.size()));
-            if (got == 0)
-                return;
-            // Like the reader, a stop request drops the piece just read unexamined.
-            if (m_hooks.IsCancelled()) {
-                m_report.cancelled = true;
-                return;
-            }
-            CheckPiece(std::span(piece).first(got));
-            m_hooks.SetPos(ClampToInt(m_image.PlayedMsByCounter()));
-        }
-    }
-
-    CIm2& Image() { return m_image; }
-
-private:
-    void CheckPiece(std::span<const std::uint8_t> bytes) {
-        // Whole records only: a cut tail is never judged. Records are judged where they lie;
-        // m_block ends up holding the last one, as if each had been copied in.
-        std::size_t at = 0;
-        for (; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-            const RecordView record(bytes.data() + at, kRecordSize);
-            Report(static_cast<std::int32_t>(m_image.m_nBlock), m_image.CheckBlock(record));
-            m_image.NextBlock();
-        }
-        if (at > 0)
-            std::memcpy(m_image.m_block.data(), bytes.data() + at - kRecordSize, kRecordSize);
-    }
-
-    void Report(std::int32_t index, BlockStatus status) {
-        if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
-            return;
-        const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
-        m_report.irregular.Add(index, status, m_image.BlocksToMs(n),
-                               index < 0 ? 0 : m_image.BlocksToMs(n + 1));
-    }
-
-    Hooks& m_hooks;
-    AuthTally& m_tally;
-    AuthReport& m_report;
-    CIm2 m_image;
-};
-
-void DescribeImage(const CIm2& image, std::uint64_t fileLength, AuthReport& report) {
-    report.format = "IM2";
-    report.unitId = image.GetUnitId();
-    report.fileNumber = image.GetFileNumber();
-    report.start = image.StartTime();
-    report.sampleRate = image.m_nSampleRate;
-    report.bits = image.m_nStoredBits;
-    report.channels = image.GetChannels();
-    report.statedBlocks = image.m_nStatedBlocks;
-    report.fileBlocks = image.m_nFileBlocks;
-    report.headerOk = !image.m_bHeaderBad;
-    report.complete = image.IsComplete();
-    report.excessBytes = Im2ExcessBytes(fileLength, image.m_nStatedBlocks);
-}
-
-}  // namespace
 
 VerdictFacts VerdictOf(const AuthReport& r) {
     const bool wholeLength = r.isIx2 ? r.wholeSplit : r.complete;
@@ -102,35 +25,6 @@ VerdictFacts VerdictOf(const AuthReport& r) {
             .authenticBlocks = static_cast<std::uint64_t>(verified),
             .irregularRecords = r.irregular.Records(),
             .voiceChecksumErrors = r.voiceChecksumErrors};
-}
-
-Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
-                                   std::size_t pieceRecords) {
-    CFile64 file;
-    if (auto failed = OpenImage(file, path))
-        return *failed;
-    AuthReport report;
-    report.path = path;
-    try {
-        Im2Scan scan(hooks, tally, report);
-        CIm2& image = scan.Image();
-        if (auto failed = LoadIm2Header(file, path, image))
-            return *failed;
-        if (!tally.Allocate(image.m_nStatedBlocks, 1))
-            return MemoryError(path);
-        DescribeImage(image, file.GetLength(), report);
-        hooks.SetRange(ClampToInt(image.StatedMs()));
-        scan.Run(file, pieceRecords);
-        report.counts = tally.GetCounts();
-        report.durations =
-            ComputeDurations(report.counts, image.m_nStatedBlocks, image.StatedMs(),
-                             [&image](std::uint64_t n) { return image.BlocksToMs(n); });
-    } catch (const CFileException& e) {
-        Error error = e.ToError();
-        error.path = path;
-        return error;
-    }
-    return report;
 }
 
 }  // namespace tvx

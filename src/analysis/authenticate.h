@@ -59,10 +59,10 @@ VerdictFacts VerdictOf(const AuthReport& report);
 // and still reports every record exactly as the reader does.
 inline constexpr std::size_t kScanPieceRecords = 16;
 
-// Scans an IM2 image as the reader's worker does (header as -1, then every whole record from
-// 0) and counts every verdict through `tally`, which the caller has not allocated yet.
-// Cancel is polled after each piece. Fails only when the file cannot be opened or read.
-Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
-                                   std::size_t pieceRecords = kScanPieceRecords);
+// The error a pass gives when its tally cannot be allocated.
+Error OutOfMemoryError(const std::string& path);
+
+// A progress value: the hooks take an int, the lengths are 64-bit.
+int ProgressValue(std::int64_t value);
 
 }  // namespace tvx

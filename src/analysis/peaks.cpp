@@ -2,139 +2,16 @@
 
 #include "core/file64.h"
 #include "core/format.h"
-#include "core/im2.h"
-#include "readers/img.h"
-#include "readers/ix2_source.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
 
 namespace tvx {
 
 namespace {
 
 constexpr const char* kBuildingPeaks = "Building Peaks...";
-
-// Where the blocks of one format come from: their count, their format and block j decoded.
-class PeakSource {
-public:
-    virtual ~PeakSource() = default;
-    virtual std::uint32_t Blocks() const = 0;
-    virtual int OutputBits() const = 0;
-    virtual int Channels() const = 0;
-    // Decodes block j into out; false when the file has no whole record for it.
-    virtual bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
-                        std::uint16_t& count) = 0;
-};
-
-std::uint32_t ReadFull(CFile64& file, std::uint8_t* to, std::uint32_t count) {
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = file.Read(to + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
-class Im2PeakSource final : public PeakSource {
-public:
-    std::optional<Error> Open(const std::string& path) {
-        CFileException failure;
-        if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure))
-            return failure.ToError();
-        if (ReadFull(m_file, m_image.m_block.data(), kRecordSize) == kRecordSize)
-            m_image.InitFromHeader();
-        return std::nullopt;
-    }
-    std::uint32_t Blocks() const override { return m_image.m_nStatedBlocks; }
-    int OutputBits() const override { return m_image.m_nOutputBits; }
-    int Channels() const override { return m_image.GetChannels(); }
-    bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
-                std::uint16_t& count) override {
-        m_file.SeekTo((j + 1) * kRecordSize);
-        if (ReadFull(m_file, m_image.m_block.data(), kRecordSize) != kRecordSize)
-            return false;
-        m_image.m_nBlock = static_cast<std::uint32_t>(j);
-        m_image.Decode(out, &count);
-        return true;
-    }
-
-private:
-    CFile64 m_file;
-    CIm2 m_image;
-};
-
-class Ix2PeakSource final : public PeakSource {
-public:
-    std::optional<Error> Open(const std::string& path) { return m_source.Open(path); }
-    std::uint32_t Blocks() const override {
-        return static_cast<std::uint32_t>(m_source.Reader().m_nSplitBlocks);
-    }
-    int OutputBits() const override { return m_source.Reader().m_nOutputBits; }
-    int Channels() const override { return m_source.Reader().GetChannels(); }
-    bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
-                std::uint16_t& count) override {
-        m_source.SeekBlock(j);
-        CIx2& reader = m_source.Reader();
-        if (!m_source.NextBlock(reader.m_block))
-            return false;
-        reader.m_nBlock = static_cast<std::uint32_t>(reader.m_nSplitFirst + j);
-        reader.Decode(out, &count);
-        return true;
-    }
-
-private:
-    Ix2Source m_source;
-};
-
-class ImgPeakSource final : public PeakSource {
-public:
-    std::optional<Error> Open(const std::string& path) {
-        CFileException failure;
-        if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure))
-            return failure.ToError();
-        ReadFull(m_file, m_img.m_record.data(), kRecordSize);
-        m_img.ParseReference();
-        m_img.m_nRecordCount = m_img.CountRecords(m_file);
-        return std::nullopt;
-    }
-    std::uint32_t Blocks() const override { return m_img.m_nRecordCount; }
-    int OutputBits() const override { return 8; }
-    int Channels() const override { return 1; }
-    bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
-                std::uint16_t& count) override {
-        m_file.SeekTo((j + 1) * kRecordSize);
-        if (ReadFull(m_file, m_img.m_record.data(), kRecordSize) != kRecordSize)
-            return false;
-        m_img.DecodeRecord(out, &count);
-        return true;
-    }
-
-private:
-    CFile64 m_file;
-    CImg m_img;
-};
-
-std::unique_ptr<PeakSource> OpenSource(const std::string& path, ImageFormat format,
-                                       std::optional<Error>& failure) {
-    if (format == ImageFormat::Ix2) {
-        auto source = std::make_unique<Ix2PeakSource>();
-        failure = source->Open(path);
-        return source;
-    }
-    if (format == ImageFormat::Img) {
-        auto source = std::make_unique<ImgPeakSource>();
-        failure = source->Open(path);
-        return source;
-    }
-    auto source = std::make_unique<Im2PeakSource>();
-    failure = source->Open(path);
-    return source;
-}
 
 std::uint16_t PeakToPeak(int maximum, int minimum) {
     return static_cast<std::uint16_t>(maximum - minimum);
@@ -159,18 +36,18 @@ BlockPeaks PeaksOfBlock(const std::uint8_t* bytes, std::size_t count, int output
     return {PeakToPeak(highest[0], lowest[0]), PeakToPeak(highest[1], lowest[1])};
 }
 
-Peaks BuildPeaks(const std::string& path, ImageFormat format, std::uint16_t width,
+Peaks BuildPeaks(const std::string& path, OpenedBlocks opened, std::uint16_t width,
                  Hooks& hooks) {
     Peaks peaks;
     peaks.width = width;
-    std::optional<Error> failure;
-    std::unique_ptr<PeakSource> source = OpenSource(path, format, failure);
-    if (failure) {
-        failure->path = path;
+    if (!opened) {
+        Error failure = opened.GetError();
+        failure.path = path;
         hooks.Notice("", Format("Failed to open: %s\n\nCause: %s", path.c_str(),
-                                DescribeError(*failure).c_str()));
+                                DescribeError(failure).c_str()));
         return peaks;
     }
+    const std::unique_ptr<BlockSource>& source = *opened;
     peaks.blocks = source->Blocks();
     const int channels = source->Channels();
     const double step = width == 0 ? 0.0 : static_cast<double>(peaks.blocks) / width;

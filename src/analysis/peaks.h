@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/error.h"
 #include "core/hooks.h"
-#include "formats/format_of.h"
+#include "formats/im2/im2.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,11 +24,26 @@ struct Peaks {
     bool cancelled = false;
 };
 
+// Where the blocks of an image come from, whatever its format: their count, their sample
+// format and block j decoded. Each format's home opens its own.
+class BlockSource {
+public:
+    virtual ~BlockSource() = default;
+    virtual std::uint32_t Blocks() const = 0;
+    virtual int OutputBits() const = 0;
+    virtual int Channels() const = 0;
+    // Decodes block j into out; false when the file has no whole record for it. Throws
+    // CFileException.
+    virtual bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
+                        std::uint16_t& count) = 0;
+};
+using OpenedBlocks = Result<std::unique_ptr<BlockSource>>;
+
 // One decoded block per column, spread evenly over the image (a short image gives several
 // columns the same block). The shell's hooks get the range, the progress, one message pump
-// per column and Cancel; a file that cannot be opened is told through Notice, and then
-// blocks is 0. Reads `width` blocks, never the whole file, as `format` (FormatOf's rules).
-Peaks BuildPeaks(const std::string& path, ImageFormat format, std::uint16_t width, Hooks& hooks);
+// per column and Cancel; a source that could not be opened is told through Notice as the
+// file at `path`, and then blocks is 0. Reads `width` blocks, never the whole file.
+Peaks BuildPeaks(const std::string& path, OpenedBlocks source, std::uint16_t width, Hooks& hooks);
 
 // The extremes of one decoded block: 16-bit output as signed samples, 8-bit as (byte - 128)
 // x 256, channels interleaved first to last.

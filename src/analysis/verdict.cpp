@@ -1,7 +1,7 @@
 #include "analysis/verdict.h"
 
 #include "core/block_record.h"
-#include "readers/ix2.h"
+#include "formats/ix2/ix2.h"
 
 namespace tvx {
 

@@ -1,6 +1,5 @@
 // tessivox [IMAGE]: the desktop program; the window opens on IMAGE when one is given. One copy
 // runs per user: a later start hands its IMAGE to that copy and ends.
-#include "app/image_player_readers.h"
 #include "app/sable_player_dlg.h"
 #include "audio/sdl_backend.h"
 #include "controls/bitmaps.h"

@@ -12,12 +12,6 @@ std::string CountText(std::int32_t count) {
     return Format("%li", static_cast<long>(count));
 }
 
-// The load's 32-bit form: a length past 2^31 ms wraps as it always has.
-std::string Duration32(std::int64_t ms) {
-    const auto v = static_cast<std::int32_t>(ms);
-    return Format("%02i:%02i:%02i.%03i", v / 3600000, v / 60000 % 60, v / 1000 % 60, v % 1000);
-}
-
 }  // namespace
 
 ResultTexts TickTexts(const AuthDurations& d, const TallyCounts& c) {
@@ -27,8 +21,7 @@ ResultTexts TickTexts(const AuthDurations& d, const TallyCounts& c) {
             CountText(c.sequenceErrors), CountText(c.checksumErrors)};
 }
 
-ResultTexts LoadTexts(ImageFormat format, std::int64_t lengthMs) {
-    const std::string length = format == ImageFormat::Ix2 ? FormatMs(lengthMs) : Duration32(lengthMs);
+ResultTexts LoadTexts(const std::string& length) {
     return {length, kZeroDuration, kZeroDuration, length, "0", "0", "0", "0"};
 }
 
@@ -38,26 +31,6 @@ ResultTexts EmptyTexts() {
 
 std::string StatusLineText(std::int64_t oneBlockMs) {
     return Format("AUTHENTICATING (%0.3f SECONDS)", static_cast<double>(oneBlockMs) * 0.001);
-}
-
-std::string ElapsedText(std::int64_t playMs) {
-    const std::int64_t seconds = playMs > 0 ? playMs / 1000 : 0;   // queued audio can lead
-    return Format("Elapsed Time: %02d:%02d:%02d", static_cast<int>(seconds / 3600 % 24),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-}
-
-IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber) {
-    return {unitId, Format("%u", fileNumber)};
-}
-
-IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
-                            const std::string& slaveUnitId, std::uint32_t slaveFileNumber) {
-    return {Format("%s (Slave %s)", unitId.c_str(), slaveUnitId.c_str()),
-            Format("%u (Slave %u)", fileNumber, slaveFileNumber)};
-}
-
-IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber) {
-    return {Format("QL-%04X", unitNumber), Format("%u", fileNumber)};
 }
 
 std::string ConvertFailureText(const ConvertResult& result) {

@@ -2,7 +2,7 @@
 
 #include "analysis/auth_tally.h"
 #include "export/convert.h"
-#include "formats/format_of.h"
+#include "play/player_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -22,14 +22,13 @@ struct ResultTexts {
 };
 
 inline constexpr const char* kZeroDuration = "00:00:00.000";
-inline constexpr const char* kDateLineFormat = "%a, %d %b %Y, %H:%M:%S";
 
 // What a tick shows: every duration through FormatMs, each count as "%li".
 ResultTexts TickTexts(const AuthDurations& durations, const TallyCounts& counts);
 
-// Right after a load: Duration and Unauthenticated both show the whole length, nothing is
-// judged yet. IX2 formats the 64-bit length; IM2 and IMG take it as 32-bit first.
-ResultTexts LoadTexts(ImageFormat format, std::int64_t lengthMs);
+// Right after a load: Duration and Unauthenticated both show the whole length as the player
+// words it (Player::LengthText), nothing is judged yet.
+ResultTexts LoadTexts(const std::string& length);
 
 // The empty window.
 ResultTexts EmptyTexts();
@@ -37,19 +36,6 @@ ResultTexts EmptyTexts();
 // "AUTHENTICATING (%0.3f SECONDS)": the length of audio one block covers.
 std::string StatusLineText(std::int64_t oneBlockMs);
 inline constexpr const char* kStatusIdle = "AUTHENTICATING";
-
-// IMG images carry no date: the play time as hours of the day, minutes, seconds.
-std::string ElapsedText(std::int64_t playMs);
-
-// Unit ID and file number; a chain shows the outer image's identity as the slave's.
-struct IdentityTexts {
-    std::string unitId;
-    std::string fileNumber;
-};
-IdentityTexts PlainIdentity(const std::string& unitId, std::uint32_t fileNumber);
-IdentityTexts ChainIdentity(const std::string& unitId, std::uint32_t fileNumber,
-                            const std::string& slaveUnitId, std::uint32_t slaveFileNumber);
-IdentityTexts ImgIdentity(std::uint32_t unitNumber, std::uint32_t fileNumber);
 
 // What a conversion that met a failure tells the user: the file it could not open or went
 // wrong in, and why. Nothing when it ran to its end, or stopped at Cancel or No.

@@ -1,5 +1,6 @@
 #include "app/sable_player_dlg.h"
 
+#include "analysis/authenticate.h"
 #include "app/gui_hooks.h"
 #include "app/wait_dlg.h"
 #include "controls/text.h"
@@ -18,10 +19,6 @@ constexpr int kAuthTickMs = 10;
 // the scan.
 constexpr unsigned kTicksPerDisplay = 4;
 
-int ClampToInt(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<int>::max()));
-}
-
 }  // namespace
 
 void CSablePlayerDlg::OnAuthenticationCommand() {
@@ -34,7 +31,7 @@ void CSablePlayerDlg::OnAuthenticationCommand() {
     }
     m_tally.Reset();
     m_player->StartScan();
-    m_pWaitDlg->SetRange(ClampToInt(m_player->FileMs()));
+    m_pWaitDlg->SetRange(ProgressValue(m_player->SeekSpanMs()));
     m_pWaitDlg->SetPos(0);
     m_pWaitDlg->SetText("Authenticating...");
     m_hooks->ShowProgress(true);
@@ -51,7 +48,7 @@ void CSablePlayerDlg::OnAuthenticationTick() {
     if (running && ++m_authTicks % kTicksPerDisplay != 0)
         return;
     ShowPosition();
-    m_pWaitDlg->SetPos(ClampToInt(m_player->Position().counterMs));
+    m_pWaitDlg->SetPos(ProgressValue(m_player->Position().counterMs));
     UpdateResults();
     RefreshIdentity();
     Spin();

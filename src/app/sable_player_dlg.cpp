@@ -34,15 +34,6 @@ namespace tvx::app {
 
 std::atomic<CSablePlayerDlg*> g_pMainDlg{nullptr};
 
-void OnBlockResult(std::int32_t index, BlockStatus status) {
-    if (CSablePlayerDlg* dlg = g_pMainDlg.load(std::memory_order_acquire))
-        dlg->Tally().OnBlockResult(index, status);
-}
-
-void OnRecordResult(std::uint32_t index, std::uint32_t flags) {
-    OnBlockResult(static_cast<std::int32_t>(index), flags);
-}
-
 namespace {
 
 constexpr const char* kNoFile = "No File Loaded";
@@ -167,7 +158,7 @@ CSablePlayerDlg::CSablePlayerDlg(PlayerFactory makePlayer, const QString& startP
 CSablePlayerDlg::~CSablePlayerDlg() {
     m_timer1.stop();
     m_timer2.stop();
-    DeleteReader();   // its worker ends before the tally it counts into goes
+    DeleteReader();   // its worker ends before the route and the tally it counts into go
     CSablePlayerDlg* self = this;
     g_pMainDlg.compare_exchange_strong(self, nullptr);
 }
@@ -274,8 +265,8 @@ void CSablePlayerDlg::Reset() {
     m_timeLine->ResetTimes();
     ClearPeaks();
     SetTransport(Transport::Empty);
-    m_nFileType = ImageFormat::None;
-    m_readAs = ImageFormat::None;
+    m_nFileType = {};
+    m_readAs = {};
     RefreshControls();
     update();
 }

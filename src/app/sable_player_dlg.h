@@ -1,12 +1,14 @@
 #pragma once
 
 #include "analysis/auth_tally.h"
-#include "app/image_player.h"
 #include "app/prompter.h"
 #include "app/result_texts.h"
 #include "app/transport_state.h"
+#include "core/hooks.h"
 #include "desk/profile.h"
 #include "formats/format_of.h"
+#include "play/player.h"
+#include "play/verdict_route.h"
 
 #include <QDialog>
 #include <QHash>
@@ -38,14 +40,15 @@ class CWaitDlg;
 class GuiHooks;
 class CSablePlayerDlg;
 
-// The one main window; the readers' workers reach it only through OnBlockResult.
+// The one main window, set while it lives.
 extern std::atomic<CSablePlayerDlg*> g_pMainDlg;
 
-// The block callback of every reader: counts the verdict in the main window's tally.
-// Runs on a worker; touches atomics only. IMG readers report through OnRecordResult.
-void OnBlockResult(std::int32_t index, BlockStatus status);
-void OnRecordResult(std::uint32_t index, std::uint32_t flags);
-inline constexpr VerdictCallbacks kWindowCallbacks{&OnBlockResult, &OnRecordResult};
+// Makes the player of each image the window loads, for the path's kind; the hooks carry the
+// wave device's notice and the message pump that Rewind turns while it waits.
+using PlayerFactory = std::function<std::unique_ptr<tvx::Player>(ImageKind, Hooks&)>;
+
+// The window's players, their sound going to devices that `makeBackend` makes.
+PlayerFactory PlayersWith(BackendFactory makeBackend);
 
 // The main window: the results of the authentication, playback, volume and gain, the
 // waveform, the timeline and the authentication strip.
@@ -88,7 +91,7 @@ public:
 
     // --- what the window holds, for the hooks, the callback and tests
     AuthTally& Tally() { return m_tally; }
-    ImagePlayer* Player() const { return m_player.get(); }
+    tvx::Player* Player() const { return m_player.get(); }
     ImageFormat FileType() const { return m_nFileType; }
     Transport GetTransport() const { return m_transport; }
     CWaitDlg& WaitDlg() const { return *m_pWaitDlg; }
@@ -140,9 +143,10 @@ private:
     // loading
     std::uint32_t BuildPeaks();
     bool LoadImage(const QString& path);
-    bool LoadWithHeader(const std::string& path);
-    bool LoadImg(const std::string& path);
+    bool LoadWithHeader(const std::string& path, std::unique_ptr<tvx::Player> player);
+    bool LoadImg(const std::string& path, std::unique_ptr<tvx::Player> player);
     void DeleteReader();
+    void TellOpenFailure(const std::string& path);
     void ClearPeaks();
     void FinishLoad();
     // After a pass that had the file: the window stands as after a stop, at the start; a
@@ -173,9 +177,10 @@ private:
     std::unique_ptr<GuiHooks> m_hooks;
     CWaitDlg* m_pWaitDlg = nullptr;
     AuthTally m_tally;
-    std::unique_ptr<ImagePlayer> m_player;
-    ImageFormat m_nFileType = ImageFormat::None;   // as the path's search found it: the reader made
-    ImageFormat m_readAs = ImageFormat::None;      // what that reader reads the bytes as
+    VerdictRoute m_route{m_tally};   // the readers' verdicts count in this window's tally
+    std::unique_ptr<tvx::Player> m_player;
+    ImageFormat m_nFileType{};         // as the path's search found it: the reader made
+    ImageFormat m_readAs{};            // what that reader reads the bytes as
     QString m_strPathName;
     bool m_bStartLoadPending = false;
 

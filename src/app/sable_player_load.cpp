@@ -1,6 +1,5 @@
 #include "app/sable_player_dlg.h"
 
-#include "analysis/peaks.h"
 #include "app/gui_hooks.h"
 #include "app/wait_dlg.h"
 #include "controls/image_static.h"
@@ -9,6 +8,7 @@
 #include "controls/wave_view.h"
 #include "core/format.h"
 #include "core/string_table.h"
+#include "formats/home_of.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,17 +22,6 @@ constexpr std::uint32_t kBitmapSound = 165;
 constexpr std::uint32_t kBitmapFaulty = 166;
 constexpr std::uint32_t kBitmapNotJudged = 167;
 
-// The reader's open failure, each format in its own words.
-QString OpenFailure(ImageFormat format, const std::string& path) {
-    const char* pattern =
-        format == ImageFormat::Ix2
-            ? "Error - Failed to open the file:\n\n%s\n\nPlease ensure that it is not in use\n"
-              "by another program."
-            : "Error -  Failed to open the file:\n\n%s\n\nPlease ensure that it is not in use\n"
-              "by another program.";
-    return QString::fromStdString(Format(pattern, path.c_str()));
-}
-
 }  // namespace
 
 bool CSablePlayerDlg::LoadRecording(const QString& path) {
@@ -43,7 +32,7 @@ bool CSablePlayerDlg::LoadRecording(const QString& path) {
     EndAuthRun();
     const std::string local = QFile::encodeName(path).toStdString();
     const ImageKind kind = FormatOf(local);
-    if (kind.searched == ImageFormat::None)
+    if (!kind.IsImage())
         return false;
     m_nFileType = kind.searched;
     m_readAs = kind.rules;
@@ -51,10 +40,16 @@ bool CSablePlayerDlg::LoadRecording(const QString& path) {
     // The path stays as given: upper-casing it would name another file here.
     m_strPathName = path;
     setWindowTitle(QStringLiteral("Tessivox - ") + QFileInfo(path).fileName());
-    return m_readAs == ImageFormat::Img ? LoadImg(local) : LoadWithHeader(local);
+    // Made now to know its format's load, but the window takes it only once the peaks pass
+    // is over: the reader stands idle until it is asked to open.
+    std::unique_ptr<tvx::Player> player = m_makePlayer(kind, *m_hooks);
+    if (player->JudgesHeader())
+        return LoadWithHeader(local, std::move(player));
+    return LoadImg(local, std::move(player));
 }
 
-bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
+bool CSablePlayerDlg::LoadWithHeader(const std::string& path,
+                                     std::unique_ptr<tvx::Player> player) {
     m_headerIcon->ClearBitmap();
     m_lengthIcon->ClearBitmap();
     m_tally.Allocate(0, 0);
@@ -62,9 +57,9 @@ bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
     const std::uint32_t blocks = BuildPeaks();
     m_tally.Reset();
 
-    m_player = m_makePlayer(ImageKind{m_nFileType, m_readAs}, *m_hooks, kWindowCallbacks);
+    m_player = std::move(player);
     if (!m_player->OpenFile(path)) {
-        Tell(kFileLoad, OpenFailure(m_nFileType, path), Icon::Exclamation);
+        TellOpenFailure(path);
         DeleteReader();
         return false;
     }
@@ -90,17 +85,18 @@ bool CSablePlayerDlg::LoadWithHeader(const std::string& path) {
     return true;
 }
 
-bool CSablePlayerDlg::LoadImg(const std::string& path) {
+bool CSablePlayerDlg::LoadImg(const std::string& path, std::unique_ptr<tvx::Player> player) {
     update();
     const std::uint32_t blocks = BuildPeaks();
-    m_tally.Allocate(blocks, 0);
+    m_tally.Allocate(blocks, player->StripExtra());
     m_tally.Reset();
-    m_player = m_makePlayer(ImageKind{m_nFileType, m_readAs}, *m_hooks, kWindowCallbacks);
+    m_player = std::move(player);
     // IMG records carry no header or stated length to judge.
     m_headerIcon->SetBitmap(kBitmapNotJudged);
     m_lengthIcon->SetBitmap(kBitmapNotJudged);
     if (!m_player->OpenFile(path)) {
-        // The reader has said why; a file without one whole record has nothing to show.
+        // A file without one whole record has nothing to show.
+        TellOpenFailure(path);
         DeleteReader();
         return false;
     }
@@ -112,7 +108,7 @@ bool CSablePlayerDlg::LoadImg(const std::string& path) {
 void CSablePlayerDlg::FinishLoad() {
     if (m_bBoost)
         m_player->SetGain(m_player->BoostGain());
-    m_results = LoadTexts(m_readAs, m_player->TotalMs());
+    m_results = LoadTexts(m_player->LengthText());
     m_status->SetText(QString::fromStdString(StatusLineText(m_player->OneBlockMs())));
     SetTransport(Transport::Stopped);
     const TimelineSpan span = m_player->Timeline();
@@ -136,12 +132,23 @@ void CSablePlayerDlg::AfterReopen(bool reopened) {
         RefreshControls();
         return;
     }
-    // An IMG reader has said so itself.
-    if (m_nFileType != ImageFormat::Img)
-        Tell(kFileLoad, OpenFailure(m_nFileType, QFile::encodeName(m_strPathName).toStdString()),
-             Icon::Exclamation);
+    TellOpenFailure(QFile::encodeName(m_strPathName).toStdString());
     DeleteReader();
     Reset();
+}
+
+void CSablePlayerDlg::TellOpenFailure(const std::string& path) {
+    // Some readers have said so themselves.
+    if (!m_player)
+        return;
+    if (const std::optional<std::string> text = m_player->OpenFailureText(path))
+        Tell(kFileLoad, QString::fromStdString(*text), Icon::Exclamation);
+}
+
+PlayerFactory PlayersWith(BackendFactory makeBackend) {
+    return [makeBackend = std::move(makeBackend)](ImageKind kind, Hooks& hooks) {
+        return MakePlayer(kind, PlaybackSetup{makeBackend, &hooks});
+    };
 }
 
 std::uint32_t CSablePlayerDlg::BuildPeaks() {

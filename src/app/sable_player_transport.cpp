@@ -67,7 +67,7 @@ void CSablePlayerDlg::OnBackTrack() {
 void CSablePlayerDlg::OnSeek(double fraction) {
     if (!HasImage())
         return;
-    OnSeekMs(static_cast<std::int64_t>(fraction * static_cast<double>(m_player->FileMs())));
+    OnSeekMs(static_cast<std::int64_t>(fraction * static_cast<double>(m_player->SeekSpanMs())));
     if (!m_bPlaying)
         m_waveView->SetPosition(fraction);
     RefreshControls();

@@ -1,16 +1,9 @@
-#include "analysis/im2_header.h"
 #include "cli/commands.h"
 #include "cli/conversion_verdict.h"
 #include "cli/exit_status.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
-#include "cli/unknown_format.h"
-#include "export/convert_im2.h"
-#include "export/convert_img.h"
-#include "export/convert_ix2.h"
-#include "formats/format_of.h"
-#include "readers/img.h"
-#include "readers/ix2_source.h"
+#include "formats/home_of.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -23,25 +16,6 @@ namespace {
 bool IsFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The pass is silent about a source it cannot read; a terminal user deserves the reason.
-// What it finds of the source's structure is the half of the verdict the pass does not give.
-Result<SourceShape> CheckSource(const std::string& path) {
-    if (auto unknown = UnknownFormat(path))
-        return *unknown;
-    return ReadSourceShape(path);
-}
-
-ConvertResult ConvertAs(ImageFormat format, const ConvertRequest& request, Hooks& hooks) {
-    switch (format) {
-    case ImageFormat::Ix2:
-        return ConvertIx2(request, hooks);
-    case ImageFormat::Img:
-        return ConvertImg(request, hooks);
-    default:
-        return ConvertIm2(request, hooks);
-    }
 }
 
 void ListFiles(const ConvertResult& result) {
@@ -98,7 +72,10 @@ int Outcome(const ConvertResult& result, const ConvertRequest& request,
 
 int RunConvert(const Options& options) {
     const std::string& path = options.images[0];
-    const Result<SourceShape> shape = CheckSource(path);
+    // The pass is silent about a source it cannot read; a terminal user deserves the reason.
+    // What it finds of the source's structure is the half of the verdict the pass does not give.
+    const FormatHome& home = HomeFor(path);
+    const Result<SourceShape> shape = home.Shape(path);
     if (!shape) {
         std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(shape.GetError()).c_str());
         return kExitUnreadable;
@@ -110,7 +87,7 @@ int RunConvert(const Options& options) {
     InstallInterruptHandler();
     TerminalHooks hooks(options.assumeYes, isatty(STDERR_FILENO));
     const ConvertRequest request{path, options.outFolder, options.megabytes, options.minutes};
-    const ConvertResult result = ConvertAs(FormatOf(path).rules, request, hooks);
+    const ConvertResult result = home.Convert(request, hooks);
     hooks.ShowProgress(false);
     return Outcome(result, request, *shape);
 }

@@ -1,14 +1,8 @@
-#include "analysis/authenticate_ix2.h"
-#include "analysis/im2_header.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "cli/report_text.h"
-#include "cli/unknown_format.h"
-#include "core/format.h"
 #include "export/details.h"
-#include "formats/format_of.h"
-#include "readers/img.h"
-#include "readers/ix2_source.h"
+#include "formats/home_of.h"
 
 #include <cstdio>
 
@@ -27,36 +21,11 @@ std::string TerminalLines(const std::string& text) {
     return out;
 }
 
-Result<DetailsFields> DetailsOf(const std::string& path) {
-    if (auto unknown = UnknownFormat(path))
-        return *unknown;
-    switch (FormatOf(path).rules) {
-    case ImageFormat::Ix2: {
-        Ix2Source source;
-        if (auto failed = OpenIx2Image(source, path))
-            return *failed;
-        return Ix2Details(source.Reader());
-    }
-    case ImageFormat::Im2: {
-        CIm2 image;
-        if (auto failed = LoadIm2Header(path, image))
-            return *failed;
-        return Im2Details(image);
-    }
-    default: {
-        CFile64 file;
-        CImg image;
-        if (auto failed = OpenImg(file, path, image))
-            return *failed;
-        return ImgDetails(image);
-    }
-    }
-}
-
 }  // namespace
 
 int RunDetails(const Options& options) {
-    const Result<DetailsFields> details = DetailsOf(options.images[0]);
+    const std::string& path = options.images[0];
+    const Result<DetailsFields> details = HomeFor(path).Details(path);
     if (!details) {
         std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(details.GetError()).c_str());
         return kExitUnreadable;

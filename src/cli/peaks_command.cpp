@@ -2,8 +2,7 @@
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "cli/report_text.h"
-#include "cli/unknown_format.h"
-#include "formats/format_of.h"
+#include "formats/home_of.h"
 
 #include <cstdio>
 #include <string>
@@ -34,7 +33,7 @@ int RunPeaks(const Options& options) {
         return kExitUnreadable;
     }
     PeaksHooks hooks;
-    const Peaks peaks = BuildPeaks(path, FormatOf(path).rules, options.width, hooks);
+    const Peaks peaks = BuildPeaks(path, HomeFor(path).OpenBlocks(path), options.width, hooks);
     if (!hooks.Failure().empty()) {
         std::fprintf(stderr, "tessivox-cli: %s\n", hooks.Failure().c_str());
         return kExitUnreadable;

@@ -3,18 +3,21 @@
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "cli/key_input.h"
-#include "cli/player.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
 #include "cli/unknown_format.h"
 #include "core/format.h"
 #include "core/hooks.h"
 #include "formats/format_of.h"
+#include "play/player.h"
+#include "play/verdict_route.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace tvx::cli {
@@ -25,16 +28,6 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kTick{100};
 constexpr char kCtrlC = 3;
-
-// The reader's callback is a plain function: it counts into the one tally of the process,
-// on the reader's worker, as the window's own callback does.
-AuthTally g_tally;
-
-void OnBlock(std::int32_t index, BlockStatus status) { g_tally.OnBlockResult(index, status); }
-
-void OnRecord(std::uint32_t index, std::uint32_t flags) {
-    g_tally.OnBlockResult(static_cast<std::int32_t>(index), flags);
-}
 
 // The result of the last open of the sound device: the reader's worker opens it once as it
 // is made and again for the image's format, and only the last open tells whether it plays.
@@ -128,24 +121,38 @@ private:
     std::string m_held;
 };
 
+// Playing starts where the seek put the reader, not a block before it; a time in the last
+// half of the last block goes to that block rather than being dropped.
+void SeekFrom(Player& player, std::int64_t ms) {
+    player.SeekMs(player.SeekableMs(ms));
+    while (player.IsSeekPending())
+        std::this_thread::sleep_for(milliseconds(10));
+}
+
+// The index range the callback reports while playing, from 0: what the file holds, or what
+// the image states when that is more.
+std::uint32_t BlocksReported(const Player& player) {
+    return std::max(player.FileBlocks(), static_cast<std::uint32_t>(player.TotalBlocks()));
+}
+
 std::string StatusText(const Player& player, bool paused) {
-    std::string text = FormatMs(std::max<std::int64_t>(player.PositionMs(), 0)) + " / " +
-                       FormatMs(player.LengthMs());
-    if (const auto clock = player.WallClock())
-        text += "   " + *clock;
+    std::string text = FormatMs(std::max<std::int64_t>(player.PlayedMs(), 0)) + " / " +
+                       FormatMs(player.FileMs());
+    if (player.Timeline().absolute)   // IMG images carry no wall-clock time
+        text += "   " + player.DateLine();
     if (paused)
         text += "   [paused]";
     return text;
 }
 
-std::string JudgedText(const std::string& path, const Player& player, bool ended) {
-    const TallyCounts c = g_tally.GetCounts();
+std::string JudgedText(const std::string& path, const Player& player, const TallyCounts& c,
+                       bool ended) {
     // At its end the reader is back at the first block: the end is where playing got to.
     const std::int64_t reached =
-        ended ? player.LengthMs() : std::max<std::int64_t>(player.PositionMs(), 0);
+        ended ? player.FileMs() : std::max<std::int64_t>(player.PlayedMs(), 0);
     std::string out = path + "\n";
     out += Format("%-22s%s of %s\n", "Played to:", FormatMs(reached).c_str(),
-                  FormatMs(player.LengthMs()).c_str());
+                  FormatMs(player.FileMs()).c_str());
     out += Format("%-22s%ld\n", "Blocks judged:",
                   static_cast<long>(c.verifiedBlocks) + c.irregularBlocks);
     out += Format("%-22s%ld\n", "  Verified:", static_cast<long>(c.verifiedBlocks));
@@ -168,10 +175,10 @@ int RunPlay(const Options& options) {
         return kExitUnreadable;
     }
     PlayTerminal terminal(::isatty(STDERR_FILENO) != 0);
-    const auto player =
-        MakePlayer(FormatOf(path).rules, PlaybackSetup{&MakeWatchedBackend, &terminal}, &OnBlock,
-                   &OnRecord);
-    const bool opened = player->Open(path);
+    AuthTally tally;
+    const VerdictRoute route(tally);
+    const auto player = MakePlayer(FormatOf(path), PlaybackSetup{&MakeWatchedBackend, &terminal});
+    const bool opened = player->OpenFile(path);
     const std::string held = terminal.StopHolding();
     if (!opened) {
         std::fprintf(stderr, "tessivox-cli: Failed to open: %s\n", path.c_str());
@@ -182,18 +189,18 @@ int RunPlay(const Options& options) {
         std::fprintf(stderr, "tessivox-cli: %s: no sound output to play it on (%s)\n",
                      path.c_str(),
                      held.empty() ? Format("error %u", device).c_str() : held.c_str());
-        player->Close();
+        player->CloseFile();
         return kExitOutput;
     }
-    if (options.fromMs && *options.fromMs >= player->LengthMs()) {
+    if (options.fromMs && *options.fromMs >= player->FileMs()) {
         std::fprintf(stderr, "tessivox-cli: --from %lld is past the end of the audio (%s)\n",
-                     static_cast<long long>(*options.fromMs), FormatMs(player->LengthMs()).c_str());
-        player->Close();
+                     static_cast<long long>(*options.fromMs), FormatMs(player->FileMs()).c_str());
+        player->CloseFile();
         return kExitUsage;
     }
-    g_tally.Allocate(player->Blocks(), 0);
+    tally.Allocate(BlocksReported(*player), player->StripExtra());
     if (options.fromMs)
-        player->Seek(*options.fromMs);
+        SeekFrom(*player, *options.fromMs);
 
     player->Play();
     bool ended = false;
@@ -218,13 +225,13 @@ int RunPlay(const Options& options) {
         }
     }
     terminal.Clear();
-    const std::string judged = JudgedText(path, *player, ended);
+    const std::string judged = JudgedText(path, *player, tally.GetCounts(), ended);
     player->Stop();
-    player->Close();
+    player->CloseFile();
     std::fputs(judged.c_str(), stdout);
     if (interrupted)
         return kExitInterrupted;
-    return g_tally.GetCounts().irregularBlocks > 0 ? kExitIrregular : kExitAuthentic;
+    return tally.GetCounts().irregularBlocks > 0 ? kExitIrregular : kExitAuthentic;
 }
 
 }  // namespace tvx::cli

@@ -1,7 +1,7 @@
 #include "cli/report_text.h"
 
 #include "core/format.h"
-#include "readers/ix2.h"
+#include "formats/ix2/ix2.h"
 
 namespace tvx::cli {
 

@@ -1,13 +1,5 @@
 #pragma once
 
-#include "core/error.h"
-
-#include <optional>
-#include <string>
-
-namespace tvx::cli {
-
-// Why a path names no image this tool reads, or nothing when it names one.
-std::optional<Error> UnknownFormat(const std::string& path);
-
-}  // namespace tvx::cli
+// UnknownFormat lives with the format homes now; this include keeps the play command building
+// until it includes formats/home_of.h itself.
+#include "formats/home_of.h"

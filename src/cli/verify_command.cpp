@@ -1,6 +1,4 @@
 #include "analysis/authenticate.h"
-#include "analysis/authenticate_img.h"
-#include "analysis/authenticate_ix2.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "cli/json_writer.h"
@@ -8,8 +6,7 @@
 #include "cli/report_text.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_hooks.h"
-#include "cli/unknown_format.h"
-#include "formats/format_of.h"
+#include "formats/home_of.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -22,17 +19,8 @@ namespace {
 constexpr std::size_t kBatchPieceRecords = 2048;
 
 Result<AuthReport> Examine(const std::string& path, Hooks& hooks) {
-    if (auto unknown = UnknownFormat(path))
-        return *unknown;
     AuthTally tally;
-    switch (FormatOf(path).rules) {
-    case ImageFormat::Ix2:
-        return AuthenticateIx2(path, hooks, tally, kBatchPieceRecords);
-    case ImageFormat::Im2:
-        return AuthenticateIm2(path, hooks, tally, kBatchPieceRecords);
-    default:
-        return AuthenticateImg(path, hooks, tally, kBatchPieceRecords);
-    }
+    return HomeFor(path).Authenticate(path, hooks, tally, kBatchPieceRecords);
 }
 
 int StatusOf(const Result<AuthReport>& result) {

@@ -3,9 +3,7 @@
 #include "desk/profile.h"
 #include "desk/progress_dialog.h"
 #include "desk/wav_convert_dialog.h"
-#include "export/convert_im2.h"
-#include "export/convert_img.h"
-#include "export/convert_ix2.h"
+#include "formats/home_of.h"
 
 #include <QFile>
 
@@ -50,17 +48,7 @@ ConvertResult RunConversion(QWidget* parent, const std::string& imagePath, Image
     if (watch)
         watch(progress);
     const ConvertRequest request{imagePath, choice.folder, choice.megabytes, choice.minutes};
-    switch (format) {
-    case ImageFormat::Ix2:
-        return ConvertIx2(request, progress);
-    case ImageFormat::Im2:
-        return ConvertIm2(request, progress);
-    case ImageFormat::Img:
-        return ConvertImg(request, progress);
-    case ImageFormat::None:
-        break;
-    }
-    return {};
+    return HomeOf(format).Convert(request, progress);
 }
 
 std::optional<ConvertResult> ConvertToWav(QWidget* parent, Profile& profile,

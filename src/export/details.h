@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/im2.h"
-#include "readers/img.h"
-#include "readers/ix2.h"
+#include "formats/im2/im2.h"
+#include "formats/img/img.h"
+#include "formats/ix2/ix2.h"
 
 #include <string>
 

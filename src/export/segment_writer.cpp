@@ -2,8 +2,8 @@
 
 #include "core/format.h"
 #include "core/string_table.h"
-#include "core/im2.h"
 #include "export/summary.h"
+#include "formats/im2/im2.h"
 
 #include <cassert>
 

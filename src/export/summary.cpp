@@ -3,7 +3,7 @@
 #include "core/datetime.h"
 #include "core/format.h"
 #include "core/string_table.h"
-#include "readers/ix2.h"
+#include "formats/ix2/ix2.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/im2.h"
 #include "export/segments.h"
 #include "export/text_stream.h"
+#include "formats/im2/im2.h"
 
 #include <cstdint>
 #include <string>

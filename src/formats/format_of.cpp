@@ -27,11 +27,6 @@ ImageFormat Searched(const std::string& path) {
     return ImageFormat::None;
 }
 
-// The last three characters, not an extension: "F1IM2" ends in IM2 as much as "F1.im2".
-bool EndsInIm2(const std::string& path) {
-    return path.size() >= 3 && UpperCased(path.substr(path.size() - 3)) == "IM2";
-}
-
 }  // namespace
 
 ImageKind FormatOf(const std::string& path) {
@@ -40,9 +35,14 @@ ImageKind FormatOf(const std::string& path) {
 }
 
 ImageFormat ReadingRules(ImageFormat reader, const std::string& path) {
-    if (reader == ImageFormat::Ix2 && EndsInIm2(path))
+    if (reader == ImageFormat::Ix2 && ReadsIx2AsIm2(path))
         return ImageFormat::Im2;
     return reader;
+}
+
+// The last three characters, not an extension: "F1IM2" ends in IM2 as much as "F1.im2".
+bool ReadsIx2AsIm2(const std::string& path) {
+    return path.size() >= 3 && UpperCased(path.substr(path.size() - 3)) == "IM2";
 }
 
 }  // namespace tvx

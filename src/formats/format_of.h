@@ -17,6 +17,8 @@ struct ImageKind {
     ImageFormat rules = ImageFormat::None;
 
     bool operator==(const ImageKind&) const = default;
+    // The path names one of the formats at all.
+    bool IsImage() const { return searched != ImageFormat::None; }
 };
 
 // The one place a path becomes a format.
@@ -24,5 +26,8 @@ ImageKind FormatOf(const std::string& path);
 
 // The rules a reader made for `reader` reads the path with, whatever the search would find.
 ImageFormat ReadingRules(ImageFormat reader, const std::string& path);
+
+// An IX2 reader given this path reads its bytes by the IM2 rules.
+bool ReadsIx2AsIm2(const std::string& path);
 
 }  // namespace tvx

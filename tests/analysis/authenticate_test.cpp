@@ -1,7 +1,8 @@
 // The scans behind "&Authenticate", one per format, judged by the same rules wherever they hold.
 #include "analysis/authenticate.h"
-#include "analysis/authenticate_img.h"
-#include "analysis/authenticate_ix2.h"
+#include "formats/im2/authenticate_im2.h"
+#include "formats/img/authenticate_img.h"
+#include "formats/ix2/authenticate_ix2.h"
 
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"

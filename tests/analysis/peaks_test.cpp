@@ -1,4 +1,5 @@
 #include "analysis/peaks.h"
+#include "formats/home_of.h"
 
 #include "synth/image_reading.h"
 #include "synth/img_synth.h"
@@ -161,6 +162,54 @@ TEST_F(PeaksTest, UnopenableFileIsToldAndGivesNoBlocks) {
     EXPECT_EQ(p.columnsDone, 0);
     ASSERT_EQ(hooks.notices.size(), 1u);
     EXPECT_EQ(hooks.notices[0], "Failed to open: " + path + "\n\nCause: No such file or directory");
+}
+
+// Every format has its home, a path's rules pick it, and the home describes the image by its
+// format's own rules: the strip's header slots, what it counts and whose identity it shows.
+using FormatHomeTest = PeaksTest;
+TEST_F(FormatHomeTest, APathOpensInTheHomeOfItsRules) {
+    synth::Im2Options im2;
+    fs::create_directories(PathOf("x.IX2"));
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("a.IM2"), im2));
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("x.IX2/F1.im2"), im2));
+    synth::Ix2Options ix2;
+    ix2.audio.blocks = 120;
+    ix2.splitFirst = 40;
+    ASSERT_TRUE(synth::WriteIx2File(PathOf("p.IX2"), ix2));
+    ix2.chain = true;
+    ASSERT_TRUE(synth::WriteIx2File(PathOf("c.IX2"), ix2));
+    ASSERT_TRUE(synth::WriteImgFile(PathOf("r.IMG"), synth::ImgOptions{}));
+
+    using enum ImageFormat;
+    struct Case {
+        const char* name;
+        ImageFormat format;
+        std::uint64_t blocks;
+        std::uint32_t stripExtra;
+        IdentityTexts identity;
+        std::uint64_t splitFirst;   // 0 when the format has no split
+        bool complete;              // IX2: the recording's blocks, not the split's
+    };
+    for (const Case& c : {
+             Case{"a.IM2", Im2, 20, 1, {"QM-04242", "12"}, 0, true},
+             Case{"x.IX2/F1.im2", Im2, 20, 1, {"QM-04242", "12"}, 0, true},
+             Case{"p.IX2", Ix2, 120, 3, {"QM-04242", "12"}, 40, false},
+             Case{"c.IX2", Ix2, 120, 3, {"QM-04242 (Slave QM-00777)", "12 (Slave 3)"}, 40, false},
+             Case{"r.IMG", Img, 20, 0, {"QL-1A2B", "7"}, 0, true},
+         }) {
+        SCOPED_TRACE(c.name);
+        const Result<OpenedImage> opened = HomeFor(PathOf(c.name)).Open(PathOf(c.name));
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(opened->format, c.format);
+        EXPECT_EQ(opened->totalBlocks, c.blocks);
+        EXPECT_EQ(opened->stripExtra, c.stripExtra);
+        EXPECT_EQ(opened->identity, c.identity);
+        EXPECT_EQ(opened->start.has_value(), c.format != Img);
+        EXPECT_EQ(opened->split.has_value(), c.format == Ix2);
+        EXPECT_EQ(opened->split ? opened->split->first : 0, c.splitFirst);
+        EXPECT_FALSE(opened->headerBad);
+        EXPECT_EQ(opened->complete, c.complete);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "app/image_player.h"
 #include "core/format.h"
+#include "formats/ix2/ix2_player.h"
+#include "play/player.h"
+#include "play/verdict_route.h"
 
 #include <atomic>
 #include <string>
@@ -12,7 +14,7 @@ namespace tvx::app::testing {
 // A reader without a worker: it answers from its fields and records the window's requests,
 // so window tests run without threads or sound. The readers themselves are tested with
 // their workers elsewhere.
-class FakePlayer : public ImagePlayer {
+class FakePlayer : public Player {
 public:
     struct Setup {
         bool opens = true;
@@ -25,10 +27,21 @@ public:
         std::vector<bool>* closes = nullptr;
     };
 
-    FakePlayer(ImageFormat format, const VerdictCallbacks& callbacks, Setup setup)
-        : opens(setup.opens), m_format(format), m_callback(callbacks.block), m_setup(setup) {}
+    FakePlayer(ImageFormat format, Setup setup)
+        : opens(setup.opens), m_format(format), m_setup(setup) {}
 
-    ImageFormat Format() const override { return m_format; }
+    bool JudgesHeader() const override { return m_format != ImageFormat::Img; }
+    std::uint32_t StripExtra() const override {
+        return m_format == ImageFormat::Ix2 ? 3 : m_format == ImageFormat::Img ? 0 : 1;
+    }
+    double BoostGain() const override { return m_format == ImageFormat::Img ? 2.0 : 3.0; }
+    std::optional<std::string> OpenFailureText(const std::string& path) const override {
+        if (m_format == ImageFormat::Img)
+            return std::nullopt;
+        return tvx::Format(m_format == ImageFormat::Ix2 ? kIx2OpenFailure : kIm2OpenFailure,
+                           path.c_str());
+    }
+
     bool OpenFile(const std::string& path) override {
         m_path = opens ? path : std::string();
         return opens;
@@ -41,14 +54,18 @@ public:
     bool HasFile() const override { return !m_path.empty(); }
     bool IsHeaderBad() const override { return m_setup.headerBad; }
     bool IsComplete() const override { return m_setup.complete; }
-    std::uint32_t StripExtra() const override { return m_format == ImageFormat::Ix2 ? 3 : 1; }
-    void Rewind() override { m_callback(-1, 0); }
+    void Rewind() override { OnBlockResult(-1, 0); }
 
     std::uint64_t TotalBlocks() const override { return m_setup.blocks; }
+    std::uint32_t FileBlocks() const override { return static_cast<std::uint32_t>(m_setup.blocks); }
     std::int64_t TotalMs() const override { return BlocksMs(m_setup.blocks); }
+    std::string LengthText() const override {
+        return m_format == ImageFormat::Ix2 ? FormatMs(TotalMs()) : WrappedLengthText(TotalMs());
+    }
     std::int64_t FileMs() const override {
         return m_setup.fileMs < 0 ? TotalMs() : m_setup.fileMs;
     }
+    std::int64_t SeekSpanMs() const override { return FileMs(); }
     std::int64_t OneBlockMs() const override { return m_setup.blockMs; }
     AuthDurations Durations(const TallyCounts& c) const override {
         return ComputeDurations(c, m_setup.blocks, TotalMs(),
@@ -63,7 +80,7 @@ public:
     }
     std::int64_t PlayedMs() const override { return BlocksMs(block); }
     IdentityTexts Identity() const override { return PlainIdentity("QM-01234", 12); }
-    std::string DateLine() const override { return Position().current.Format("%a, %d %b %Y, %H:%M:%S"); }
+    std::string DateLine() const override { return Position().current.Format(kDateLineFormat); }
     DetailsFields Details() const override {
         return {"IM2", "QM-01234", "12", "8000", "1", "16", "Recording:\r\n"};
     }
@@ -75,13 +92,14 @@ public:
         block = static_cast<std::uint64_t>(ms / m_setup.blockMs);
         requests.push_back(tvx::Format("Seek %lld", static_cast<long long>(ms)));
     }
+    bool IsSeekPending() const override { return false; }
+    std::int64_t SeekableMs(std::int64_t ms) const override { return ms; }
     void StartScan() override { scanning = true; }
     void StopScan() override { scanning = false; }
     bool IsScanning() const override { return scanning; }
     bool IsPlaying() const override { return playing; }
     void SetGain(double gain) override { m_gain = gain; }
     double Gain() const override { return m_gain; }
-    double BoostGain() const override { return m_format == ImageFormat::Img ? 2.0 : 3.0; }
 
     // What the test steers and reads.
     bool opens;
@@ -94,7 +112,6 @@ private:
     std::int64_t BlocksMs(std::uint64_t n) const { return static_cast<std::int64_t>(n) * m_setup.blockMs; }
 
     ImageFormat m_format;
-    void (*m_callback)(std::int32_t, BlockStatus);
     Setup m_setup;
     std::string m_path;
     double m_gain = 1.0;

@@ -4,7 +4,6 @@
 // about box, a chain IX2 and an IMG image authenticated, the conversion's dialogs as the
 // window's command brings them up, and the Details of each format.
 #include "app/about_dlg.h"
-#include "app/image_player_readers.h"
 #include "app/sable_player_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/sdl_backend.h"

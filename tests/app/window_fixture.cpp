@@ -47,10 +47,6 @@ std::uint32_t IconOf(const CSablePlayerDlg& window, int id) {
     return qobject_cast<CImageStatic*>(window.GetDlgItem(id))->GetBitmapId();
 }
 
-QRgb PixelOf(QWidget& widget, QPoint at) {
-    return widget.grab().toImage().pixel(at);
-}
-
 namespace {
 
 QString SettingsFile() {

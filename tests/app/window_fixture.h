@@ -46,9 +46,6 @@ char* toString(const ButtonsSeen& buttons);   // for QCOMPARE's message
 QString TextOf(const CSablePlayerDlg& window, int id);
 std::uint32_t IconOf(const CSablePlayerDlg& window, int id);
 
-// Pixel colour of a widget as painted.
-QRgb PixelOf(QWidget& widget, QPoint at);
-
 // The program's settings file in the test's own settings folder (XDG_CONFIG_HOME, set by the
 // test's definition): its text, "" when there is none; and its removal.
 QString SettingsText();

@@ -1,10 +1,14 @@
 // The window's own rules with a reader that answers from fields: what it shows, the transport
-// table, seeking, the load's messages, the authentication run, hand-overs, Open and Convert.
-// The real readers are driven in window_image_test.cpp.
+// table, keys, the load's messages, the authentication run, hand-overs, Open and Convert; its
+// texts, its wait window and the hooks that reach both from a pass. The real readers are
+// driven in window_image_test.cpp.
 #include "app/dialog_template.h"
+#include "app/gui_hooks.h"
+#include "app/result_texts.h"
 #include "app/wait_dlg.h"
 #include "audio/output_volume.h"
 #include "controls/text.h"
+#include "core/datetime.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
 #include "desk/wav_convert_dialog.h"
@@ -16,13 +20,15 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QUrl>
+
+#include <cerrno>
+#include <thread>
 
 using namespace tvx;
 using namespace tvx::app;
@@ -72,8 +78,8 @@ class WindowLogicTest : public QObject {
     FakePlayer* m_player = nullptr;
 
     PlayerFactory Factory() {
-        return [this](ImageKind kind, Hooks&, const VerdictCallbacks& callback) {
-            auto player = std::make_unique<FakePlayer>(kind.rules, callback, m_setup);
+        return [this](ImageKind kind, Hooks&) {
+            auto player = std::make_unique<FakePlayer>(kind.rules, m_setup);
             m_player = player.get();
             return player;
         };
@@ -116,18 +122,19 @@ private slots:
         QCOMPARE(Buttons(w), kButtonsEmpty);
     }
 
-    void TransportFollowsTheStateTable() {
+    void TransportFollowsTheStateTableFromButtonsAndKeys() {
         TestWindow w(Factory());
-        QVERIFY(w.LoadRecording(m_im2));
+        Show(w);
+        QVERIFY(DropFile(w, m_im2));
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
         w.OnPause();   // not playing: nothing but a repaint
         QCOMPARE(Buttons(w), kButtonsStopped);
-        w.OnPlay();
-        QCOMPARE(Buttons(w), kButtonsPlaying);
+        // Space plays, pauses and resumes.
+        for (const ButtonsSeen& next : {kButtonsPlaying, kButtonsPaused, kButtonsPlaying}) {
+            QTest::keyClick(&w, Qt::Key_Space);
+            QCOMPARE(Buttons(w), next);
+        }
         QVERIFY(w.IsPlaybackTimerActive());
-        w.OnPause();
-        QCOMPARE(Buttons(w), kButtonsPaused);
-        w.OnPause();
-        QCOMPARE(Buttons(w), kButtonsPlaying);
         w.OnPause();
         w.OnPlay();   // Play while paused resumes
         QCOMPARE(Buttons(w), kButtonsPlaying);
@@ -141,41 +148,14 @@ private slots:
         QCOMPARE(m_player->requests,
                  (std::vector<std::string>{"Play", "Resume", "Pause", "Resume", "Pause",
                                            "Play", "Resume", "Stop", "Play", "Resume"}));
-    }
-
-    void ClicksKeysAndBoostSeek() {
-        TestWindow w(Factory());
-        Show(w);
-        QVERIFY(DropFile(w, m_im2));   // 100 blocks of 64 ms
-        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
-        QWidget* strip = w.GetDlgItem(id::kDecryptBar);
-        QCOMPARE(strip->width() % 4, 0);
-        m_player->requests.clear();
-        QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(strip->width() / 4, strip->height() / 2));
-        QTest::mouseClick(w.GetDlgItem(id::kWaveView), Qt::LeftButton, {}, QPoint(0, 10));
-        w.OnSeek(0.75);
-        w.OnBackTrack();
-        QCOMPARE(m_player->requests,
-                 (std::vector<std::string>{"Seek 1600", "Seek 0", "Seek 4800", "Seek 0"}));
-        // Space plays, pauses and resumes; Home goes back to the start.
-        for (Transport next : {Transport::Playing, Transport::Paused, Transport::Playing}) {
-            QTest::keyClick(&w, Qt::Key_Space);
-            QCOMPARE(w.GetTransport(), next);
-        }
+        // Boost sets the louder gain and plays on from where playback stands; Home goes back
+        // to the start.
         m_player->block = 40;
-        QTest::keyClick(&w, Qt::Key_Home);
-        QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
-        // Boost sets the louder gain and plays on from where playback stands; a new image
-        // starts with the box as the user left it.
-        m_player->block = 40;
-        auto* boost = qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost));
-        boost->click();
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
         QCOMPARE(m_player->Gain(), 3.0);
         QCOMPARE(m_player->requests.back(), std::string("Seek 2560"));
-        QVERIFY(w.LoadRecording(m_im2));
-        QCOMPARE(m_player->Gain(), 3.0);
-        boost->click();
-        QCOMPARE(m_player->Gain(), 1.0);
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(m_player->requests.back(), std::string("Seek 0"));
     }
 
     void LoadFailuresSayWhyAndLeaveNothing() {
@@ -335,16 +315,12 @@ private slots:
     void OpenAndHandOverRememberWhatLoadsAndAStartUpPathDoesNot() {
         const QString remembered = "[SETTINGS]\nLast File=" + m_im2 + "\n";
         TestWindow w(Factory());
-        QString startedAt = "not asked";
-        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
-            startedAt = d->selectedFiles().value(0);
-            desktest::ChooseFile(d, m_im2);
-        });
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) { desktest::ChooseFile(d, m_im2); });
         QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
         QCOMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
-        QVERIFY(startedAt != m_im2);
         QCOMPARE(SettingsText(), remembered);
         // Cancel changes nothing and the next Open starts at the file remembered.
+        QString startedAt;
         desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
             startedAt = d->selectedFiles().value(0);
             d->reject();
@@ -364,16 +340,14 @@ private slots:
         m_setup = {};
         ForgetSettings();
         w.OnCopyData(m_im2);
-        QCOMPARE(TextOf(w, id::kUnitId), QString("QM-01234"));
         QCOMPARE(SettingsText(), remembered);
-
-        // A start-up path loads once the window is up, and is not remembered.
+        // A start-up path loads once the window is up, and is not remembered; one that fails
+        // leaves the window empty.
         ForgetSettings();
         TestWindow started(Factory(), m_im2);
         QCOMPARE(started.windowTitle(), QString("Tessivox"));
         started.show();
-        QTRY_COMPARE(started.windowTitle(), QString("Tessivox - F00012.IM2"));
-        QCOMPARE(TextOf(started, id::kUnitId), QString("QM-01234"));
+        QTRY_COMPARE(TextOf(started, id::kUnitId), QString("QM-01234"));
         QCOMPARE(SettingsText(), QString());
         m_setup.opens = false;
         TestWindow failed(Factory(), m_im2);
@@ -399,8 +373,7 @@ private slots:
         bool busyInDialog = false;
         desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
             busyInDialog = w.IsBusy();
-            d->findChild<QLineEdit*>("folder")->setText(out);
-            d->findChild<QPushButton*>("convert")->click();
+            desktest::FillConvert(d, out);
         });
         w.OnConvert();
         QVERIFY(busyInDialog);
@@ -412,6 +385,100 @@ private slots:
         QCOMPARE(Shown(w), kEmpty);
         QCOMPARE(Buttons(w), kButtonsEmpty);
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
+    }
+    void TheResultTextsOfATickAndALoad() {
+        const ResultTexts t = TickTexts({3723004, 1000, 59999, 360000000}, {1, 22, 333, 4444, 5, 6});
+        QCOMPARE(QString::fromStdString(t.duration + " " + t.verified + " " + t.irregularities + " " +
+                                        t.unauthenticated + " " + t.unitIdCount + " " + t.fileNumberCount +
+                                        " " + t.sequenceCount + " " + t.checksumCount),
+                 QString("01:02:03.004 00:00:01.000 00:00:59.999 100:00:00.000 1 22 333 4444"));   // past 24 hours
+        // A load shows the length twice; only IX2 keeps a length past 32 bits.
+        const std::int64_t ms = (std::int64_t{1} << 32) + 3723004;
+        const ResultTexts im2 = LoadTexts(WrappedLengthText(ms));
+        QCOMPARE(QString::fromStdString(im2.duration + " " + im2.unauthenticated + " " + im2.verified),
+                 QString("01:02:03.004 01:02:03.004 00:00:00.000"));
+        QCOMPARE(LoadTexts(FormatMs(ms)).duration, std::string("1194:04:50.300"));
+        QCOMPARE(StatusLineText(1500), std::string("AUTHENTICATING (1.500 SECONDS)"));
+        QCOMPARE(ElapsedText((25 * 3600 + 62) * 1000LL), std::string("Elapsed Time: 01:01:02"));
+        const IdentityTexts chain = ChainIdentity("QM-1", 12, "QM-2", 3);
+        QCOMPARE(chain.unitId + " " + chain.fileNumber, std::string("QM-1 (Slave QM-2) 12 (Slave 3)"));
+        QCOMPARE(ImgIdentity(0xB, 7).unitId, std::string("QL-000B"));
+    }
+
+    void OnlyAConversionThatFailedIsReportedWithItsCause() {
+        const Error none;
+        struct Case {
+            ConvertOutcome outcome;
+            Error error;
+            const char* told;
+        };
+        const Case cases[] = {
+            {ConvertOutcome::Completed, none, ""},
+            {ConvertOutcome::Cancelled, none, ""},   // the user's Cancel
+            {ConvertOutcome::Declined, none, ""},
+            {ConvertOutcome::Cancelled, Error{Cause::DiskFull, ENOSPC, "/out/F00012.01.wav", 0, {}},
+             "Error - The conversion could not finish:\n\n/out/F00012.01.wav\n\nCause: No space left on device"},
+            {ConvertOutcome::Completed, Error{Cause::Io, EIO, "/card/F00012.IM2", 0, {}},
+             "Error - The conversion could not finish:\n\n/card/F00012.IM2\n\nCause: Input/output error"},
+            {ConvertOutcome::NotStarted, Error{Cause::Access, EACCES, "/out/F00012.00.wav", 0, {}},
+             "Failed to open: /out/F00012.00.wav\n\nCause: Permission denied"},
+        };
+        for (const Case& c : cases) {
+            ConvertResult result;
+            result.outcome = c.outcome;
+            result.error = c.error;
+            QCOMPARE(ConvertFailureText(result), std::string(c.told));
+        }
+    }
+
+    void TheWaitWindowFollowsTheMainWindowAndCancelHoldsUntilTheNextShow() {
+        QWidget main;
+        main.setGeometry(100, 100, 600, 400);
+        QWidget* wave = new QWidget(&main);
+        wave->setGeometry(20, 200, 560, 100);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        CWaitDlg wait(&main);
+        wait.ShowOver(wave);
+        const QPoint before = wait.pos();
+        QVERIFY((wait.geometry().center() - wave->mapToGlobal(wave->rect().center())).manhattanLength() <= 2);
+        main.move(main.pos() + QPoint(37, 21));
+        QTRY_COMPARE(wait.pos(), before + QPoint(37, 21));
+        QVERIFY(!wait.m_bCancel);
+        for (QPushButton* b : wait.findChildren<QPushButton*>())
+            if (b->property("controlId").toInt() == CWaitDlg::kIdCancel)
+                QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(wait.m_bCancel);
+        QVERIFY(wait.isVisible());   // its user hides it
+        wait.hide();
+        QVERIFY(wait.m_bCancel);
+        wait.ShowOver(&main);
+        QVERIFY(!wait.m_bCancel);
+    }
+
+    void HooksDriveTheWaitWindowAndTheWorkersNoticesReachTheWindowThread() {
+        TestWindow w(Factory());
+        w.answer = false;
+        Show(w);
+        CWaitDlg& wait = w.WaitDlg();
+        GuiHooks hooks(wait, w, w);
+        hooks.SetMessage("Building Peaks...");
+        hooks.SetRange(560);
+        hooks.SetPos(17);
+        hooks.ShowProgress(true);
+        QVERIFY(wait.isVisible());
+        QCOMPARE(wait.Text() + QString(" %1 %2").arg(wait.Range()).arg(wait.Pos()),
+                 QString("Building Peaks... 560 17"));
+        QVERIFY(!hooks.IsCancelled());
+        wait.m_bCancel = true;
+        QVERIFY(hooks.IsCancelled());
+        hooks.ShowProgress(false);
+        QVERIFY(!wait.isVisible());
+        QVERIFY(!hooks.AskYesNo("File Load", "Continue?"));
+        QCOMPARE(w.asked, QStringList{"File Load|Continue?"});
+        std::thread([&hooks] { hooks.Notice("Wave", "no device"); }).join();
+        QVERIFY(w.told.isEmpty());   // nothing shown from the worker itself
+        QTRY_COMPARE(w.told, QStringList{"Wave|no device"});
     }
 };
 

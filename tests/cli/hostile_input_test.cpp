@@ -109,8 +109,9 @@ TEST_F(HostileInput, ImagesThatCannotBeReadAreNamedWithTheReasonAndNeverWaitedOn
             const std::string& said = json ? r.out : r.err;
             EXPECT_TRUE(Has(said, b.path)) << said;
             EXPECT_TRUE(Has(said, b.reason) || (args[0] == "peaks" && Has(said, "Failed to open: "))) << said;
-            if (!json)
+            if (!json) {
                 EXPECT_TRUE(r.out.empty()) << r.out;
+            }
         }
     }
     EXPECT_TRUE(fs::is_empty(Out()));

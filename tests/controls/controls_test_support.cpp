@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 namespace tvx::test {
 
 QImage Grab(QWidget& widget) {
@@ -19,6 +21,11 @@ std::string RgbAt(const QImage& image, int x, int y) {
     if (!image.rect().contains(x, y))
         return "outside";
     return RgbOf(image.pixelColor(x, y));
+}
+
+void ExpectPixels(const QImage& image, const std::vector<PixelIs>& pixels) {
+    for (const PixelIs& p : pixels)
+        EXPECT_EQ(RgbAt(image, p.x, p.y), p.rgb) << p.x << ", " << p.y;
 }
 
 void Settle() {

@@ -18,6 +18,13 @@ QImage Grab(QWidget& widget);
 std::string RgbAt(const QImage& image, int x, int y);
 std::string RgbOf(const QColor& colour);
 
+// Checks each pixel's colour, naming the ones that differ.
+struct PixelIs {
+    int x, y;
+    std::string rgb;
+};
+void ExpectPixels(const QImage& image, const std::vector<PixelIs>& pixels);
+
 // Shows the widget offscreen and lets its first paints pass.
 void ShowAndSettle(QWidget& widget);
 // Lets every posted event, repaints included, run.

@@ -2,7 +2,7 @@
 
 #include "core/block_record.h"
 #include "core/block_status.h"
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 #include "synth/synth.h"
 
 #include <array>

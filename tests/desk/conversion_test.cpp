@@ -56,15 +56,11 @@ private slots:
             std::function<bool(const std::string&)> write;
             int megabytes, files;
         };
+        const std::vector<synth::Fault> im2Faults{{synth::FaultKind::BadHeader, 0},
+                                                  {synth::FaultKind::Timestamp, 3},
+                                                  {synth::FaultKind::PayloadByte, 2100}};
         const Case cases[] = {
-            {"F00012.IM2",
-             [](const std::string& p) {
-                 const std::vector<synth::Fault> faults{{synth::FaultKind::BadHeader, 0},
-                                                        {synth::FaultKind::Timestamp, 3},
-                                                        {synth::FaultKind::PayloadByte, 2100}};
-                 return synth::WriteIm2File(p, {.blocks = 2500}, faults);
-             },
-             1, 4},
+            {"F00012.IM2", [&](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 2500}, im2Faults); }, 1, 4},
             {"S00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, ix2, {&payload, 1}); }, 1, 4},
             {"C00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain, {&payload, 1}); }, 0, 2},
             {"V00007.IMG", img(8, 2500), 1, 4},
@@ -115,14 +111,13 @@ private slots:
             });
         QCOMPARE(int(result.outcome), int(ConvertOutcome::Cancelled));
         QVERIFY(cancelledAt >= 60 && cancelledAt < 90);
-        QCOMPARE(FileNames(temp / "out"), (std::vector<std::string>{"F00012.00.txt", "F00012.00.wav",
-                                                                      "F00012.01.txt", "F00012.01.wav"}));
+        QCOMPARE(FileNames(temp / "out").size(), std::size_t{4});   // .00 and .01, each .txt and .wav
         const std::string first = Slurp(temp / "out/F00012.00.txt");
-        QVERIFY(first.find("Decryption Completed.\r\n") != std::string::npos);
-        QVERIFY(first.find("IM2 / IX2 DECRYPTION SUMMARY") != std::string::npos);
+        QVERIFY(first.find("Decryption Completed.\r\n") != std::string::npos &&
+                first.find("IM2 / IX2 DECRYPTION SUMMARY") != std::string::npos);
         const std::string current = Slurp(temp / "out/F00012.01.txt");
-        QVERIFY(current.ends_with("Creating File: F00012.01.wav\r\r\nDecryption Cancelled.\r\n"));
-        QVERIFY(current.find("DECRYPTION SUMMARY") == std::string::npos);
+        QVERIFY(current.ends_with("Creating File: F00012.01.wav\r\r\nDecryption Cancelled.\r\n") &&
+                current.find("DECRYPTION SUMMARY") == std::string::npos);
         const std::string wav = Slurp(temp / "out/F00012.01.wav");
         QVERIFY(wav.size() > 44 && wav.size() < 44 + 960000);
         QCOMPARE(LoadLe32(wav, 40), std::uint32_t(wav.size() - 44));   // sizes patched on close

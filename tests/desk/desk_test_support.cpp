@@ -1,6 +1,7 @@
 #include "desk_test_support.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -128,6 +130,16 @@ void AnswerMessageBox(int button, QString* text) {
         else
             box->reject();
     });
+}
+
+void FillConvert(QWidget* dialog, const QString& folder, const char* box, const QString& number) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("folder"))->setText(folder);
+    if (box != nullptr) {
+        dialog->findChild<QCheckBox*>(QString::fromLatin1(box))->click();
+        const QString field = QString::fromLatin1(box).chopped(3);   // "minutes", "megabytes"
+        dialog->findChild<QLineEdit*>(field)->setText(number);
+    }
+    dialog->findChild<QPushButton*>(QStringLiteral("convert"))->click();
 }
 
 TempFolder::TempFolder(const std::string& tag)

@@ -38,6 +38,11 @@ void ChooseFile(QFileDialog* dialog, const QString& path);
 // Answers the next message box with `button` and keeps its text in *text.
 void AnswerMessageBox(int button, QString* text = nullptr);
 
+// Fills the open convert dialog as a person does: the folder, then, when `box` names one
+// ("minutesBox" or "megabytesBox"), checks it and types `number`; then presses Convert.
+void FillConvert(QWidget* dialog, const QString& folder, const char* box = nullptr,
+                 const QString& number = {});
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
 public:

@@ -153,15 +153,18 @@ private slots:
         }
         // Checking one box clears the other and enables only its own number.
         CWavConvert dialog;
-        auto* minutes = Child<QCheckBox>(&dialog, "minutesBox");
-        QVERIFY(!Child<QLineEdit>(&dialog, "minutes")->isEnabled());
+        const auto enabled = [&dialog] {
+            return QList<bool>{Child<QCheckBox>(&dialog, "minutesBox")->isChecked(),
+                               Child<QCheckBox>(&dialog, "megabytesBox")->isChecked(),
+                               Child<QLineEdit>(&dialog, "minutes")->isEnabled(),
+                               Child<QLineEdit>(&dialog, "megabytes")->isEnabled()};
+        };
+        QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
         Child<QCheckBox>(&dialog, "megabytesBox")->click();
-        minutes->click();
-        QVERIFY(!Child<QCheckBox>(&dialog, "megabytesBox")->isChecked());
-        QVERIFY(Child<QLineEdit>(&dialog, "minutes")->isEnabled());
-        QVERIFY(!Child<QLineEdit>(&dialog, "megabytes")->isEnabled());
-        minutes->click();
-        QVERIFY(!Child<QLineEdit>(&dialog, "minutes")->isEnabled());
+        Child<QCheckBox>(&dialog, "minutesBox")->click();
+        QCOMPARE(enabled(), QList<bool>({true, false, true, false}));
+        Child<QCheckBox>(&dialog, "minutesBox")->click();
+        QCOMPARE(enabled(), QList<bool>({false, false, false, false}));
     }
 
     void AskConversionKeepsTheFolderAndTheLow16BitsAndCancelChangesNothing() {
@@ -173,20 +176,15 @@ private slots:
         QString offered;
         WhenModal<CWavConvert>([&](CWavConvert* d) {
             offered = Child<QLineEdit>(d, "folder")->text();
-            Child<QLineEdit>(d, "folder")->setText(QString::fromStdString(temp / "out"));
-            Child<QCheckBox>(d, "minutesBox")->click();
-            Child<QLineEdit>(d, "minutes")->setText(QStringLiteral("70000"));
-            Child<QPushButton>(d, "convert")->click();
+            FillConvert(d, QString::fromStdString(temp / "out"), "minutesBox", "70000");
         });
         const std::optional<ConvertChoice> choice = AskConversion(nullptr, profile);
         QVERIFY(choice.has_value());
         QCOMPARE(offered, QString::fromStdString(temp / "home"));   // nothing kept yet
         QCOMPARE(choice->folder, temp / "out");
-        QCOMPARE(int(choice->minutes), 4464);
-        QCOMPARE(int(choice->megabytes), 0);
+        QCOMPARE(QList<int>({choice->minutes, choice->megabytes}), QList<int>({4464, 0}));
         const std::string kept = "[SETTINGS]\nLast Convert Path=" + (temp / "out") + "\n";
         QCOMPARE(Slurp(temp / "tessivox.ini"), kept);
-
         WhenModal<CWavConvert>([&](CWavConvert* d) {
             offered = Child<QLineEdit>(d, "folder")->text();
             Child<QLineEdit>(d, "folder")->setText(QStringLiteral("/elsewhere"));

@@ -1,7 +1,7 @@
 // The three conversions, judged on what they write: WAV bytes against the decoded recording,
 // summary texts, the segments' cuts and names, and what an earlier run or a failure leaves.
 #include "core/format.h"
-#include "export/convert_im2.h"
+#include "formats/im2/convert_im2.h"
 #include "export_support.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
@@ -560,8 +560,9 @@ TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
         for (const std::string& name : expected) {
             const std::filesystem::path at = out / name;
             if (std::filesystem::is_regular_file(std::filesystem::symlink_status(at)) &&
-                std::filesystem::hard_link_count(at) == 1)
+                std::filesystem::hard_link_count(at) == 1) {
                 EXPECT_EQ(ReadBytes(at), theirs) << name;
+            }
         }
     }
 }

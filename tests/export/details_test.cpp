@@ -1,7 +1,7 @@
 #include "export/details.h"
 
 #include "export_support.h"
-#include "readers/ix2_source.h"
+#include "formats/ix2/ix2_source.h"
 #include "synth/ix2_synth.h"
 
 #include <gtest/gtest.h>

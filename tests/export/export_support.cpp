@@ -1,8 +1,8 @@
 #include "export_support.h"
 
-#include "export/convert_im2.h"
-#include "export/convert_img.h"
-#include "export/convert_ix2.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/img/convert_img.h"
+#include "formats/ix2/convert_ix2.h"
 #include "synth/image_reading.h"
 
 #include <algorithm>

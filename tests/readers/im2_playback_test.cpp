@@ -1,8 +1,8 @@
 // The IM2 reader's worker, driven as the window drives it, playing into the test backend.
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 
+#include "formats/ix2/ix2.h"
 #include "playback_support.h"
-#include "readers/ix2.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
 

@@ -1,5 +1,5 @@
 // The IMG reader's worker, driven as the window drives it, playing into the test backend.
-#include "readers/img.h"
+#include "formats/img/img.h"
 
 #include "playback_support.h"
 #include "synth/img_synth.h"

@@ -1,5 +1,5 @@
-#include "readers/img.h"
-#include "readers/img_decode.h"
+#include "formats/img/img.h"
+#include "formats/img/img_decode.h"
 
 #include "core/bytes.h"
 #include "synth/img_synth.h"

@@ -1,5 +1,5 @@
 // The IX2 reader's worker: plain and chain files, and an IM2 file read through it.
-#include "readers/ix2.h"
+#include "formats/ix2/ix2.h"
 
 #include "playback_support.h"
 #include "synth/ix2_synth.h"

@@ -1,5 +1,5 @@
-#include "readers/ix2.h"
-#include "readers/ix2_source.h"
+#include "formats/ix2/ix2.h"
+#include "formats/ix2/ix2_source.h"
 
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"

@@ -2,9 +2,9 @@
 // the file must hold exactly the decoded audio, in order (only whole 512-byte buffers are
 // ever handed on), with nothing but silence around and between the buffers.
 #include "audio/sdl_backend.h"
-#include "core/im2.h"
-#include "readers/img.h"
-#include "readers/ix2.h"
+#include "formats/im2/im2.h"
+#include "formats/img/img.h"
+#include "formats/ix2/ix2.h"
 
 #include "disk_capture.h"
 #include "playback_support.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/block_status.h"
-#include "core/im2.h"
+#include "formats/im2/im2.h"
 
 #include <cstdint>
 #include <span>

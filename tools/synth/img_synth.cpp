@@ -1,7 +1,7 @@
 #include "synth/img_synth.h"
 
 #include "core/bytes.h"
-#include "readers/img.h"
+#include "formats/img/img.h"
 #include "synth/signal_source.h"
 #include "synth/streamed_file.h"
 #include "synth/synth.h"

@@ -1,0 +1,192 @@
+#include "formats/im2/im2.h"
+
+#include "core/model_table.h"
+#include "core/sample_codecs.h"
+
+#include <cmath>
+
+namespace tvx {
+namespace {
+
+using codec::Variant;
+
+// Writes samples into the caller's buffer, applying the gain. With gain 1.0 both emitters
+// are the identity, so the common case skips the floating point.
+class Emitter {
+public:
+    Emitter(std::uint8_t* out, double gain)
+        : m_out(out), m_start(out), m_gain(gain), m_unity(gain == 1.0),
+          m_limit(std::trunc(32768.0 / gain)) {}
+
+    void Emit16(int value) {
+        int v = codec::AsInt16(value);
+        if (!m_unity) {
+            double d = v;
+            if (d < -m_limit)
+                d = -m_limit;
+            if (d > m_limit - 1)
+                d = m_limit - 1;
+            v = static_cast<int>(std::trunc(d * m_gain));
+        }
+        *m_out++ = static_cast<std::uint8_t>(v);
+        *m_out++ = static_cast<std::uint8_t>(v >> 8);
+    }
+
+    void Emit8(int s) {
+        if (!m_unity)
+            s = codec::Limit(static_cast<int>(std::trunc((s - 128) * m_gain)) + 128, 0, 255);
+        *m_out++ = static_cast<std::uint8_t>(s);
+    }
+
+    void Fill(std::uint8_t byte, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            *m_out++ = byte;
+    }
+
+    std::uint16_t Count() const { return static_cast<std::uint16_t>(m_out - m_start); }
+
+private:
+    std::uint8_t* m_out;
+    std::uint8_t* m_start;
+    double m_gain;
+    bool m_unity;
+    double m_limit;
+};
+
+using Plain = std::array<std::uint8_t, kPayloadSize>;
+
+int InitialSample(const Plain& d, std::size_t at) {
+    return codec::AsInt16(d[at] | d[at + 1] << 8);
+}
+
+void DecodePcm16(const Plain& d, Emitter& e) {
+    for (std::size_t i = 0; i < kPayloadSize; i += 2)
+        e.Emit16(InitialSample(d, i));
+}
+
+void DecodePcm8(const Plain& d, Emitter& e) {
+    for (std::uint8_t s : d)
+        e.Emit8(s);
+}
+
+// The 8-bit codes: one initial 16-bit sample per channel, then one byte per sample,
+// even bytes left and odd bytes right with two channels.
+template <typename Channel>
+void DecodeBytewise(const Plain& d, int channels, Emitter& e, Channel left, Channel right) {
+    e.Emit16(left.Start(InitialSample(d, 0)));
+    if (channels == 2)
+        e.Emit16(right.Start(InitialSample(d, 2)));
+    const std::size_t first = channels == 2 ? 4 : 2;
+    for (std::size_t i = first; i < kPayloadSize; ++i) {
+        Channel& ch = (channels == 2 && (i & 1)) ? right : left;
+        e.Emit16(ch.Step(d[i]));
+    }
+}
+
+// The 4-bit codes: two codes a byte, low half first; with two channels low is left.
+template <typename Channel, typename Emit>
+void DecodeNibbles(const Plain& d, std::size_t first, int channels, Channel& left,
+                   Channel& right, Emit emit) {
+    for (std::size_t i = first; i < kPayloadSize; ++i) {
+        const unsigned lo = d[i] & 0x0F;
+        const unsigned hi = d[i] >> 4;
+        if (channels == 2) {
+            emit(left.Step(lo));
+            emit(right.Step(hi));
+        } else {
+            emit(left.Step(lo));
+            emit(left.Step(hi));
+        }
+    }
+}
+
+void DecodeAdaptive4To8(const Plain& d, int channels, Emitter& e) {
+    codec::Adaptive4To8 left, right;
+    e.Emit8(left.Start(d[0]));
+    if (channels == 2)
+        e.Emit8(right.Start(d[1]));
+    DecodeNibbles(d, channels == 2 ? 2 : 1, channels, left, right,
+                  [&e](int s) { e.Emit8(s); });
+}
+
+template <typename Channel>
+void DecodeCode4(const Plain& d, int channels, Emitter& e, Channel left, Channel right) {
+    e.Emit16(left.Start(InitialSample(d, 0)));
+    if (channels == 2)
+        e.Emit16(right.Start(InitialSample(d, 2)));
+    DecodeNibbles(d, channels == 2 ? 4 : 2, channels, left, right,
+                  [&e](int v) { e.Emit16(v); });
+}
+
+void DecodeCode4ByCompression(const Plain& d, int compression, int channels, Emitter& e) {
+    switch (compression) {
+    case 3:
+        DecodeCode4(d, channels, e, codec::Differential4{}, codec::Differential4{});
+        break;
+    case 4: {
+        const codec::StepAdaptive4 ch{.stereo = channels == 2};
+        DecodeCode4(d, channels, e, ch, ch);
+        break;
+    }
+    default:
+        DecodeCode4(d, channels, e, codec::Predictive4{}, codec::Predictive4{});
+        break;
+    }
+}
+
+}  // namespace
+
+BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
+    assert(out.size() >= kMaxDecodedBytes);
+    BlockStatus status = ReferenceStatus(m_block, true);
+
+    // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
+    // the cipher byte, so one changed byte garbles the rest of the record.
+    Plain plain;
+    std::uint8_t k = KeyOf(m_block);
+    for (std::size_t i = 0; i < kPayloadSize; ++i) {
+        const std::uint8_t e = m_block[i];
+        plain[i] = e ^ k;
+        k = static_cast<std::uint8_t>(k + e);
+    }
+    for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
+        k = static_cast<std::uint8_t>(k + m_block[i]);
+    if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
+        status |= kIrregular | kChecksumError;
+
+    const int compression = CompressionOf(ModelCodeOf(m_block));
+    const int channels = m_nChannels == 2 ? 2 : 1;
+    Emitter e(out.data(), m_dGain);
+    switch (codec::VariantOf(m_nStoredBits, compression)) {
+    case Variant::Pcm16:
+        DecodePcm16(plain, e);
+        break;
+    case Variant::Pcm8:
+        DecodePcm8(plain, e);
+        break;
+    case Variant::Adaptive8:
+        DecodeBytewise(plain, channels, e, codec::Adaptive8{}, codec::Adaptive8{});
+        break;
+    case Variant::Differential8:
+        DecodeBytewise(plain, channels, e, codec::Differential8{}, codec::Differential8{});
+        break;
+    case Variant::Adaptive4To8:
+        DecodeAdaptive4To8(plain, channels, e);
+        break;
+    case Variant::Code4:
+        DecodeCode4ByCompression(plain, compression, channels, e);
+        break;
+    case Variant::None: {
+        // A record whose code fits no variant keeps its share of the time as silence.
+        const std::size_t samples =
+            static_cast<std::size_t>(((8 / 4) * (512 - (channels * m_nOutputBits) / 8)) /
+                                         channels + 1) * static_cast<std::size_t>(channels);
+        e.Fill(m_nOutputBits == 8 ? 0x80 : 0x00, samples * static_cast<std::size_t>(m_nOutputBits / 8));
+        break;
+    }
+    }
+    *count = e.Count();
+    return status;
+}
+
+}  // namespace tvx
