@@ -1,7 +1,7 @@
 #include "analysis/peaks.h"
 #include "formats/home_of.h"
 
-#include "formats/im2/im2.h"
+#include "synth/image_reading.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
@@ -29,46 +29,24 @@ public:
     void Notice(const std::string&, const std::string& text) override { notices.push_back(text); }
 };
 
-// The peaks every column should show, from the decoder run over the image's blocks.
-std::vector<BlockPeaks> Expected(const synth::Im2Options& whole, std::uint32_t first,
-                                 std::uint32_t blocks, std::uint16_t width) {
-    CIm2 image;
-    image.m_block = synth::HeaderRecord(whole);
-    image.InitFromHeader();
-    std::vector<BlockPeaks> out;
-    std::array<std::uint8_t, kMaxDecodedBytes> bytes{};
+// The peak every column should show: the core decoder run over the whole recording, column i
+// drawing block first + floor(i * blocks / width).
+std::vector<std::uint16_t> Expected(const synth::Im2Options& whole, std::uint32_t first,
+                                    std::uint32_t blocks, std::uint16_t width) {
+    const std::vector<std::uint8_t> image = synth::MakeIm2(whole);
+    std::vector<std::uint8_t> decoded;
+    synth::DecodeImage(image, decoded);
+    CIm2 header;
+    synth::LoadHeader(header, image);
+    const std::size_t perBlock = decoded.size() / whole.blocks;
+    std::vector<std::uint16_t> out;
     for (std::uint16_t i = 0; i < width; ++i) {
-        const auto j = static_cast<std::uint32_t>(std::floor(i * (double(blocks) / width)));
-        image.m_block = synth::DataRecord(whole, first + j);
-        std::uint16_t count = 0;
-        image.Decode(bytes, &count);
-        out.push_back(PeaksOfBlock(bytes.data(), count, image.m_nOutputBits, image.GetChannels()));
+        const auto j = first + static_cast<std::uint32_t>(std::floor(i * (double(blocks) / width)));
+        out.push_back(PeaksOfBlock(decoded.data() + j * perBlock, perBlock, header.m_nOutputBits,
+                                   header.GetChannels()).peak1);
     }
     return out;
 }
-
-class PeaksTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / (std::string("tvx-peaks-") + info->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string PathOf(const char* name) const { return (m_dir / name).string(); }
-
-    static void ExpectPeaks(const Peaks& p, const std::vector<BlockPeaks>& want) {
-        ASSERT_EQ(p.peak1.size(), want.size());
-        for (std::size_t i = 0; i < want.size(); ++i) {
-            EXPECT_EQ(p.peak1[i], want[i].peak1) << i;
-            if (p.channels == 2) {
-                EXPECT_EQ(p.peak2[i], want[i].peak2) << i;
-            }
-        }
-    }
-
-    fs::path m_dir;
-};
 
 TEST(PeaksOfBlockTest, ExtremesPerChannelInSixteenBitUnits) {
     const std::uint8_t mono16[] = {0x00, 0x80, 0xFF, 0x7F, 0x10, 0x00};   // -32768, 32767, 16
@@ -83,72 +61,91 @@ TEST(PeaksOfBlockTest, ExtremesPerChannelInSixteenBitUnits) {
     EXPECT_EQ(PeaksOfBlock(flat, 2, 8, 1).peak1, 0);
 }
 
-TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
-    synth::Im2Options stereo;
-    stereo.storedBits = 8;
-    stereo.channels = 2;
-    stereo.blocks = 300;
-    stereo.modelCode = *synth::ModelCodeForCompression(4);
-    ASSERT_TRUE(synth::WriteIm2File(PathOf("a.IM2"), stereo));
-    CountingHooks hooks;
-    const Peaks im2 = BuildPeaks(PathOf("a.IM2"), ImageFormat::Im2, 97, hooks);
-    EXPECT_EQ(im2.blocks, 300u);
-    EXPECT_EQ(im2.channels, 2);
-    EXPECT_EQ(im2.columnsDone, 97);
-    EXPECT_EQ(hooks.pumps, 97);
-    ExpectPeaks(im2, Expected(stereo, 0, 300, 97));
-
-    for (const bool chain : {false, true}) {
-        synth::Ix2Options o;
-        o.audio.storedBits = 16;
-        o.audio.blocks = 120;
-        o.splitFirst = 40;
-        o.chain = chain;
-        const std::string path = PathOf(chain ? "c.IX2" : "p.IX2");
-        ASSERT_TRUE(synth::WriteIx2File(path, o));
-        const Peaks ix2 = BuildPeaks(path, ImageFormat::Ix2, 50, hooks);
-        SCOPED_TRACE(chain ? "chain" : "plain");
-        EXPECT_EQ(ix2.blocks, 120u);
-        EXPECT_EQ(ix2.columnsDone, 50);
-        synth::Im2Options whole = o.audio;
-        whole.blocks = 160;
-        ExpectPeaks(ix2, Expected(whole, 40, 120, 50));
+class PeaksTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                (std::string("tvx-peaks-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
     }
+    void TearDown() override { fs::remove_all(m_dir); }
+    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
 
+    fs::path m_dir;
+};
+
+TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
+    const synth::Im2Options stereo{.storedBits = 8, .channels = 2,
+                                   .modelCode = *synth::ModelCodeForCompression(4), .blocks = 300};
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("a.IM2"), stereo));
+    const synth::Im2Options few{.blocks = 5};
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("few.IM2"), few));
+    synth::Im2Options overstated = few;
+    overstated.statedBlocks = 10;   // the header promises twice what the file holds
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("cut.IM2"), overstated));
+    synth::Ix2Options split;
+    split.audio = {.storedBits = 16, .blocks = 120};
+    split.splitFirst = 40;
+    ASSERT_TRUE(synth::WriteIx2File(PathOf("p.IX2"), split));
+    split.chain = true;
+    ASSERT_TRUE(synth::WriteIx2File(PathOf("c.IX2"), split));
     // A chain whose tables do not name it: index block 0 numbers its 124 outer blocks.
     synth::Ix2Options unnamed;
-    unnamed.audio.storedBits = 16;
-    unnamed.audio.blocks = 120;
+    unnamed.audio = split.audio;
     unnamed.chain = true;
     unnamed.matchingEntry = false;
-    const std::string path = PathOf("unnamed.IX2");
-    ASSERT_TRUE(synth::WriteIx2File(path, unnamed));
-    const Peaks p = BuildPeaks(path, ImageFormat::Ix2, 62, hooks);
-    EXPECT_EQ(p.blocks, 124u);
-    EXPECT_EQ(p.columnsDone, 60);   // column 60 would need block 120, which is not there
-}
+    ASSERT_TRUE(synth::WriteIx2File(PathOf("unnamed.IX2"), unnamed));
+    synth::Im2Options recording = split.audio;
+    recording.blocks = 160;
 
-TEST_F(PeaksTest, FewBlocksRepeatAcrossColumnsAndAMissingTailEndsThePass) {
-    synth::Im2Options o;
-    o.blocks = 5;
-    ASSERT_TRUE(synth::WriteIm2File(PathOf("short.IM2"), o));
+    struct Case {
+        std::string name;
+        ImageFormat format;
+        std::uint16_t width;
+        std::uint64_t blocks;
+        int columns, channels;
+        std::vector<std::uint16_t> peaks;   // of the columns done
+    };
+    const std::vector<std::uint16_t> unnamedPeaks = Expected({.storedBits = 16, .blocks = 124}, 0, 124, 62);
+    const Case cases[] = {
+        {"a.IM2", ImageFormat::Im2, 97, 300, 97, 2, Expected(stereo, 0, 300, 97)},
+        {"few.IM2", ImageFormat::Im2, 20, 5, 20, 1, Expected(few, 0, 5, 20)},   // four columns a block
+        {"cut.IM2", ImageFormat::Im2, 10, 10, 5, 1, Expected(few, 0, 5, 5)},      // the missing tail ends it
+        {"p.IX2", ImageFormat::Ix2, 50, 120, 50, 1, Expected(recording, 40, 120, 50)},
+        {"c.IX2", ImageFormat::Ix2, 50, 120, 50, 1, Expected(recording, 40, 120, 50)},
+        // Column 60 would need block 120, which is not there.
+        {"unnamed.IX2", ImageFormat::Ix2, 62, 124, 60, 1, {unnamedPeaks.begin(), unnamedPeaks.begin() + 60}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingHooks hooks;
+        const Peaks p = BuildPeaks(PathOf(c.name), c.format, c.width, hooks);
+        EXPECT_EQ(p.blocks, c.blocks);
+        EXPECT_EQ(p.channels, c.channels);
+        EXPECT_EQ(p.columnsDone, c.columns);
+        EXPECT_EQ(hooks.pumps, c.columns);
+        ASSERT_EQ(p.peak1.size(), c.width);
+        EXPECT_EQ(std::vector<std::uint16_t>(p.peak1.begin(), p.peak1.begin() + c.columns), c.peaks);
+    }
     CountingHooks hooks;
-    const Peaks few = BuildPeaks(PathOf("short.IM2"), ImageFormat::Im2, 20, hooks);
-    EXPECT_EQ(few.columnsDone, 20);
-    ExpectPeaks(few, Expected(o, 0, 5, 20));
-    EXPECT_EQ(few.peak1[0], few.peak1[3]);   // four columns per block
+    const Peaks a = BuildPeaks(PathOf("a.IM2"), ImageFormat::Im2, 97, hooks);
+    ASSERT_EQ(a.peak2.size(), 97u);
+    EXPECT_NE(a.peak2, a.peak1);   // the second channel has a column row of its own
 
-    o.statedBlocks = 10;   // the header promises twice what the file holds
-    ASSERT_TRUE(synth::WriteIm2File(PathOf("cut.IM2"), o));
-    const Peaks cut = BuildPeaks(PathOf("cut.IM2"), ImageFormat::Im2, 10, hooks);
-    EXPECT_EQ(cut.blocks, 10u);
-    EXPECT_EQ(cut.columnsDone, 5);
+    // IMG: column i shows record 3i + 1 of the data, that is record 3i + 2 of the file.
+    ASSERT_TRUE(synth::WriteImgFile(PathOf("v.IMG"), {.bits = 5, .records = 30, .erased = 3}));
+    const Peaks img = BuildPeaks(PathOf("v.IMG"), ImageFormat::Img, 10, hooks);
+    EXPECT_EQ(img.blocks, 30u);
+    EXPECT_EQ(img.channels, 1);
+    EXPECT_EQ(img.columnsDone, 10);
+    for (std::uint16_t i = 0; i < 10; ++i) {
+        const std::vector<std::uint8_t> s = synth::ImgSamples({.bits = 5}, 3u * i + 2);
+        EXPECT_EQ(img.peak1[i], PeaksOfBlock(s.data(), s.size(), 8, 1).peak1) << i;
+    }
 }
 
 TEST_F(PeaksTest, CancelKeepsTheColumnsShownSoFar) {
-    synth::Im2Options o;
-    o.blocks = 100;
-    ASSERT_TRUE(synth::WriteIm2File(PathOf("a.IM2"), o));
+    ASSERT_TRUE(synth::WriteIm2File(PathOf("a.IM2"), {.blocks = 100}));
     CountingHooks hooks;
     hooks.cancelAfter = 7;
     const Peaks p = BuildPeaks(PathOf("a.IM2"), ImageFormat::Im2, 100, hooks);

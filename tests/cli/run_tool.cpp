@@ -15,11 +15,6 @@ namespace tvx::cli::testing {
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Between fork and exec only calls that are safe in a forked child of a threaded process.
 [[noreturn]] void BecomeTool(int outFd, int errFd, const ToolLimits& limits, char** argv) {
     const int in = ::open("/dev/null", O_RDONLY);
@@ -121,6 +116,56 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits) 
     unlink(errName);
     return run;
 }
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+std::string Field(const std::string& text, const std::string& label) {
+    const std::size_t at = text.find(label);
+    if (at == std::string::npos)
+        return "(no " + label + ")";
+    const std::size_t from = text.find_first_not_of(' ', at + label.size());
+    return text.substr(from, text.find('\n', from) - from);
+}
+
+std::string Flat(const std::string& json) {
+    std::string out;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        if (json[i] != '\n') {
+            out += json[i];
+            continue;
+        }
+        while (i + 1 < json.size() && json[i + 1] == ' ')
+            ++i;
+    }
+    return out;
+}
+
+std::uint32_t Le32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        v = v << 8 | static_cast<std::uint8_t>(b.at(at + i));
+    return v;
+}
+
+void ToolTest::SetUp() {
+    m_dir = std::filesystem::temp_directory_path() / ("tvx-cli-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(m_dir);
+    std::filesystem::create_directories(m_dir / "out");
+}
+
+void ToolTest::TearDown() { std::filesystem::remove_all(m_dir); }
 
 ToolRun RunToolInterrupted(const std::vector<std::string>& args) {
     ToolLimits limits;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,5 +32,26 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits =
 
 // The same, with a Ctrl-C sent as soon as the tool is ready to take it (it catches SIGINT).
 ToolRun RunToolInterrupted(const std::vector<std::string>& args);
+
+std::string Slurp(const std::filesystem::path& path);
+bool Has(const std::string& text, const std::string& part);
+std::size_t Occurrences(const std::string& text, const std::string& part);
+// The value printed after the first line's label, without the padding.
+std::string Field(const std::string& text, const std::string& label);
+// The JSON without its line breaks and indentation: one line to look for members in.
+std::string Flat(const std::string& json);
+std::uint32_t Le32(const std::string& bytes, std::size_t at);
+
+// A fresh folder with an empty "out" in it, named short: the tool's messages name its paths,
+// and a full disk caps what it can say.
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Out() const { return Path("out"); }
+
+    std::filesystem::path m_dir;
+};
 
 }  // namespace tvx::cli::testing

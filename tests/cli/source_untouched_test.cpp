@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,63 +19,44 @@ namespace {
 namespace fs = std::filesystem;
 using synth::Fault;
 using synth::FaultKind;
-using testing::RunTool;
-using testing::ToolRun;
+using namespace testing;
 
+// Bytes, size, inode, links, mode, and modification and change times to the nanosecond.
 struct Snapshot {
-    std::vector<std::uint8_t> bytes;
-    struct stat st {};
+    std::string bytes;
+    std::vector<long long> st;
 };
 
 Snapshot Take(const std::string& path) {
-    Snapshot s;
-    std::ifstream in(path, std::ios::binary);
-    s.bytes.assign(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(::stat(path.c_str(), &s.st), 0) << path;
-    return s;
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {Slurp(path),
+            {st.st_size, static_cast<long long>(st.st_ino), static_cast<long long>(st.st_nlink), st.st_mode,
+             st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec}};
 }
 
-void ExpectUntouched(const Snapshot& before, const Snapshot& after) {
-    EXPECT_EQ(after.bytes, before.bytes);
-    EXPECT_EQ(after.st.st_size, before.st.st_size);
-    EXPECT_EQ(after.st.st_ino, before.st.st_ino);
-    EXPECT_EQ(after.st.st_nlink, before.st.st_nlink);
-    EXPECT_EQ(after.st.st_mode, before.st.st_mode);
-    EXPECT_EQ(after.st.st_mtim.tv_sec, before.st.st_mtim.tv_sec);
-    EXPECT_EQ(after.st.st_mtim.tv_nsec, before.st.st_mtim.tv_nsec);
-    EXPECT_EQ(after.st.st_ctim.tv_sec, before.st.st_ctim.tv_sec);
-    EXPECT_EQ(after.st.st_ctim.tv_nsec, before.st.st_ctim.tv_nsec);
+void ExpectUntouched(const Snapshot& before, const std::string& path) {
+    const Snapshot after = Take(path);
+    EXPECT_EQ(after.st, before.st);
+    EXPECT_TRUE(after.bytes == before.bytes) << "the bytes changed";
 }
 
-struct Operation {
-    std::string name;
-    std::vector<std::string> args;   // IMAGE, OUT and BESIDE stand for the paths
+// Every command that reads an image; IMAGE, OUT and BESIDE stand for the paths.
+const std::vector<std::vector<std::string>> kCommandsThatReadAnImage = {
+    {"verify", "IMAGE"},
+    {"verify", "--json", "IMAGE"},
+    {"details", "IMAGE"},
+    {"peaks", "IMAGE", "--width", "300"},
+    {"convert", "IMAGE", "--out", "OUT", "--minutes", "1", "--yes"},
+    {"convert", "IMAGE", "--out", "BESIDE", "--yes"},
 };
 
-// Every command that reads an image. Playback joins this list once the tool can play.
-const std::vector<Operation>& CommandsThatReadAnImage() {
-    static const std::vector<Operation> kOperations = {
-        {"verify", {"verify", "IMAGE"}},
-        {"verify --json", {"verify", "--json", "IMAGE"}},
-        {"details", {"details", "IMAGE"}},
-        {"peaks", {"peaks", "IMAGE", "--width", "300"}},
-        {"convert", {"convert", "IMAGE", "--out", "OUT", "--minutes", "1", "--yes"}},
-        {"convert beside the image", {"convert", "IMAGE", "--out", "BESIDE", "--yes"}},
-    };
-    return kOperations;
-}
-
-class SourceUntouched : public ::testing::Test {
+class SourceUntouched : public ToolTest {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tvx-untouched-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
+        ToolTest::SetUp();
         fs::create_directories(m_dir / "images");
-        fs::create_directories(m_dir / "out");
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string Image(const std::string& name) const { return (m_dir / "images" / name).string(); }
 
@@ -108,9 +86,9 @@ protected:
                 "C00012.IX2", "C00013.IX2", "V00007.IMG"};
     }
 
-    std::vector<std::string> Arguments(const Operation& op, const std::string& image) const {
+    std::vector<std::string> Arguments(const std::vector<std::string>& command, const std::string& image) const {
         std::vector<std::string> args;
-        for (const std::string& a : op.args)
+        for (const std::string& a : command)
             args.push_back(a == "IMAGE"    ? image
                            : a == "OUT"    ? (m_dir / "out").string()
                            : a == "BESIDE" ? (m_dir / "images").string()
@@ -118,20 +96,19 @@ protected:
         return args;
     }
 
-    fs::path m_dir;
 };
 
 TEST_F(SourceUntouched, EveryCommandLeavesEveryImageAsItWas) {
     const std::vector<std::string> names = WriteImages();
     for (const std::string& name : names) {
-        for (const Operation& op : CommandsThatReadAnImage()) {
-            SCOPED_TRACE(op.name + " " + name);
+        for (const std::vector<std::string>& command : kCommandsThatReadAnImage) {
+            SCOPED_TRACE(command[0] + " " + command[1] + " " + command.back() + " " + name);
             const std::string image = Image(name);
             const Snapshot before = Take(image);
-            const ToolRun r = RunTool(Arguments(op, image));
+            const ToolRun r = RunTool(Arguments(command, image));
             EXPECT_FALSE(r.timedOut);
             EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << " " << r.err;
-            ExpectUntouched(before, Take(image));
+            ExpectUntouched(before, image);
         }
     }
     // Nothing appeared beside the images but the segments converted there.
@@ -155,7 +132,7 @@ TEST_F(SourceUntouched, PlayingLeavesEveryImageAsItWas) {
         const ToolRun r = RunTool({"play", image});
         EXPECT_FALSE(r.timedOut);
         EXPECT_NE(r.out.find("Blocks judged:"), std::string::npos) << r.status << " " << r.err;
-        ExpectUntouched(before, Take(image));
+        ExpectUntouched(before, image);
     }
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
@@ -175,7 +152,7 @@ TEST_F(SourceUntouched, ASegmentNameThatLeadsBackToTheImageIsRefused) {
         const ToolRun r = RunTool({"convert", image, "--out", (m_dir / "out").string(), "--yes"});
         EXPECT_EQ(r.status, 4) << r.err;   // an output refused
         EXPECT_NE(r.err.find(stem + ".00.wav: Is the recording image itself"), std::string::npos) << r.err;
-        ExpectUntouched(before, Take(image));
+        ExpectUntouched(before, image);
     }
 }
 

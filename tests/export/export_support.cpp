@@ -1,6 +1,9 @@
 #include "export_support.h"
 
-#include "formats/im2/im2.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/img/convert_img.h"
+#include "formats/ix2/convert_ix2.h"
+#include "synth/image_reading.h"
 
 #include <algorithm>
 #include <csignal>
@@ -52,19 +55,17 @@ std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image) {
-    CIm2 im2;
-    std::copy_n(image.begin(), kRecordSize, im2.m_block.begin());
-    im2.InitFromHeader();
     std::vector<std::uint8_t> all;
-    std::array<std::uint8_t, kMaxDecodedBytes> out{};
-    for (std::size_t at = kRecordSize; at + kRecordSize <= image.size(); at += kRecordSize) {
-        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize, im2.m_block.begin());
-        std::uint16_t count = 0;
-        im2.Decode(out, &count);
-        all.insert(all.end(), out.begin(), out.begin() + count);
-        im2.NextBlock();
-    }
+    synth::DecodeImage(image, all);
     return all;
+}
+
+ConvertResult ConvertAny(const ConvertRequest& request, Hooks& hooks) {
+    if (request.source.ends_with(".IX2"))
+        return ConvertIx2(request, hooks);
+    if (request.source.ends_with(".IMG"))
+        return ConvertImg(request, hooks);
+    return ConvertIm2(request, hooks);
 }
 
 std::vector<std::uint8_t> WavData(const std::string& path) {

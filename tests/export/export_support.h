@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hooks.h"
+#include "export/convert.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +30,11 @@ std::vector<std::string> FolderEntries(const std::string& folder);   // sorted n
 std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at);
 std::uint16_t Le16(const std::vector<std::uint8_t>& bytes, std::size_t at);
 
-// The decoded bytes of every whole data record, straight from the core decoder.
+// The decoded bytes of every whole data record of an IM2 image, straight from the core decoder.
 std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image);
+
+// The conversion of the format the source's name ends in.
+ConvertResult ConvertAny(const ConvertRequest& request, Hooks& hooks);
 
 // Everything after a WAV file's 44-byte header.
 std::vector<std::uint8_t> WavData(const std::string& path);

@@ -80,32 +80,9 @@ TEST(FileWave, FormatAndSizesAfterClose) {
     }
 }
 
-TEST(FileWave, FullDiskLeavesAHeaderThatDescribesWhatWasWritten) {
-    test::TempDir dir;
-    const std::vector<std::uint8_t> data = Ramp(4000);
-    {
-        const test::FileSizeLimit limit(44 + 2500);
-        CFileWave wave;
-        ASSERT_TRUE(OpenNew(wave, dir / "full.wav"));
-        EXPECT_TRUE(wave.Write(data.data(), 2000));
-        // The disk takes 500 of these bytes; a plain write only reports it.
-        EXPECT_FALSE(wave.Write(data.data() + 2000, 2000));
-        std::uint32_t last = 0;
-        wave.GetLastWriteCount(&last, true);
-        EXPECT_EQ(last, 500u);
-        EXPECT_THROW(wave.WriteAndSetEnd(data.data(), 10), CFileException);
-        wave.Close();
-    }
-    const std::vector<std::uint8_t> bytes = ReadBytes(dir / "full.wav");
-    ASSERT_EQ(bytes.size(), 2544u);
-    EXPECT_EQ(Le32(bytes, 4), 2536u);
-    EXPECT_EQ(Le32(bytes, 40), 2500u);
-    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 2500, bytes.begin() + 44));
-}
-
-TEST(FileWave, ReopeningKeepsTheHeaderFoundAndWritesAfterIt) {
-    test::TempDir dir;
+TEST(FileWave, AnExistingFileKeepsItsHeaderAndOneThatCannotBeReadIsAFailedOpen) {
     // A header no converter writes: 3 channels, 1000 Hz, a zero rate of bytes, sizes of nonsense.
+    test::TempDir dir;
     std::vector<std::uint8_t> file = {
         'R', 'I', 'F', 'F', 1, 2, 3, 4, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
         16, 0, 0, 0, 1, 0, 3, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0,
@@ -113,14 +90,12 @@ TEST(FileWave, ReopeningKeepsTheHeaderFoundAndWritesAfterIt) {
     const std::vector<std::uint8_t> header = file;
     file.resize(44 + 100, 0x55);
     ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", file));
-    const std::vector<std::uint8_t> data = Ramp(30);
     {
         CFileWave wave;
         ASSERT_TRUE(wave.Open(dir / "old.wav", kGenericRead | kGenericWrite, 0, kOpenExisting, nullptr));
         EXPECT_TRUE(std::equal(header.begin(), header.end(), wave.Header().begin()));
         EXPECT_EQ(wave.GetWholeSeconds(), 0u);   // no rate of bytes: it measures nothing
-        EXPECT_EQ(wave.GetDurationSeconds(), 0.0);
-        EXPECT_TRUE(wave.Write(data.data(), 30));
+        EXPECT_TRUE(wave.Write(Ramp(30).data(), 30));
         wave.Close();
     }
     const std::vector<std::uint8_t> bytes = ReadBytes(dir / "old.wav");
@@ -128,13 +103,9 @@ TEST(FileWave, ReopeningKeepsTheHeaderFoundAndWritesAfterIt) {
     EXPECT_EQ(Le32(bytes, 4), 66u);
     EXPECT_EQ(Le32(bytes, 40), 30u);
     EXPECT_EQ(Le16(bytes, 22), 3u);
-    EXPECT_EQ(Le32(bytes, 24), 1000u);
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 44));
-}
 
-TEST(FileWave, AHeaderThatCannotBeReadOrWrittenIsAFailedOpen) {
-    // Found by fuzzing: both used to throw out of Open, which answers by its result.
-    test::TempDir dir;
+    // Found by fuzzing: a header that cannot be read, or written, used to throw out of Open,
+    // which answers by its result.
     ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", std::vector<std::uint8_t>(100, 0x55)));
     CFileWave wave;
     CFileException failure;
@@ -143,7 +114,6 @@ TEST(FileWave, AHeaderThatCannotBeReadOrWrittenIsAFailedOpen) {
     EXPECT_EQ(failure.m_lOsError, EBADF);
     EXPECT_EQ(failure.m_strFileName, dir / "old.wav");
     EXPECT_EQ(ReadBytes(dir / "old.wav"), std::vector<std::uint8_t>(100, 0x55));
-
     CFileException full;
     {
         const test::FileSizeLimit limit(20);

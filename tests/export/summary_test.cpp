@@ -8,8 +8,6 @@
 namespace tvx {
 namespace {
 
-const std::string kRule(61, '-');
-
 std::string WrittenSummary(const synth::Im2Options& options, const SegmentCounters& counters,
                            std::uint32_t start, double duration) {
     CIm2 image;
@@ -21,32 +19,6 @@ std::string WrittenSummary(const synth::Im2Options& options, const SegmentCounte
     WriteSummary("/rec/F00012.IM2", text, image, counters, start, duration);
     text.Close();
     return test::ReadText(dir / "s.txt");
-}
-
-TEST(WriteSummary, SecondFiveMinuteSegmentOfAnHourLongRecording) {
-    // 116,344 blocks of 32 ms: 1:02:03 and a few milliseconds.
-    EXPECT_EQ(WrittenSummary({.storedBits = 16, .blocks = 116344}, SegmentCounters{}, 300, 300.0),
-              kRule + "\r\r\n\r\r\n"
-              "IM2 / IX2 DECRYPTION SUMMARY\r\r\n"
-              "Unit ID: QM-04242\r\n"
-              "Audio Image Number: 12\r\n"
-              "Recording Start Time: 2008/03/14 09:26:53\r\n"
-              "Recording Length:  1:02:03\r\n"
-              "WAV Segment Start Time: 2008/03/14 09:31:53\r\n"
-              "WAV Segment Length: 0:05:00\r\n"
-              "Sample Rate: 8,000 Hz\r\n"
-              "Bits Per Sample: 16\r\n"
-              "Channels: 1\r\n"
-              "Samples Per Channel: 2400000\r\n"
-              "Unit ID Errors: 0\r\n"
-              "File Number Errors: 0\r\n"
-              "Block Order Errors: 0\r\n"
-              "Timestamp Errors: 0\r\n"
-              "Block Checksum Errors: 0\r\n"
-              "Total Irregular Blocks: 0\r\n"
-              "(Total Time Irregular: 0.00 s)\r\n"
-              "\r\r\n" + kRule + "\r\r\n"
-              "* NOTE: Recording lengths accurate to 3 seconds per Hour.\r\n");
 }
 
 TEST(WriteSummary, CountersGoToTheirLinesAndFormatsShowTheStoredWidth) {
