@@ -1,8 +1,8 @@
 // The three conversions, judged on what they write: WAV bytes against the decoded recording,
 // summary texts, the segments' cuts and names, and what an earlier run or a failure leaves.
 #include "core/format.h"
-#include "formats/im2/convert_im2.h"
 #include "export_support.h"
+#include "formats/im2/convert_im2.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
