@@ -1,7 +1,6 @@
 // The window on real images with the readers' workers: its numbers and gains against
 // tessivox-cli, the strip's colours, playback through a sound device whose clock the test
 // moves, seeking, BackTrack and conversion.
-#include "app/dialog_template.h"
 #include "app/wait_dlg.h"
 #include "audio/test_backend.h"
 #include "desk/progress_dialog.h"
@@ -12,7 +11,6 @@
 #include "synth/synth.h"
 #include "window_fixture.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
