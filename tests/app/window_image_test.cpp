@@ -1,7 +1,6 @@
 // The window on real images with the readers' workers: its numbers and gains against
 // tessivox-cli, the strip's colours, playback through a sound device whose clock the test
 // moves, seeking, BackTrack and conversion.
-#include "app/dialog_template.h"
 #include "app/wait_dlg.h"
 #include "audio/test_backend.h"
 #include "desk/progress_dialog.h"
@@ -12,7 +11,6 @@
 #include "synth/synth.h"
 #include "window_fixture.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -134,39 +132,28 @@ class WindowImageTest : public QObject {
 
 private slots:
     void ResultsMatchTheCommandLineTool() {
-        using synth::Fault;
-        using synth::FaultKind;
-        using synth::ImgFault;
-        using synth::ImgFaultKind;
+        using namespace synth;
         const std::vector<Fault> im2Faults = {{FaultKind::PayloadByte, 3}, {FaultKind::UnitNumber, 9},
                                               {FaultKind::FileNumber, 20}, {FaultKind::BlockOrder, 30},
                                               {FaultKind::Timestamp, 41}, {FaultKind::UnitNumber, 50}};
         const std::vector<ImgFault> imgFaults = {{ImgFaultKind::RecordIndex, 7}, {ImgFaultKind::UnitId, 20},
                                                  {ImgFaultKind::FileNumber, 21},
                                                  {ImgFaultKind::BlockChecksum, 33}};
-        auto im2 = [](synth::Im2Options o, std::vector<Fault> f) {
-            return [o, f](const std::string& p) { return synth::WriteIm2File(p, o, f); };
-        };
-        auto ix2 = [](bool chain, std::vector<Fault> f) {
-            synth::Ix2Options o{.audio = {.storedBits = 16, .blocks = 80}, .splitFirst = 100, .recordingLast = 5000};
-            o.chain = chain;
-            return [o, f](const std::string& p) { return synth::WriteIx2File(p, o, f); };
-        };
-        auto img = [](int bits, std::vector<ImgFault> f) {
-            return [bits, f](const std::string& p) {
-                return synth::WriteImgFile(p, {.bits = bits, .records = 60, .erased = 4}, f);
-            };
-        };
         // The decoding of each kind is the readers' tests' to check.
-        const synth::Im2Options mono16{.storedBits = 16, .blocks = 70};
+        const Im2Options mono16{.storedBits = 16, .blocks = 70};
+        Ix2Options split{.audio = mono16, .splitFirst = 100, .recordingLast = 5000};
+        split.audio.blocks = 80;
+        Ix2Options chain = split;
+        chain.chain = true;
+        const auto img = [](int bits) { return ImgOptions{.bits = bits, .records = 60, .erased = 4}; };
         const Case cases[] = {
-            {"F00002.IM2", im2(mono16, im2Faults), true},
-            {"F00004.IX2", ix2(false, {}), false},
-            {"F00006.IX2", ix2(true, im2Faults), true},
-            {"F00007.IMG", img(8, {}), false},
-            {"F00008.IMG", img(5, imgFaults), true},
+            {"F00002.IM2", [&](const std::string& p) { return WriteIm2File(p, mono16, im2Faults); }, true},
+            {"F00004.IX2", [&](const std::string& p) { return WriteIx2File(p, split); }, false},
+            {"F00006.IX2", [&](const std::string& p) { return WriteIx2File(p, chain, im2Faults); }, true},
+            {"F00007.IMG", [&](const std::string& p) { return WriteImgFile(p, img(8)); }, false},
+            {"F00008.IMG", [&](const std::string& p) { return WriteImgFile(p, img(5), imgFaults); }, true},
             // The folder's name makes it IX2 to the search, its own name IM2 to the reader.
-            {"x.IX2/F00009.im2", im2(mono16, im2Faults), true},
+            {"x.IX2/F00009.im2", [&](const std::string& p) { return WriteIm2File(p, mono16, im2Faults); }, true},
         };
         QVERIFY(QDir(m_dir.path()).mkpath("x.IX2"));
         TestWindow w(PlayersWith(m_audio.Factory()));

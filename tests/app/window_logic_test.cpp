@@ -2,13 +2,10 @@
 // table, keys, the load's messages, the authentication run, hand-overs, Open and Convert; its
 // texts, its wait window and the hooks that reach both from a pass. The real readers are
 // driven in window_image_test.cpp.
-#include "app/dialog_template.h"
 #include "app/gui_hooks.h"
 #include "app/result_texts.h"
 #include "app/wait_dlg.h"
 #include "audio/output_volume.h"
-#include "controls/text.h"
-#include "core/datetime.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
 #include "desk/wav_convert_dialog.h"
@@ -17,11 +14,8 @@
 #include "synth/synth.h"
 #include "window_fixture.h"
 
-#include <QAction>
 #include <QDir>
-#include <QFileDialog>
 #include <QMimeData>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -173,7 +167,7 @@ private slots:
         QCOMPARE(GetOutputVolume(), 0x12341234u);
     }
 
-    void AuthenticationRunsBehindTheWaitWindowAndHoldsTheWindowBusy() {
+    void AuthenticationRunsBehindTheWaitWindowAndOnlyCancelOrEscapeEndIt() {
         TestWindow w(Factory());
         Show(w);
         QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
@@ -187,6 +181,13 @@ private slots:
         CWaitDlg& wait = w.WaitDlg();
         QCOMPARE(QString("%1 %2 %3").arg(wait.isVisible()).arg(wait.Text()).arg(wait.Range()),
                  QString("1 Authenticating... 6400"));
+        // The wait window sits over the wave and follows the window.
+        Show(wait);
+        const QWidget* wave = w.GetDlgItem(id::kWaveView);
+        QVERIFY((wait.geometry().center() - wave->mapToGlobal(wave->rect().center())).manhattanLength() <= 2);
+        const QPoint at = wait.pos();
+        w.move(w.pos() + QPoint(37, 21));
+        QTRY_COMPARE(wait.pos(), at + QPoint(37, 21));
         for (int i = 0; i < 10; ++i)
             OnBlockResult(i, i == 4 ? kIrregular | kChecksumError : 0);
         m_player->block = 10;
@@ -194,16 +195,31 @@ private slots:
             w.OnAuthenticationTick();
         QCOMPARE(Shown(w).mid(2, 4) << TextOf(w, id::kChecksumCount) << QString::number(wait.Pos()),
                  (QStringList{"00:00:06.400", "00:00:00.576", "00:00:00.064", "00:00:05.760", "1", "640"}));
-        wait.m_bCancel = true;
+        // Space, the play key, pressed during a run: the wait window has it and keeps going.
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Space);
+        QVERIFY(!wait.m_bCancel);
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Escape);   // Escape is Cancel
+        QVERIFY(wait.m_bCancel && wait.isVisible());   // visible until the run has stopped
         w.OnAuthenticationTick();
         QVERIFY(!wait.isVisible() && !m_player->IsScanning());
         QVERIFY(!w.IsAuthenticationTimerActive() && !w.IsBusy());
         QCOMPARE(Buttons(w), kButtonsStopped);
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));   // the counts reached stay
+        w.OnAuthenticationCommand();   // the next run starts uncancelled; its button cancels
+        QVERIFY(!wait.m_bCancel);
+        for (QPushButton* b : wait.findChildren<QPushButton*>())
+            if (b->property("controlId").toInt() == CWaitDlg::kIdCancel)
+                QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(wait.m_bCancel);
+        w.OnAuthenticationTick();
         // A load ends a run that is still going, and its mark with it.
         w.OnAuthenticationCommand();
         QVERIFY(w.LoadRecording(m_im2));
         QVERIFY(!w.IsBusy() && !w.IsAuthenticationTimerActive());
+        // Escape in the main window does not close it and its results.
+        Show(w);
+        QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        QVERIFY(w.isVisible());
     }
 
     void EveryIrregularBlockRelightsTheStatusLine() {
@@ -239,42 +255,24 @@ private slots:
         }
     }
 
-    void TheWaitWindowFollowsTheWindowAndOnlyCancelOrEscapeEndARun() {
-        TestWindow w(Factory());
-        Show(w);
-        QVERIFY(w.LoadRecording(m_im2));
-        w.OnAuthenticationCommand();
-        CWaitDlg& wait = w.WaitDlg();
-        Show(wait);
-        const QWidget* wave = w.GetDlgItem(id::kWaveView);
-        QVERIFY((wait.geometry().center() - wave->mapToGlobal(wave->rect().center())).manhattanLength() <= 2);
-        const QPoint at = wait.pos();
-        w.move(w.pos() + QPoint(37, 21));
-        QTRY_COMPARE(wait.pos(), at + QPoint(37, 21));
-        // Space, the play key, pressed during a run: the wait window has it and keeps going.
-        QTest::keyClick(wait.windowHandle(), Qt::Key_Space);
-        QVERIFY(!wait.m_bCancel);
-        QTest::keyClick(wait.windowHandle(), Qt::Key_Escape);   // Escape is Cancel
-        QVERIFY(wait.m_bCancel);
-        QVERIFY(wait.isVisible());   // until the run has stopped
-        w.OnAuthenticationTick();
-        QVERIFY(!wait.isVisible());
-        w.OnAuthenticationCommand();   // the next run starts uncancelled
-        QVERIFY(!wait.m_bCancel);
-        for (QPushButton* b : wait.findChildren<QPushButton*>())
-            if (b->property("controlId").toInt() == CWaitDlg::kIdCancel)
-                QTest::mouseClick(b, Qt::LeftButton);
-        QVERIFY(wait.m_bCancel);
-        w.OnAuthenticationTick();
-        // Escape in the main window does not close it and its results.
-        Show(w);
-        QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
-        QVERIFY(w.isVisible());
-    }
-
-    void AFailedOrDeclinedHandOverKeepsTheDisplayAndShutsDetails() {
+    void DetailsShowThePlayersFieldsAndAFailedOrDeclinedHandOverKeepsTheDisplayButShutsThem() {
         const QString other = Image("F00097.IM2");
         TestWindow w(Factory());
+        const auto details = [&w](int deadlineMs) {   // what the Details dialog shows, if it comes
+            auto shown = std::make_shared<QStringList>();
+            desktest::WhenModal<CDetails>([shown](CDetails* d) {
+                *shown << d->findChild<QLabel*>("caption")->text();
+                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
+                    *shown << d->findChild<QLineEdit*>(field)->text();
+                *shown << d->findChild<QPlainTextEdit*>("details")->toPlainText();
+                d->accept();
+            }, deadlineMs);
+            w.MenuCommand(id::kDetails)->trigger();
+            return *shown;
+        };
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(details(10000), (QStringList{"The details of the loaded IM2 file are:", "QM-01234", "12",
+                                              "8000", "16", "1", "Recording:\n"}));
         w.answer = false;
         for (const bool declined : {false, true}) {
             m_setup = {};
@@ -293,10 +291,7 @@ private slots:
             QCOMPARE(w.windowTitle(), QString("Tessivox - F00097.IM2"));
             QCOMPARE(TextOf(w, id::kVerified), verified);
             // With no image behind the display, Details has nothing to show and stays shut.
-            bool shown = false;
-            desktest::WhenModal<CDetails>([&shown](CDetails* d) { shown = true; d->accept(); }, 300);
-            w.OnDetails();
-            QVERIFY(!shown);
+            QCOMPARE(details(300), QStringList());
         }
         QCOMPARE(w.asked, QStringList{QString("File Load|") + LoadString(150)});
         QCOMPARE(w.told, QStringList{kCannotOpen.arg(other)});
@@ -305,22 +300,6 @@ private slots:
         w.answer = true;
         QVERIFY(w.LoadRecording(other));
         QCOMPARE(IconOf(w, id::kFileHeaderIcon), 166u);
-    }
-
-    void DetailsShowWhatThePlayerGives() {
-        TestWindow w(Factory());
-        QVERIFY(w.LoadRecording(m_im2));
-        QStringList shown;
-        desktest::WhenModal<CDetails>([&shown](CDetails* d) {
-            shown << d->findChild<QLabel*>("caption")->text();
-            for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
-                shown << d->findChild<QLineEdit*>(field)->text();
-            shown << d->findChild<QPlainTextEdit*>("details")->toPlainText();
-            d->accept();
-        });
-        w.MenuCommand(id::kDetails)->trigger();
-        QCOMPARE(shown, (QStringList{"The details of the loaded IM2 file are:", "QM-01234", "12",
-                                     "8000", "16", "1", "Recording:\n"}));
     }
 
     void LoadsRememberedOrNotAndFailuresThatSayWhy() {
@@ -398,14 +377,11 @@ private slots:
         QCOMPARE(Buttons(w), kButtonsEmpty);
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\n");
     }
-    void TheLengthTextsAndUnitNamesOnlyTheWindowShows() {
+    void TheTextsOnlyTheWindowShowsAndAConversionFailureWithItsCause() {
         // IM2 and IMG keep the old 32-bit length; only IX2 shows one past it.
         const std::int64_t ms = (std::int64_t{1} << 32) + 3723004;
         QCOMPARE(WrappedLengthText(ms) + " " + FormatMs(ms), std::string("01:02:03.004 1194:04:50.300"));
         QCOMPARE(ImgIdentity(0xB, 7).unitId, std::string("QL-000B"));
-    }
-
-    void OnlyAConversionThatFailedIsReportedWithItsCause() {
         const auto text = [](ConvertOutcome outcome, Error error = {}) {
             ConvertResult result;
             result.outcome = outcome;

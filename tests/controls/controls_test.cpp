@@ -8,8 +8,9 @@
 #include "controls/text.h"
 #include "controls/time_line.h"
 #include "controls/wave_view.h"
-#include "controls_test_support.h"
 
+#include <QApplication>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,10 +21,49 @@
 namespace tvx {
 namespace {
 
-using test::ExpectPixels;
-using test::Grab;
-using test::RgbAt;
-using test::RgbOf;
+// The widget as it paints, one pixel per pixel.
+QImage Grab(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// "r, g, b", so a failed comparison says which colour it found.
+std::string RgbOf(const QColor& c) {
+    return QString("%1, %2, %3").arg(c.red()).arg(c.green()).arg(c.blue()).toStdString();
+}
+std::string RgbAt(const QImage& image, int x, int y) {
+    return image.rect().contains(x, y) ? RgbOf(image.pixelColor(x, y)) : "outside";
+}
+
+struct PixelIs {
+    int x, y;
+    std::string rgb;
+};
+void ExpectPixels(const QImage& image, const std::vector<PixelIs>& pixels) {
+    for (const PixelIs& p : pixels)
+        EXPECT_EQ(RgbAt(image, p.x, p.y), p.rgb) << p.x << ", " << p.y;
+}
+
+// Lets every posted event, repaints included, run.
+void Settle() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Shows the widget (and its window) offscreen, lets the first paints pass, then counts the
+// paints the widget receives.
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget& w) {
+        w.show();
+        (void)QTest::qWaitForWindowExposed(&w);
+        Settle();
+        w.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+    int Count() const { return static_cast<int>(rects.size()); }
+    std::vector<QRect> rects;
+};
 
 const std::string kBlack = "0, 0, 0";
 const std::string kRed = "255, 0, 0";
@@ -80,10 +120,9 @@ TEST(DecryptBar, PaintsTheVerdictsAWorkerStoredOnBlackMarginsAndRepaintsOnlyOnAC
                              {0, 10, kBlack}, {201, 10, kBlack}, {1, 2, kBlack},   // margins, three rows
                              {1, 3, green}, {1, 16, green}, {1, 17, kBlack}});     // of black above and below
 
-    test::ShowAndSettle(bar);
-    test::PaintCounter paints(bar);
+    PaintCounter paints(bar);
     bar.PollStates();
-    test::Settle();
+    Settle();
     EXPECT_EQ(paints.Count(), 0);
     std::thread([&tally] { tally.OnBlockResult(999, 0); }).join();
     for (int waited = 0; paints.Count() == 0 && waited < 5000; waited += 10)   // its own timer
@@ -100,31 +139,27 @@ TEST(ClickFraction, EdgesStayInsideTheControl) {
 }
 
 TEST(ImageButtonRules, PressedOrLatchedTakesSlotTwoDisabledSlotThreeAndLargerImagesStayAligned) {
+    // Slot one is 143; slots two and three as given (0: none). The id shown, "g" when greyed.
     struct Choice {
         bool pressed, latched, disabled;
-        std::uint32_t down, off, id;
-        bool grey;
+        std::uint32_t down, off;
     };
-    for (const Choice& c : {Choice{true, false, false, 142, 144, 142, false},
-                            Choice{false, true, false, 0, 144, 143, false},   // no slot two
-                            Choice{false, false, true, 142, 144, 144, false},
-                            Choice{false, false, true, 142, 0, 143, true},
-                            Choice{false, true, true, 142, 144, 142, false}}) {   // latched beats disabled
-        const BitmapChoice got = ChooseBitmap(c.pressed, c.latched, c.disabled, 143, c.down, c.off);
-        EXPECT_EQ(got.id, c.id) << c.pressed << c.latched << c.disabled << " " << c.down << "/" << c.off;
-        EXPECT_EQ(got.grey, c.grey) << c.pressed << c.latched << c.disabled;
+    std::string chosen;
+    for (const Choice& c : {Choice{true, false, false, 142, 144}, {false, true, false, 0, 144},
+                            {false, false, true, 142, 144}, {false, false, true, 142, 0},
+                            {false, true, true, 142, 144}}) {
+        const BitmapChoice b = ChooseBitmap(c.pressed, c.latched, c.disabled, 143, c.down, c.off);
+        chosen += std::to_string(b.id) + (b.grey ? "g " : " ");
     }
-    struct Place {
-        Align align;
-        int image, offset, source;
-    };
-    for (const Place& c : {Place{Align::Start, 10, 0, 0}, Place{Align::End, 10, 20, 0},
-                           Place{Align::Centre, 40, 0, 5}, Place{Align::End, 40, 0, 10},
-                           Place{Align::Centre, 33, 0, 1}}) {   // an odd difference halves toward zero
-        const ImagePlacement p = PlaceImage(c.align, 30, c.image);
-        EXPECT_EQ(p.offset, c.offset) << static_cast<int>(c.align) << " " << c.image;
-        EXPECT_EQ(p.sourceOffset, c.source) << static_cast<int>(c.align) << " " << c.image;
+    EXPECT_EQ(chosen, "142 143 144 143g 142 ");   // no slot two: one; latched beats disabled
+    // An image of each width in 30 pixels: offset/source offset.
+    std::string placed;
+    for (const auto& [align, width] : {std::pair{Align::Start, 10}, {Align::End, 10}, {Align::Centre, 40},
+                                       {Align::End, 40}, {Align::Centre, 33}}) {
+        const ImagePlacement p = PlaceImage(align, 30, width);
+        placed += QString("%1/%2 ").arg(p.offset).arg(p.sourceOffset).toStdString();
     }
+    EXPECT_EQ(placed, "0/0 20/0 0/5 0/10 0/1 ");   // an odd difference halves toward zero
 }
 
 // Pictures made here, under ids the program does not use: 10 x 8 solid colours.
@@ -209,14 +244,14 @@ TEST(Text, RepaintsOnlyOnARealChangeAndGreysOnlyWhenItselfDisabled) {
     const QColor green(0, 196, 0);
     text.SetText(QStringLiteral("AUTHENTICATING"));
     text.SetStyle(Qt::AlignCenter, green);
-    test::ShowAndSettle(window);
-    test::PaintCounter paints(text);
+    window.show();
+    PaintCounter paints(text);
     text.SetText(QStringLiteral("AUTHENTICATING"));   // every tick sets it: no flicker
     text.SetStyle(Qt::AlignCenter, green);
-    test::Settle();
+    Settle();
     EXPECT_EQ(paints.Count(), 0);
     text.SetText(QStringLiteral("AUTHENTICATING (0.064 SECONDS)"));
-    test::Settle();
+    Settle();
     EXPECT_EQ(paints.Count(), 1);
     window.setEnabled(false);   // as during a long pass: the line still blinks
     EXPECT_TRUE(text.IsBright());
@@ -266,15 +301,14 @@ TEST(TimeLine, LabelsFollowTheLastSetterAndTheTimeHeardRepaintsOnlyThem) {
     ExpectPixels(Grab(line), {{48, 7, kBlack}, {48, 8, Face(line)},    // ticks hang from the top
                               {98, 4, kBlack}, {98, 5, Face(line)}});
 
-    test::ShowAndSettle(line);
-    test::PaintCounter paints(line);
+    PaintCounter paints(line);
     line.SetCurrentTime(kStart);   // the start is already the time heard
-    test::Settle();
+    Settle();
     EXPECT_EQ(paints.Count(), 0);
     line.SetCurrentTime(kStart + COleDateTimeSpan::FromMs(1000));
-    test::Settle();
+    Settle();
     ASSERT_EQ(paints.Count(), 1);
-    EXPECT_EQ(paints.Rects()[0], QRect(0, 12, 400, 28));
+    EXPECT_EQ(paints.rects[0], QRect(0, 12, 400, 28));
     EXPECT_EQ(line.GetLabels().centre, "Sat, 09 Mar 2024, 10:45:31");
     line.ResetTimes();
     EXPECT_EQ(line.GetLabels().right, "0:00:00");
@@ -327,3 +361,10 @@ TEST_F(WaveViewPaint, CursorIsRedXoredOverWhatLiesBeneath) {
 
 }  // namespace
 }  // namespace tvx
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");   // the tests read pixels, whatever the display
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

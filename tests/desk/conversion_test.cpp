@@ -10,7 +10,9 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QtEndian>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 
@@ -20,13 +22,6 @@ namespace fs = std::filesystem;
 using namespace desktest;
 
 namespace {
-
-std::uint32_t LoadLe32(const std::string& bytes, std::size_t at) {
-    std::uint32_t n = 0;
-    for (int i = 3; i >= 0; --i)
-        n = n << 8 | static_cast<std::uint8_t>(bytes[at + i]);
-    return n;
-}
 
 ConvertOutcome Convert(const std::string& image, const ConvertChoice& choice) {
     return RunConversion(nullptr, image, FormatOf(image).rules, choice).outcome;
@@ -114,8 +109,8 @@ private slots:
                 current.find("DECRYPTION SUMMARY") == std::string::npos);
         const std::string wav = Slurp(temp / "out/F00012.01.wav");
         QVERIFY(wav.size() > 44 && wav.size() < 44 + 960000);
-        QCOMPARE(LoadLe32(wav, 40), std::uint32_t(wav.size() - 44));   // sizes patched on close
-        QCOMPARE(LoadLe32(wav, 4), std::uint32_t(wav.size() - 8));
+        QCOMPARE(qFromLittleEndian<quint32>(wav.data() + 40), std::uint32_t(wav.size() - 44));   // sizes patched on close
+        QCOMPARE(qFromLittleEndian<quint32>(wav.data() + 4), std::uint32_t(wav.size() - 8));
     }
 
     void NoToTheOverwriteQuestionWritesNothingAndYesReplacesTheWholeRun() {

@@ -1,8 +1,8 @@
 #include "desk_test_support.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace tvx::desktest {
 
@@ -32,77 +31,55 @@ QByteArray CurrentTest() {
     return name != nullptr ? QByteArray(name) : QByteArray();
 }
 
-// Polls for the window, answers it once, then watches that the answer closed it.
-class ModalAnswer : public QObject {
-public:
-    ModalAnswer(std::function<QWidget*()> find, std::function<void(QWidget*)> act,
-                const char* type, int deadlineMs)
-        : m_find(std::move(find)), m_act(std::move(act)), m_type(type),
-          m_deadlineMs(deadlineMs), m_test(CurrentTest()) {
-        m_since.start();
-        connect(&m_timer, &QTimer::timeout, this, &ModalAnswer::Poll);
-        m_timer.start(10);
-    }
-
-private:
-    void Poll() {
-        const bool late = m_since.elapsed() >= m_deadlineMs;
-        // Its test is over (a later test's window is not its to answer), or the window never
-        // came (the test's own checks say so), or the answer closed it.
-        if (CurrentTest() != m_test || (!m_answered && late) ||
-            (m_answered && (m_window.isNull() || !m_window->isVisible())))
-            return Finish();
-        if (m_answered) {
-            if (late) {
-                FailAndClose();
-                Finish();
-            }
-            return;
-        }
-        m_window = m_find();
-        if (m_window.isNull())
-            return;
-        m_answered = true;
-        m_timer.stop();   // not re-entered while the answer runs a nested loop of its own
-        m_act(m_window);
-        m_since.restart();
-        m_timer.start(10);
-    }
-
-    void FailAndClose() {
-        const QByteArray message =
-            QByteArray("the answer given to a modal ") + m_type + " did not close it";
-        if (m_test.isEmpty())   // not under a test runner (the screenshot tools)
-            qWarning("%s", message.constData());
-        else
-            QTest::qFail(message.constData(), __FILE__, __LINE__);
-        if (auto* dialog = qobject_cast<QDialog*>(m_window.data()))
-            dialog->done(QDialog::Rejected);
-        else
-            m_window->close();
-    }
-
-    void Finish() {
-        m_timer.stop();
-        deleteLater();
-    }
-
-    std::function<QWidget*()> m_find;
-    std::function<void(QWidget*)> m_act;
-    const char* m_type;
-    int m_deadlineMs;
-    QByteArray m_test;
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    bool m_answered = false;
-    QPointer<QWidget> m_window;
-};
-
 }  // namespace
 
+// Polls for the window, answers it once, then watches that the answer closed it.
 void AnswerModal(std::function<QWidget*()> find, std::function<void(QWidget*)> act,
                  const char* type, int deadlineMs) {
-    new ModalAnswer(std::move(find), std::move(act), type, deadlineMs);
+    struct State {
+        QElapsedTimer since;
+        QByteArray test = CurrentTest();
+        QPointer<QWidget> window;
+        bool answered = false;
+    };
+    auto s = std::make_shared<State>();
+    s->since.start();
+    auto* timer = new QTimer;
+    const auto finish = [timer] {
+        timer->stop();
+        timer->deleteLater();
+    };
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        const bool late = s->since.elapsed() >= deadlineMs;
+        // Its test is over (a later test's window is not its to answer), or the window never
+        // came (the test's own checks say so), or the answer closed it.
+        if (CurrentTest() != s->test || (!s->answered && late) ||
+            (s->answered && (s->window.isNull() || !s->window->isVisible())))
+            return finish();
+        if (s->answered) {
+            if (!late)
+                return;
+            const QByteArray message = QByteArray("the answer given to a modal ") + type + " did not close it";
+            if (s->test.isEmpty())   // not under a test runner (the screenshot tool)
+                qWarning("%s", message.constData());
+            else
+                QTest::qFail(message.constData(), __FILE__, __LINE__);
+            if (auto* dialog = qobject_cast<QDialog*>(s->window.data()))
+                dialog->done(QDialog::Rejected);
+            else
+                s->window->close();
+            return finish();
+        }
+        s->window = find();
+        if (s->window.isNull())
+            return;
+        s->answered = true;
+        timer->stop();   // not re-entered while the answer runs a nested loop of its own
+        act(s->window);
+        s->since.restart();
+        timer->start(10);
+    });
+    timer->start(10);
 }
 
 void ChooseFile(QFileDialog* dialog, const QString& path) {
@@ -138,17 +115,6 @@ void FillConvert(QWidget* dialog, const QString& folder, const char* box, const 
         dialog->findChild<QLineEdit*>(field)->setText(number);
     }
     dialog->findChild<QPushButton*>(QStringLiteral("convert"))->click();
-}
-
-TempFolder::TempFolder(const std::string& tag)
-    : m_path(fs::temp_directory_path() / ("tvx-desk-" + tag + "-" + std::to_string(::getpid()))) {
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
 }
 
 std::string Slurp(const fs::path& path) {

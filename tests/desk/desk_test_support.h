@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
-#include <QString>
-#include <QTimer>
-#include <QWidget>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,16 +39,16 @@ void AnswerMessageBox(int button, QString* text = nullptr);
 void FillConvert(QWidget* dialog, const QString& folder, const char* box = nullptr,
                  const QString& number = {});
 
-// A fresh folder under the system's temporary folder, removed with the object.
+// A fresh folder under the temporary folder, removed with the object.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& tag);
-    ~TempFolder();
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    explicit TempFolder(const std::string& tag)
+        : m_dir(QDir::tempPath() + "/tvx-desk-" + QString::fromStdString(tag) + "-XXXXXX") {}
+    std::filesystem::path Path() const { return m_dir.path().toStdString(); }
+    std::string operator/(const std::string& name) const { return (Path() / name).string(); }
 
 private:
-    std::filesystem::path m_path;
+    QTemporaryDir m_dir;
 };
 
 std::string Slurp(const std::filesystem::path& path);

@@ -43,7 +43,7 @@ int Check(const std::string& path, FolderMode mode = FolderMode::Check) {
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    void FolderPathRules() {
+    void TheFolderRulesAndTheChooserThatAppliesThem() {
         for (const char* good : {"/", "/out", "/my out/day 1", "/out/v1.2"})
             QVERIFY2(Check(good) == 0, good);
         std::vector<std::string> bad{"",      "out",      "/out/",  "//server/share", "/a//b",
@@ -52,40 +52,30 @@ private slots:
             bad.push_back(std::string("/a") + c + "b");
         for (const std::string& path : bad)
             QVERIFY2(Check(path) == 1, path.c_str());
-        // Checking makes nothing (the chooser below creates); a file in the way is no folder.
+        // Checking makes nothing (the chooser creates); a file in the way is no folder.
         const TempFolder temp("rules");
         QCOMPARE(Check(temp / "new/sub"), 0);
         QVERIFY(!fs::exists(temp / "new"));
         std::ofstream(temp / "plain") << "x";
         QCOMPARE(Check(temp / "plain/sub", FolderMode::Create), 2);
-    }
-
-    void TheFolderChooserAsksRefusesOrTakesWhatIsTyped() {
-        const TempFolder temp("chooser");
+        // The chooser offers its first folder, asks before it creates one, refuses what the
+        // rules refuse, and takes a folder that is there without a question.
         fs::create_directories(temp / "here");
         const QString start = QString::fromStdString(temp / "here");
         const auto in = [&](const char* name) { return QString::fromStdString(temp / name); };
+        const QString ask = "does not exist. Do you want the folder to be created?";
         struct Case {
             QString typed;
-            int answer;   // to the question, if one comes
-            int result;
-            QString message;
-            bool exists;
+            int answer, result;
+            QString question;   // the message's last line, if one comes
         };
-        const Case cases[] = {
-            {in("new/sub"), QMessageBox::Yes, 1,
-             "The folder:\n\n" + in("new/sub") + "\n\ndoes not exist. Do you want the folder to be created?",
-             true},
-            {in("never"), QMessageBox::No, -1, "", false},
-            {in("out/"), QMessageBox::Ok, -1, "The folder:\n\n" + in("out/") + "\n\nis invalid. Please reenter.",
-             false},
-            {start, QMessageBox::Ok, 1, "", true},   // last: no question comes
-        };
-        for (const Case& c : cases) {
+        for (const Case& c : {Case{in("new/sub"), QMessageBox::Yes, 1, ask}, {in("never"), QMessageBox::No, -1, ask},
+                              {in("out/"), QMessageBox::Ok, -1, "is invalid. Please reenter."},
+                              {start, QMessageBox::Ok, 1, ""}}) {   // last: no question comes
             CPathDialog chooser({}, {}, start);
             auto* path = Child<QLineEdit>(&chooser, "folderPath");
             QPushButton* ok = chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-            QCOMPARE(path->text(), start);   // the initial folder is offered
+            QCOMPARE(path->text(), start);
             path->clear();
             QVERIFY(!ok->isEnabled());
             QString message;
@@ -97,9 +87,8 @@ private slots:
                     d->reject();
             });
             QCOMPARE(chooser.DoModal(), c.result);
-            if (c.answer != QMessageBox::No)
-                QCOMPARE(message, c.message);
-            QCOMPARE(fs::is_directory(c.typed.toStdString()), c.exists);
+            QCOMPARE(message, c.question.isEmpty() ? "" : "The folder:\n\n" + c.typed + "\n\n" + c.question);
+            QCOMPARE(fs::is_directory(c.typed.toStdString()), c.result == 1);
             if (c.result == 1)
                 QCOMPARE(chooser.GetPathName(), c.typed);
         }
@@ -114,16 +103,15 @@ private slots:
         struct Case {
             QString folder;
             const char* box;   // the box to check, or none
-            QString minutes, megabytes;
-            QString message;   // "" when Convert is taken
-            int takenMinutes, takenMegabytes;
+            QString minutes, megabytes, message;
+            QList<int> taken;   // minutes and megabytes, when Convert is taken
         };
         const Case cases[] = {
-            {there + "/nope", nullptr, "0", "0", noFolder, 0, 0},
-            {there + "/a-file", nullptr, "0", "0", noFolder, 0, 0},
-            {there, "minutesBox", "5", "7", "", 5, 0},            // the unchecked number is dropped
-            {there, "megabytesBox", "junk", "12x", "Please enter an integer.", 0, 0},
-            {there, "megabytesBox", "junk", " 12 ", "", 0, 12},
+            {there + "/nope", nullptr, "0", "0", noFolder, {}},
+            {there + "/a-file", nullptr, "0", "0", noFolder, {}},
+            {there, "minutesBox", "5", "7", "", {5, 0}},   // the unchecked number is dropped
+            {there, "megabytesBox", "junk", "12x", "Please enter an integer.", {}},
+            {there, "megabytesBox", "junk", " 12 ", "", {0, 12}},
         };
         for (const Case& c : cases) {
             CWavConvert dialog;
@@ -140,11 +128,9 @@ private slots:
                 if (d->isVisible())   // refused: the dialog stays open
                     d->reject();
             });
-            QCOMPARE(dialog.exec(), int(c.message.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
+            const bool taken = dialog.exec() == QDialog::Accepted;
             QCOMPARE(message, c.message);
-            if (c.message.isEmpty())
-                QCOMPARE(QList<int>({dialog.Minutes(), dialog.Megabytes()}),
-                         QList<int>({c.takenMinutes, c.takenMegabytes}));
+            QCOMPARE(taken ? QList<int>({dialog.Minutes(), dialog.Megabytes()}) : QList<int>(), c.taken);
         }
         // Checking one box clears the other and enables only its own number.
         CWavConvert dialog;

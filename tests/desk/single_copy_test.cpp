@@ -6,16 +6,15 @@
 
 #include <QLocalSocket>
 #include <QTest>
+#include <QtEndian>
 
 namespace tvx {
 
 namespace {
 
-QByteArray Le32(std::uint32_t n) {
-    QByteArray b;
-    for (int shift = 0; shift < 32; shift += 8)
-        b += static_cast<char>((n >> shift) & 0xFF);
-    return b;
+QByteArray Le32(quint32 n) {
+    n = qToLittleEndian(n);
+    return QByteArray(reinterpret_cast<const char*>(&n), 4);
 }
 
 // Sends the bytes as a record and returns the one-byte answer ("" for none).
