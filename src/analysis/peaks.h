@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/block_record.h"
 #include "core/error.h"
 #include "core/hooks.h"
-#include "formats/im2/im2.h"
 
 #include <array>
 #include <cstdint>

@@ -12,6 +12,8 @@ namespace tvx {
 
 inline constexpr std::size_t kRecordSize = 528;
 inline constexpr std::size_t kPayloadSize = 512;
+// Largest output of one record: 4-bit storage, one channel, 16-bit output.
+inline constexpr std::size_t kMaxDecodedBytes = 2042;
 
 using Record = std::array<std::uint8_t, kRecordSize>;
 using RecordView = std::span<const std::uint8_t, kRecordSize>;

@@ -3,7 +3,6 @@
 #include "core/format.h"
 #include "core/string_table.h"
 #include "export/summary.h"
-#include "formats/im2/im2.h"
 
 #include <cassert>
 

@@ -15,9 +15,6 @@
 
 namespace tvx {
 
-// Largest output of one record: 4-bit storage, one channel, 16-bit output.
-inline constexpr std::size_t kMaxDecodedBytes = 2042;
-
 // The image state of an IM2 recording: reference values from the header record, the format,
 // the gain and the record being examined, with the tests and the decoder that use them.
 // The passes use it without a worker thread and reach its fields directly. Built with a
