@@ -38,7 +38,7 @@ TEST(PlaybackSdl, EveryFormatAndCodeIsHeardAsDecoded) {
             EXPECT_TRUE(Eventually([&] { return !reader->IsPlaying(); }));
         }   // the device goes with the reader, and the driver's file is complete
         EXPECT_TRUE(HeardAsPlayed(capture.Read(), image.HeardFrom(0), image.Silence()));
-        EXPECT_EQ(VerdictLog::Indices(VerdictLog::Take()), Blocks(0, static_cast<std::int32_t>(image.Blocks()) - 1));
+        EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, static_cast<std::int32_t>(image.Blocks()) - 1));
     }
 }
 
