@@ -76,37 +76,31 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
 TEST(RecordCheck, HeadersAndTheirBlocks) {
     struct Case {
         const char* why;
-        void (*change)(synth::Im2Options&);
+        synth::Im2Options options;
         bool brokenSum, bad;
         BlockStatus header, blocks;
     };
+    const auto at = [](PackedTime t) { return synth::Im2Options{.timestamp = PackTimestamp(t)}; };
     const Case kCases[] = {
-        {"sound", [](auto&) {}, false, false, kHeaderRecord, 0},
-        {"broken checksum", [](auto&) {}, true, true, kHeaderRecord | kBadSum, 0},
-        {"model code 0", [](auto& o) { o.modelCode = 0; }, false, true, kHeaderRecord, 0},
-        {"model code 255", [](auto& o) { o.modelCode = 255; }, false, true, kHeaderRecord, 0},
+        {"sound", {}, false, false, kHeaderRecord, 0},
+        {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
+        {"model code 0", {.modelCode = 0}, false, true, kHeaderRecord, 0},
+        {"model code 255", {.modelCode = 255}, false, true, kHeaderRecord, 0},
         // An invalid timestamp fails every block that carries it, matching or not.
-        {"month 13", [](auto& o) { o.timestamp = PackTimestamp({2008, 13, 1, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"month 0", [](auto& o) { o.timestamp = PackTimestamp({2008, 0, 14, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"day 0", [](auto& o) { o.timestamp = PackTimestamp({2008, 3, 0, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"1 January", [](auto& o) { o.timestamp = PackTimestamp({2000, 1, 1, 0, 0, 0}); }, false,
-         false, kHeaderRecord, 0},
-        {"31 December", [](auto& o) { o.timestamp = PackTimestamp({2063, 12, 31, 23, 59, 59}); },
-         false, false, kHeaderRecord, 0},
-        {"hour 31 is not judged", [](auto& o) { o.timestamp = PackTimestamp({2008, 3, 1, 31, 63, 63}); },
-         false, false, kHeaderRecord, 0},
-        {"index 0x7FFFFFF", [](auto& o) { o.statedBlocks = 0x8000000; }, false, false, kHeaderRecord, 0},
-        {"index 0x8000000", [](auto& o) { o.statedBlocks = 0x8000001; }, false, true, kHeaderRecord, 0},
-        {"index 0xFFFFFFFF", [](auto& o) { o.statedBlocks = 0; }, false, true, kHeaderRecord, 0},
+        {"month 13", at({2008, 13, 1, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"month 0", at({2008, 0, 14, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"day 0", at({2008, 3, 0, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"1 January", at({2000, 1, 1, 0, 0, 0}), false, false, kHeaderRecord, 0},
+        {"31 December", at({2063, 12, 31, 23, 59, 59}), false, false, kHeaderRecord, 0},
+        {"hour 31 is not judged", at({2008, 3, 1, 31, 63, 63}), false, false, kHeaderRecord, 0},
+        {"index 0x7FFFFFF", {.statedBlocks = 0x8000000}, false, false, kHeaderRecord, 0},
+        {"index 0x8000000", {.statedBlocks = 0x8000001}, false, true, kHeaderRecord, 0},
+        {"index 0xFFFFFFFF", {.statedBlocks = 0}, false, true, kHeaderRecord, 0},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.why);
-        synth::Im2Options o;
+        synth::Im2Options o = c.options;
         o.blocks = 2;
-        c.change(o);
         std::vector<synth::Fault> faults;
         if (c.brokenSum)
             faults.push_back({synth::FaultKind::BadHeader, 0});

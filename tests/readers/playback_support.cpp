@@ -119,8 +119,7 @@ std::string TestImage::Write(const TempFolder& dir, const std::vector<std::uint3
     }
     const std::string path = dir / (IsImg() ? "VOICE.IMG" : IsIx2() ? "F00012.IX2" : "F00012.IM2");
     const synth::Ix2Options ix2{.audio = audio, .chain = kind == Kind::Ix2Chain, .splitFirst = kSplitFirst};
-    EXPECT_TRUE(IsImg()   ? synth::WriteImgFile(path, img, imgFaults)
-                : IsIx2() ? synth::WriteIx2File(path, ix2, faults)
+    EXPECT_TRUE(IsImg()   ? synth::WriteImgFile(path, img, imgFaults) : IsIx2() ? synth::WriteIx2File(path, ix2, faults)
                           : synth::WriteIm2File(path, audio, faults));
     return path;
 }

@@ -54,8 +54,7 @@ TEST(Player, EachFormatAnswersForItselfAndPlaysOnlyTheLastBlockFromItsLastMillis
         player->Play();
         ASSERT_TRUE(test::AdvanceUntil(audio, [&] { return !player->IsPlaying(); }));
         EXPECT_EQ(tally.GetCounts().verifiedBlocks, 1);
-        EXPECT_EQ(tally.GetStrip().GetEntry(player->FileBlocks() - 1 + player->StripExtra()),
-                  StripStates::kAuthentic);
+        EXPECT_EQ(tally.GetStrip().GetEntry(player->FileBlocks() - 1 + player->StripExtra()), StripStates::kAuthentic);
         player->CloseFile();
     }
 }
