@@ -174,12 +174,7 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
     }
     const synth::Im2Options o16;
     const synth::Im2Options o8 = test::OptionsFor(8, 1, 37);
-    struct Case {
-        bool eight;
-        double gain;
-        std::vector<int> want;
-    };
-    const Case kCases[] = {
+    const std::tuple<bool, double, std::vector<int>> kCases[] = {
         {false, 1.0, {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000}},
         // The limit is trunc(32768 / gain): 16384 at 2.0, so 20000 becomes 16383 x 2 = 32766.
         {false, 2.0, {32766, -32768, 32766, 32766, -32768, -32768, 200, -6, 6, 32766, -32768}},
@@ -192,14 +187,14 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
         // (127 - 128) x 0.5 is -0.5, truncated to 0: silence stays silence.
         {true, 0.5, {64, 96, 128, 128, 164, 191, 128}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(testing::Message() << (c.eight ? 8 : 16) << " bits x" << c.gain);
-        CIm2 im2 = test::StateFor(c.eight ? o8 : o16);
-        im2.m_dGain = c.gain;
-        const Record record = c.eight ? test::RecordOf(o8, test::PlainOf({0, 64, 128, 129, 200, 255, 127}, 128))
-                                      : test::RecordOf(o16, plain);
+    for (const auto& [eight, gain, want] : kCases) {
+        SCOPED_TRACE(testing::Message() << (eight ? 8 : 16) << " bits x" << gain);
+        CIm2 im2 = test::StateFor(eight ? o8 : o16);
+        im2.m_dGain = gain;
+        const Record record =
+            eight ? test::RecordOf(o8, test::PlainOf({0, 64, 128, 129, 200, 255, 127}, 128)) : test::RecordOf(o16, plain);
         const std::vector<int> v = test::DecodeRecord(im2, record).Values(im2.m_nOutputBits);
-        EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(c.want.size())), c.want);
+        EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     }
 }
 
