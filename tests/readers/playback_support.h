@@ -161,6 +161,18 @@ protected:
     bool ScanToEnd(AnyReader& r) { return r.StartScan(), Eventually([&] { return !r.IsScanning(); }); }
     // Plays until the device's 300 buffers are queued and the worker waits on it.
     bool PlayUntilFull(AnyReader& r) { return r.Play(), Eventually([&] { return m_audio.GetCounts().queued == 300; }); }
+    // Runs `test(image, reader, path)` for each image, written (the blocks `broken` by a
+    // changed byte) and opened by a fresh reader.
+    template <typename Test>
+    void ForEach(const std::vector<TestImage>& images, Test test, const std::vector<std::uint32_t>& broken = {}) {
+        for (const TestImage& image : images) {
+            SCOPED_TRACE(image.Name());
+            auto reader = Reader(image);
+            const std::string path = image.Write(m_dir, broken);
+            ASSERT_TRUE(reader->Open(path));
+            test(image, reader, path);
+        }
+    }
     // Plays from where the reader stands: the blocks judged and the audio heard.
     void ExpectPlays(AnyReader& reader, const TestImage& image, std::uint32_t first);
 

@@ -14,10 +14,7 @@ constexpr std::uint32_t kHeaderStatus = 0x04000000u;
 constexpr std::uint32_t kBadSum = 0x80000008u;
 
 TEST_F(PlaybackTest, AScanReportsTheHeaderThenEveryBlockOnceAndRewindTheHeaderAgain) {
-    for (const TestImage& image : EveryFormat(40)) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir, {5, 32})));
+    ForEach(EveryFormat(40), [&](const TestImage& image, auto& reader, const std::string&) {
         std::vector<Verdict> expected;
         for (std::int32_t i = -image.HeaderVerdicts(); i < 40; ++i)
             expected.push_back({i, i < 0 ? kHeaderStatus : i == 5 || i == 32 ? kBadSum : 0u});
@@ -29,32 +26,26 @@ TEST_F(PlaybackTest, AScanReportsTheHeaderThenEveryBlockOnceAndRewindTheHeaderAg
         ASSERT_TRUE(PlayToEnd(*reader));
         EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, 39));
         if (image.IsImg())
-            continue;   // an IMG reader has no header records to report again
+            return;   // an IMG reader has no header records to report again
         reader->Rewind();   // returns once the worker has reported
         expected.resize(static_cast<std::size_t>(image.HeaderVerdicts()));
         EXPECT_EQ(VerdictLog::Take(), expected);
-    }
+    }, {5, 32});
 }
 
 TEST_F(PlaybackTest, StopThenPlayStartsAgainFromTheFirstBlockAndPlaysEachOnceAsCoded) {
-    for (const TestImage& image : EveryFormat(400)) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+    ForEach(EveryFormat(400), [&](const TestImage& image, auto& reader, const std::string&) {
         EXPECT_EQ(reader->CounterMs(), image.MsOfBlock(1));
         ASSERT_TRUE(PlayUntilFull(*reader));
         reader->Stop();
         EXPECT_FALSE(reader->IsPlaying());
         ASSERT_TRUE(Eventually([&] { return m_audio.GetCounts().queued == 0 && reader->CounterMs() == image.MsOfBlock(1); }));
         ExpectPlays(*reader, image, 0);
-    }
+    });
 }
 
 TEST_F(PlaybackTest, SeeksLandOnTheNearestBlockAndOnePastTheEndIsDropped) {
-    for (const TestImage& image : EveryFormat(40)) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+    ForEach(EveryFormat(40), [&](const TestImage& image, auto& reader, const std::string&) {
         // Block 31 of a chain starts 496 bytes into an outer block and ends in the next.
         reader->Seek(image.MsOfBlock(31) + 3);
         ASSERT_TRUE(Eventually([&] { return reader->CounterMs() == image.MsOfBlock(32); }));
@@ -65,15 +56,12 @@ TEST_F(PlaybackTest, SeeksLandOnTheNearestBlockAndOnePastTheEndIsDropped) {
         reader->Seek(image.MsOfBlock(39));
         ASSERT_TRUE(Eventually([&] { return reader->CounterMs() == image.MsOfBlock(40); }));
         ExpectPlays(*reader, image, 39);
-    }
+    });
 }
 
 TEST_F(PlaybackTest, PauseStopsReadingUntilResumed) {
-    for (const TestImage& image : EveryFormat(400)) {
-        SCOPED_TRACE(image.Name());
+    ForEach(EveryFormat(400), [&](const TestImage& image, auto& reader, const std::string&) {
         m_audio.ClearPlayed();
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
         const int pauses = m_audio.GetCounts().pauses;
         ASSERT_TRUE(PlayUntilFull(*reader));
         reader->Pause(true);
@@ -92,14 +80,11 @@ TEST_F(PlaybackTest, PauseStopsReadingUntilResumed) {
         ASSERT_TRUE(RunToEnd(*reader));
         EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, 399));
         EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
-    }
+    });
 }
 
 TEST_F(PlaybackTest, AStoppedScanEndsWithThePieceItWasJudgingAndPlayGoesOnFromThere) {
-    for (const TestImage& image : EveryFormat(400)) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+    ForEach(EveryFormat(400), [&](const TestImage& image, auto& reader, const std::string&) {
         VerdictLog::ActAt(100, [r = reader.get()] { r->StopScan(); });
         reader->StartScan();
         // Pieces of 16 blocks: the one holding block 100 is judged to its end, 96..111; for a
@@ -113,31 +98,25 @@ TEST_F(PlaybackTest, AStoppedScanEndsWithThePieceItWasJudgingAndPlayGoesOnFromTh
         ASSERT_TRUE(PlayToEnd(*reader));
         EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(last + 1, 399 - dropped));
         EXPECT_EQ(m_audio.Played(), image.HeardFrom(last + 1 + dropped));
-    }
+    });
 }
 
 TEST_F(PlaybackTest, ASeekPastTheEndCostsNoAudioOfTheBlockWaitingForTheDevice) {
     // Blocks longer than a buffer, so the device fills up inside one.
-    for (const TestImage& image : {ImageOf(Kind::Im2, 400, 8), ImageOf(Kind::Ix2Plain, 400, 8),
-                                   ImageOf(Kind::Ix2Chain, 400, 8), ImageOf(Kind::Img5, 400)}) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        ASSERT_TRUE(reader->Open(image.Write(m_dir)));
+    const std::vector images = {ImageOf(Kind::Im2, 400, 8), ImageOf(Kind::Ix2Plain, 400, 8), ImageOf(Kind::Ix2Chain, 400, 8),
+                                ImageOf(Kind::Img5, 400)};
+    ForEach(images, [&](const TestImage& image, auto& reader, const std::string&) {
         m_audio.ClearPlayed();
         ASSERT_TRUE(PlayUntilFull(*reader));
         reader->Seek(image.MsOfBlock(image.PastTheEnd()));
         ASSERT_TRUE(RunToEnd(*reader));
         EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, 399));
         EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
-    }
+    });
 }
 
 TEST_F(PlaybackTest, CloseOrDestructionWhileTheDeviceIsFullDropsTheDevice) {
-    for (const TestImage& image : EveryFormat(400)) {
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        const std::string path = image.Write(m_dir);
-        ASSERT_TRUE(reader->Open(path));
+    ForEach(EveryFormat(400), [&](const TestImage&, auto& reader, const std::string& path) {
         const int made = m_audio.GetCounts().made;
         ASSERT_TRUE(PlayUntilFull(*reader));
         reader->Close();   // the IMG reader's does not wait
@@ -147,7 +126,7 @@ TEST_F(PlaybackTest, CloseOrDestructionWhileTheDeviceIsFullDropsTheDevice) {
         ASSERT_TRUE(PlayUntilFull(*reader));
         reader.reset();   // the clock never moves: the worker must still end, device and all
         EXPECT_EQ(m_audio.GetCounts().alive, 0);
-    }
+    });
 }
 
 TEST_F(PlaybackTest, FailuresAreNoticedAndTheWorkerServesOn) {
@@ -176,13 +155,9 @@ TEST_F(PlaybackTest, FailuresAreNoticedAndTheWorkerServesOn) {
 }
 
 TEST_F(PlaybackTest, AnImageCutShortWhilePlayingEndsItsPlayback) {
-    for (const TestImage& image : EveryFormat(400)) {
+    ForEach(EveryFormat(400), [&](const TestImage& image, auto& reader, const std::string& path) {
         if (image.kind == Kind::Ix2Chain)
-            continue;   // an outer block cut into is no inner block
-        SCOPED_TRACE(image.Name());
-        auto reader = Reader(image);
-        const std::string path = image.Write(m_dir);
-        ASSERT_TRUE(reader->Open(path));
+            return;   // an outer block cut into is no inner block
         ASSERT_TRUE(PlayUntilFull(*reader));
         const std::uint64_t header = image.IsImg() ? 0 : image.IsIx2() ? 1712 : 528;
         std::filesystem::resize_file(path, header + 528 * 10);   // 10 blocks are left
@@ -191,7 +166,7 @@ TEST_F(PlaybackTest, AnImageCutShortWhilePlayingEndsItsPlayback) {
         VerdictLog::Take();
         ASSERT_TRUE(PlayToEnd(*reader));
         EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, 9));
-    }
+    });
 }
 
 TEST_F(PlaybackTest, AChainRewoundWhilePausedPlaysEachBlockFromItsNumber) {
