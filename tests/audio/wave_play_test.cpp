@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 

@@ -23,8 +23,7 @@ protected:
     std::uint32_t BlocksGiven() {
         Record block{};
         std::uint32_t n = 0;
-        while (m_source->NextBlock(block))
-            ++n;
+        for (; m_source->NextBlock(block); ++n) {}
         return n;
     }
 

@@ -6,8 +6,6 @@
 #include "disk_capture.h"
 #include "playback_support.h"
 
-#include <gtest/gtest.h>
-
 namespace tvx::test {
 namespace {
 
