@@ -186,13 +186,11 @@ TEST_F(PlaybackTest, AChainRewoundWhilePausedPlaysEachBlockFromItsNumber) {
     EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
 }
 
-TEST(Im2Reader, ABadHeaderIsKnownAtOpenAndReportedAgainByRewindAndWithoutAWorkerNoRequestIsAnswered) {
-    TempFolder dir;
-    ASSERT_TRUE(synth::WriteIm2File(dir / "F00012.IM2", {}, std::vector{synth::Fault{synth::FaultKind::BadHeader, 0}}));
-    TestAudio audio;
-    CIm2 reader(PlaybackSetup{audio.Factory(), nullptr});
+TEST_F(PlaybackTest, AnIm2BadHeaderIsKnownAtOpenAndReportedAgainByRewindAndWithoutAWorkerNoRequestIsAnswered) {
+    ASSERT_TRUE(synth::WriteIm2File(m_dir / "F00012.IM2", {}, std::vector{synth::Fault{synth::FaultKind::BadHeader, 0}}));
+    CIm2 reader(PlaybackSetup{m_audio.Factory(), nullptr});
     reader.SetBlockCallback(&VerdictLog::OnBlock);
-    ASSERT_TRUE(reader.OpenFile(dir / "F00012.IM2"));
+    ASSERT_TRUE(reader.OpenFile(m_dir / "F00012.IM2"));
     EXPECT_TRUE(reader.m_bHeaderBad);
     VerdictLog::Take();
     reader.Rewind();
