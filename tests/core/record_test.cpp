@@ -100,13 +100,9 @@ TEST(RecordCheck, HeadersAndTheirBlocks) {
         SCOPED_TRACE(c.why);
         synth::Im2Options o = c.options;
         o.blocks = 2;
-        std::vector<synth::Fault> faults;
-        if (c.brokenSum)
-            faults.push_back({synth::FaultKind::BadHeader, 0});
+        const std::vector<synth::Fault> faults(c.brokenSum ? 1 : 0, {synth::FaultKind::BadHeader, 0});
         const synth::ImageVerdict v = synth::JudgeImage(synth::MakeIm2(o, faults));
-        EXPECT_EQ(v.headerBad, c.bad);
-        EXPECT_EQ(v.header, c.header);
-        EXPECT_EQ(v.blocks, std::vector<BlockStatus>(2, c.blocks));
+        EXPECT_EQ(std::tuple(v.headerBad, v.header, v.blocks), std::tuple(c.bad, c.header, std::vector<BlockStatus>(2, c.blocks)));
     }
 }
 

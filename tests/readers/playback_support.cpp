@@ -8,11 +8,6 @@ namespace tvx::test {
 
 namespace {
 
-std::mutex g_logLock;
-std::vector<Verdict> g_log;
-std::int32_t g_actAt = -100;
-std::function<void()> g_act;
-
 constexpr std::uint32_t kSplitFirst = 100;
 
 std::vector<std::uint8_t> WholeBuffers(std::vector<std::uint8_t> pcm) {
@@ -25,24 +20,13 @@ std::vector<std::uint8_t> WholeBuffers(std::vector<std::uint8_t> pcm) {
 void VerdictLog::OnBlock(std::int32_t index, BlockStatus status) {
     std::function<void()> act;
     {
-        const std::lock_guard lock(g_logLock);
-        g_log.push_back({index, status});
-        if (index == g_actAt)
-            act = std::exchange(g_act, {}), g_actAt = -100;
+        const std::lock_guard lock(s_lock);
+        s_log.push_back({index, status});
+        if (index == s_actAt)
+            act = std::exchange(s_act, {}), s_actAt = -100;
     }
     if (act)
         act();
-}
-
-void VerdictLog::ActAt(std::int32_t at, std::function<void()> act) {
-    const std::lock_guard lock(g_logLock);
-    g_actAt = at;
-    g_act = std::move(act);
-}
-
-std::vector<Verdict> VerdictLog::Take() {
-    const std::lock_guard lock(g_logLock);
-    return std::exchange(g_log, {});
 }
 
 std::vector<std::int32_t> VerdictLog::TakeIndices() {
@@ -50,11 +34,6 @@ std::vector<std::int32_t> VerdictLog::TakeIndices() {
     for (const Verdict& v : Take())
         out.push_back(v.index);
     return out;
-}
-
-std::size_t VerdictLog::Size() {
-    const std::lock_guard lock(g_logLock);
-    return g_log.size();
 }
 
 std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last) {

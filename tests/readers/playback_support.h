@@ -39,10 +39,25 @@ struct Verdict {
 struct VerdictLog {
     static void OnBlock(std::int32_t index, BlockStatus status);
     static void OnRecord(std::uint32_t index, std::uint32_t flags) { OnBlock(static_cast<std::int32_t>(index), flags); }
-    static void ActAt(std::int32_t at, std::function<void()> act);
-    static std::vector<Verdict> Take();   // and empty the log
+    static void ActAt(std::int32_t at, std::function<void()> act) {
+        const std::lock_guard lock(s_lock);
+        s_actAt = at;
+        s_act = std::move(act);
+    }
+    static std::vector<Verdict> Take() {   // and empty the log
+        const std::lock_guard lock(s_lock);
+        return std::exchange(s_log, {});
+    }
     static std::vector<std::int32_t> TakeIndices();
-    static std::size_t Size();
+    static std::size_t Size() {
+        const std::lock_guard lock(s_lock);
+        return s_log.size();
+    }
+
+    static inline std::mutex s_lock;
+    static inline std::vector<Verdict> s_log;
+    static inline std::int32_t s_actAt = -100;
+    static inline std::function<void()> s_act;
 };
 
 // Indices first..last, in order.
