@@ -70,7 +70,7 @@ TEST(ImgRecord, FiveBitCodesStepFromThePredictor) {
     EXPECT_EQ(Decoded(ReaderOf(other), 817, kIrregular | kChecksumError), Decoded(ReaderOf(r), 817));
 }
 
-TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounter) {
+TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounterAndTimesFollowTheCoding) {
     CImg img = ReaderOf(Hand({}, false));
     img.m_record = Hand({}, false, 7);
     img.m_nRecordCounter = 6;
@@ -81,10 +81,7 @@ TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounter) {
     StoreLe16(img.m_record, kImgOffFileNumber, 8);
     img.m_record[3] ^= 1;
     EXPECT_EQ(img.CheckRecord(), kIrregular | kUnitIdError | kFileNumberError | kChecksumError);
-}
-
-TEST(ImgRecord, TimeAndRecordAtTime) {
-    CImg img = ReaderOf(Hand({}, false));
+    // Times come from record 1 alone.
     EXPECT_EQ(img.TimeOfRecord(1), 64);
     EXPECT_EQ(std::vector({img.RecordAtTime(0), img.RecordAtTime(31), img.RecordAtTime(32), img.RecordAtTime(img.TimeOfRecord(40))}),
               std::vector<std::uint32_t>({1, 1, 2, 41}));
