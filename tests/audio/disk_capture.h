@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace tvx::test {
@@ -13,23 +18,48 @@ namespace tvx::test {
 // points SDL_DISKAUDIOFILE there), removed with it.
 class DiskCapture {
 public:
-    explicit DiskCapture(const std::string& name);
-    ~DiskCapture();
+    explicit DiskCapture(const std::string& name)
+        : m_dir(std::filesystem::temp_directory_path() / ("tvx-disk-" + name + "-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(m_dir);
+        ::setenv("SDL_DISKAUDIOFILE", (m_dir / "out.raw").c_str(), 1);
+    }
+    ~DiskCapture() { std::error_code ignored; std::filesystem::remove_all(m_dir, ignored); }
     DiskCapture(const DiskCapture&) = delete;
     DiskCapture& operator=(const DiskCapture&) = delete;
 
-    std::vector<std::uint8_t> Read() const;
+    std::vector<std::uint8_t> Read() const {
+        std::ifstream in(m_dir / "out.raw", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
 
 private:
     std::filesystem::path m_dir;
-    std::filesystem::path m_file;
 };
 
 // What a device wrote is what was played: the played bytes in order, with runs of the
 // silence byte only before them, after them and between their 512-byte buffers (where the
 // device was kept waiting), and nothing else.
-::testing::AssertionResult HeardAsPlayed(const std::vector<std::uint8_t>& heard,
-                                         const std::vector<std::uint8_t>& played,
-                                         std::uint8_t silence);
+inline ::testing::AssertionResult HeardAsPlayed(const std::vector<std::uint8_t>& heard,
+                                                const std::vector<std::uint8_t>& played, std::uint8_t silence) {
+    std::size_t at = 0;
+    for (std::size_t next = 0; next < played.size(); next += 512) {
+        const std::size_t n = std::min<std::size_t>(512, played.size() - next);
+        const auto buffer = played.begin() + static_cast<std::ptrdiff_t>(next);
+        // A starved device fills in silence, and only between buffers.
+        for (; at + n <= heard.size() && !std::equal(buffer, buffer + static_cast<std::ptrdiff_t>(n),
+                                                     heard.begin() + static_cast<std::ptrdiff_t>(at)); ++at)
+            if (heard[at] != silence)
+                return ::testing::AssertionFailure() << "played byte " << next << " not heard: output byte " << at
+                                                     << " is " << int{heard[at]} << " where the buffer or silence should be";
+        if (at + n > heard.size())
+            return ::testing::AssertionFailure() << "output ends (" << heard.size() << " bytes) before played byte " << next;
+        at += n;
+    }
+    const auto stray = std::find_if(heard.begin() + static_cast<std::ptrdiff_t>(at), heard.end(),
+                                    [&](std::uint8_t b) { return b != silence; });
+    if (stray != heard.end())
+        return ::testing::AssertionFailure() << "output byte " << (stray - heard.begin()) << " follows the played bytes";
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace tvx::test

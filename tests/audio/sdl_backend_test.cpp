@@ -8,12 +8,8 @@
 #include "eventually.h"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
-#include <vector>
 
 namespace tvx {
 namespace {

@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -46,20 +44,14 @@ protected:
 TEST_F(WavePlayTest, OnlyFullBuffersAreQueued) {
     auto wave = MakeDevice();
     const auto bytes = Pattern(2560, 3);
-    wave->Write(bytes.data(), 100);
-    EXPECT_EQ(Queued(), 0u);
-    EXPECT_EQ(wave->GetQueuedMilliseconds(), 0);
-    wave->Write(bytes.data() + 100, 412);
-    EXPECT_EQ(Queued(), 1u);
-    wave->Write(bytes.data() + 512, 2000);
-    EXPECT_EQ(Queued(), 4u);       // three more, 464 bytes held back
-    EXPECT_EQ(wave->GetQueuedMilliseconds(), 256);   // 8 bytes a millisecond
-    wave->Write(bytes.data() + 2512, 47);
-    EXPECT_EQ(Queued(), 4u);
-    wave->Write(bytes.data() + 2559, 1);
-    wave->Write(bytes.data(), 0);
-    wave->Write(bytes.data(), -5);
-    EXPECT_EQ(Queued(), 5u);
+    // Each write, from where and how much, and the 64 ms buffers queued after it: 464 bytes
+    // are held back after the third.
+    for (const auto& [from, n, queued] : {std::tuple{0, 100, 0}, {100, 412, 1}, {512, 2000, 4}, {2512, 47, 4}, {2559, 1, 5},
+                                          {0, 0, 5}, {0, -5, 5}}) {
+        wave->Write(bytes.data() + from, n);
+        EXPECT_EQ(Queued(), static_cast<std::size_t>(queued));
+        EXPECT_EQ(wave->GetQueuedMilliseconds(), 64 * queued);
+    }
     m_audio.Advance(1000ms);
     EXPECT_EQ(m_audio.Played(), bytes);   // every byte once, in order
     // A reset drops the part of a buffer not yet queued.

@@ -5,6 +5,7 @@
 #include "formats/im2/im2.h"
 #include "synth/synth.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -18,20 +19,13 @@ using Plain = std::array<std::uint8_t, kPayloadSize>;
 inline Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
     Plain p;
     p.fill(fill);
-    std::size_t i = 0;
-    for (int b : prefix)
-        p[i++] = static_cast<std::uint8_t>(b);
+    std::transform(prefix.begin(), prefix.end(), p.begin(), [](int b) { return static_cast<std::uint8_t>(b); });
     return p;
 }
 
 // Options for one stored width, channel count, model code and rate code, others at defaults.
 inline synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode, int rateCode = 0) {
-    synth::Im2Options o;
-    o.storedBits = storedBits;
-    o.channels = channels;
-    o.modelCode = modelCode;
-    o.rateCode = rateCode;
-    return o;
+    return {.storedBits = storedBits, .channels = channels, .rateCode = rateCode, .modelCode = modelCode};
 }
 
 // A CIm2 whose reference state comes from the header of a synthesized image of `options`.
@@ -45,8 +39,7 @@ inline CIm2 StateFor(const synth::Im2Options& options) {
 
 // A sealed data record of the image of `options` carrying this plain payload.
 inline Record RecordOf(const synth::Im2Options& options, const Plain& plain) {
-    return synth::SealRecord(plain, {.fileNumber = options.fileNumber,
-                                     .unitNumber = options.unitNumber,
+    return synth::SealRecord(plain, {.fileNumber = options.fileNumber, .unitNumber = options.unitNumber,
                                      .timestamp = options.timestamp,
                                      .formatByte = synth::FormatByteFor(options),
                                      .modelCode = options.modelCode});

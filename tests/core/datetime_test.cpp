@@ -16,8 +16,7 @@ TEST(DateTime, FormatsWithEnglishNames) {
     const COleDateTime t = COleDateTime::FromFields(2008, 3, 14, 9, 26, 53);
     ASSERT_EQ(t.GetStatus(), COleDateTime::valid);
     EXPECT_EQ(t.Format(kLong), "Fri, 14 Mar 2008, 09:26:53");
-    EXPECT_EQ(t.Format(": %Y/%m/%d %H:%M:%S %A %B %y %% %q 100%"),
-              ": 2008/03/14 09:26:53 Friday March 08 % %q 100%");
+    EXPECT_EQ(t.Format(": %Y/%m/%d %H:%M:%S %A %B %y %% %q 100%"), ": 2008/03/14 09:26:53 Friday March 08 % %q 100%");
 }
 
 TEST(DateTime, DaysAndWeekdaysAcrossTheCalendar) {
@@ -62,30 +61,24 @@ TEST(DateTime, FieldsOutsideTheCalendarAreInvalid) {
 
 TEST(DateTime, AddingASpanRoundsToTheNearestSecond) {
     const COleDateTime start = COleDateTime::FromFields(2008, 3, 14, 9, 26, 53);
-    EXPECT_EQ((start + COleDateTimeSpan::FromMs(12762)).Format(kLong),
-              "Fri, 14 Mar 2008, 09:27:06");
-    EXPECT_EQ((start + COleDateTimeSpan::FromMs(12499)).Format(kLong),
-              "Fri, 14 Mar 2008, 09:27:05");
+    EXPECT_EQ((start + COleDateTimeSpan::FromMs(12762)).Format(kLong), "Fri, 14 Mar 2008, 09:27:06");
+    EXPECT_EQ((start + COleDateTimeSpan::FromMs(12499)).Format(kLong), "Fri, 14 Mar 2008, 09:27:05");
     // Across midnight, month and year.
     const COleDateTime late = COleDateTime::FromFields(2008, 12, 31, 23, 59, 59);
-    EXPECT_EQ((late + COleDateTimeSpan::FromSeconds(1)).Format(kLong),
-              "Thu, 01 Jan 2009, 00:00:00");
+    EXPECT_EQ((late + COleDateTimeSpan::FromSeconds(1)).Format(kLong), "Thu, 01 Jan 2009, 00:00:00");
     EXPECT_EQ((late + COleDateTimeSpan::FromMs(499)).Format("%H:%M:%S"), "23:59:59");
 }
 
 TEST(DateTime, SpansAsHoursMinutesSeconds) {
-    EXPECT_EQ(FormatMs(3723004), "01:02:03.004");
-    EXPECT_EQ(FormatMs(59999), "00:00:59.999");
-    EXPECT_EQ(FormatMs(360000000000), "100000:00:00.000");   // hours are not limited to 24
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3723004)), "1:02:03");
-    // A fraction of a second is dropped...
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59900)), "0:00:59");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3599900)), "0:59:59");
-    // ...except the last 1/48 s before a whole second: the hours take trunc(days x 24 +
-    // 1/172,800), which makes 59:59.999 a whole hour, and minutes and seconds follow them.
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(3599999)), "1:00:00");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59999)), "0:01:00");
-    EXPECT_EQ(FormatSpanHms(COleDateTimeSpan::FromMs(59970)), "0:00:59");
+    EXPECT_EQ(std::vector({FormatMs(3723004), FormatMs(59999), FormatMs(360000000000)}),
+              std::vector<std::string>({"01:02:03.004", "00:00:59.999", "100000:00:00.000"}));   // hours past 24
+    // A fraction of a second is dropped, except the last 1/48 s before a whole second: the
+    // hours take trunc(days x 24 + 1/172,800), which makes 59:59.999 a whole hour, and
+    // minutes and seconds follow them.
+    std::vector<std::string> spans;
+    for (const std::int64_t ms : {3723004, 59900, 3599900, 3599999, 59999, 59970})
+        spans.push_back(FormatSpanHms(COleDateTimeSpan::FromMs(ms)));
+    EXPECT_EQ(spans, std::vector<std::string>({"1:02:03", "0:00:59", "0:59:59", "1:00:00", "0:01:00", "0:00:59"}));
     // Whole seconds print exactly however the span was made, up to years of audio.
     for (std::int64_t s = 0; s < 400000; s += 7) {
         const std::string want = std::to_string(s / 3600) + ":" +

@@ -50,6 +50,9 @@ bool OpenForReading(CFile64& f, const std::string& path, CFileException* e) {
     return f.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, e);
 }
 
+// What an exception says: the cause, errno and the file.
+std::tuple<Cause, int, std::string> Said(const CFileException& e) { return {e.m_cause, e.m_lOsError, e.m_strFileName}; }
+
 // The exception `use` throws, or one naming "nothing thrown" when it throws none.
 template <typename Use>
 CFileException ThrownBy(Use use) {
@@ -66,12 +69,7 @@ TEST_F(File64, SourcesThatDoNotOpen) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string loop = m_dir / "loop";
     fs::create_symlink(loop, loop);
-    struct Case {
-        std::string path;
-        Cause cause;
-        int osError;
-    };
-    const Case kCases[] = {
+    const std::tuple<std::string, Cause, int> kCases[] = {
         {m_dir / "missing.IM2", Cause::NotFound, ENOENT},
         {MakeFile("plain", "x") + "/image.IM2", Cause::NotFound, ENOTDIR},
         {m_dir, Cause::Io, EISDIR},
@@ -81,17 +79,15 @@ TEST_F(File64, SourcesThatDoNotOpen) {
         {loop, Cause::Io, ELOOP},
         {"", Cause::NotFound, ENOENT},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.path);
+    for (const auto& [path, cause, osError] : kCases) {
+        SCOPED_TRACE(path);
         CFile64 f;
         CFileException e;
-        EXPECT_FALSE(OpenForReading(f, c.path, &e));
+        EXPECT_FALSE(OpenForReading(f, path, &e));
         EXPECT_FALSE(f.IsOpen());
         EXPECT_TRUE(f.GetFileName().empty());
-        EXPECT_EQ(e.m_cause, c.cause);
-        EXPECT_EQ(e.m_lOsError, c.osError);
-        EXPECT_EQ(e.m_strFileName, c.path);
-        EXPECT_FALSE(OpenForReading(f, c.path, nullptr));   // without an exception object too
+        EXPECT_EQ(Said(e), std::tuple(cause, osError, path));
+        EXPECT_FALSE(OpenForReading(f, path, nullptr));   // without an exception object too
     }
 }
 
@@ -100,12 +96,10 @@ TEST_F(File64, SeeksAndReadsNearTheEnd) {
     ASSERT_TRUE(OpenForReading(f, MakeFile("a.IM2", std::string(1052, 'a') + "tail"), nullptr));
     const std::uint64_t record = 528;
     const std::uint64_t tooFar = 2000;
-    EXPECT_EQ(f.Seek(&record, kSeekEnd, 0), 528u);
-    EXPECT_EQ(f.Seek(&record, kSeekEnd, 1), 1584u);   // past the end is allowed
-    EXPECT_EQ(f.Seek(&record, kSeekBegin, 0), 528u);  // direction ignored from the start
-    EXPECT_EQ(f.Seek(&record, kSeekCurrent, 1), 1056u);
-    EXPECT_EQ(f.Seek(&record, kSeekCurrent, 0), 528u);
-    EXPECT_EQ(f.GetPosition(), 528u);
+    // Past the end is allowed; from the start the direction is ignored.
+    EXPECT_EQ(std::vector({f.Seek(&record, kSeekEnd, 0), f.Seek(&record, kSeekEnd, 1), f.Seek(&record, kSeekBegin, 0),
+                           f.Seek(&record, kSeekCurrent, 1), f.Seek(&record, kSeekCurrent, 0), f.GetPosition()}),
+              std::vector<std::uint64_t>({528, 1584, 528, 1056, 528, 528}));
     EXPECT_THROW(f.Seek(&tooFar, kSeekCurrent, 0), CFileException);
     // Near the end a read returns what is left, past it nothing, and neither throws.
     std::array<char, 528> buffer{};
@@ -132,13 +126,10 @@ TEST_F(File64, ASourceIsOpenedOnlyForReadingAndAClosedFileRefusesUse) {
         EXPECT_THROW(f.Write("b", 1), CFileException);
         EXPECT_THROW(f.SetEndOfFile(), CFileException);
         f.Close();
-        EXPECT_FALSE(f.IsOpen());
-        EXPECT_TRUE(f.GetFileName().empty());
-        EXPECT_EQ(AccessModeOfOpen(path), -1);
+        EXPECT_EQ(std::tuple(f.IsOpen(), f.GetFileName(), AccessModeOfOpen(path)), std::tuple(false, "", -1));
         ASSERT_TRUE(OpenForReading(f, path, nullptr));
         f.Abort();
-        EXPECT_FALSE(f.IsOpen());
-        EXPECT_EQ(AccessModeOfOpen(path), -1);
+        EXPECT_EQ(std::pair(f.IsOpen(), AccessModeOfOpen(path)), std::pair(false, -1));
         // A second open drops the first file.
         ASSERT_TRUE(OpenForReading(f, path, nullptr));
         ASSERT_TRUE(OpenForReading(f, other, nullptr));
@@ -167,12 +158,8 @@ TEST_F(File64, WritingTruncatesAndAShortWriteIsADiskFull) {
     const CFileException refused = ThrownBy([&] { f.Write(block.data(), 600); });
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(shortWrite.m_cause, Cause::DiskFull);
-    EXPECT_EQ(shortWrite.m_lOsError, -1);
-    EXPECT_EQ(shortWrite.m_strFileName, path);
-    EXPECT_EQ(refused.m_cause, Cause::DiskFull);
-    EXPECT_EQ(refused.m_lOsError, EFBIG);
-    EXPECT_EQ(refused.m_strFileName, path);
+    EXPECT_EQ(Said(shortWrite), std::tuple(Cause::DiskFull, -1, path));
+    EXPECT_EQ(Said(refused), std::tuple(Cause::DiskFull, EFBIG, path));
     EXPECT_EQ(f.GetLength(), 1000u);
 }
 

@@ -18,15 +18,9 @@ constexpr const char* kLong = "%a, %d %b %Y, %H:%M:%S";
 constexpr std::int64_t kNoMs = std::numeric_limits<std::int32_t>::min();
 
 TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
-    struct Case {
-        int bits, channels, rateCode;
-        std::uint8_t model;
-        int storedBits, outputBits, outChannels, rate;
-        bool raw8;
-        std::uint64_t blocks;
-        std::int64_t ms;
-    };
-    const Case kCases[] = {
+    // Stored bits, channels, rate code and model code in; stored and output bits, channels,
+    // rate, plain 8-bit, and the time of a number of blocks out.
+    const std::tuple<int, int, int, std::uint8_t, int, int, int, int, bool, std::uint64_t, std::int64_t> kCases[] = {
         // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms.
         {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},
         {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},          // an unknown code is compression 4
@@ -49,15 +43,12 @@ TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
         {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
         {16, 2, 3, 31, 8, 8, 1, 8000, true, 0, 0},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(testing::Message() << c.bits << "-bit x" << c.channels << " code " << int{c.model});
-        const CIm2 im2 = test::StateFor(test::OptionsFor(c.bits, c.channels, c.model, c.rateCode));
-        EXPECT_EQ(im2.m_nStoredBits, c.storedBits);
-        EXPECT_EQ(im2.m_nOutputBits, c.outputBits);
-        EXPECT_EQ(im2.GetChannels(), c.outChannels);
-        EXPECT_EQ(im2.m_nSampleRate, c.rate);
-        EXPECT_EQ(im2.IsRaw8(), c.raw8);
-        EXPECT_EQ(im2.BlocksToMs(c.blocks), c.ms);
+    for (const auto& [bits, channels, rateCode, model, storedBits, outputBits, outChannels, rate, raw8, blocks, ms] : kCases) {
+        SCOPED_TRACE(testing::Message() << bits << "-bit x" << channels << " code " << int{model});
+        const CIm2 im2 = test::StateFor(test::OptionsFor(bits, channels, model, rateCode));
+        EXPECT_EQ(std::tuple(im2.m_nStoredBits, im2.m_nOutputBits, im2.GetChannels(), im2.m_nSampleRate, im2.IsRaw8()),
+                  std::tuple(storedBits, outputBits, outChannels, rate, raw8));
+        EXPECT_EQ(im2.BlocksToMs(blocks), ms);
     }
     // Kept in 32 bits like the unit's own counter: past 2^31 - 1 ms the time has no value and
     // reads as the lowest one, and the product of samples and records is taken in 64 bits.
@@ -78,14 +69,11 @@ TEST(Header, UndefinedWidthCodesReadAsSixteenAndANewHeaderRestartsTheCounters) {
         im2.m_nFirstIndex = 5;
         im2.m_block = header;
         im2.InitFromHeader();
-        EXPECT_EQ(im2.m_nStoredBits, 16);
-        EXPECT_EQ(im2.m_nBlock + im2.m_nFirstIndex, 0u);
+        EXPECT_EQ(std::tuple(im2.m_nStoredBits, im2.m_nBlock, im2.m_nFirstIndex), std::tuple(16, 0u, 0u));
         EXPECT_EQ(test::DecodeRecord(im2, test::RecordOf({}, test::PlainOf({}, 0))).count, 512);
     }
-    EXPECT_EQ(StoredBitsOf(0x04), 8);
-    EXPECT_EQ(StoredBitsOf(0xE3), 4);   // the unused top bits and the stereo bit stay out
-    EXPECT_EQ(ChannelsOf(0xDF), 1);
-    EXPECT_EQ(SampleRateOf(0xFD), 11025);
+    // The unused top bits and the stereo bit stay out of the width.
+    EXPECT_EQ(std::tuple(StoredBitsOf(0x04), StoredBitsOf(0xE3), ChannelsOf(0xDF), SampleRateOf(0xFD)), std::tuple(8, 4, 1, 11025));
 }
 
 TEST(Header, FileLengthAndCompleteness) {
@@ -132,8 +120,7 @@ TEST(BlockTime, StatedFileAndPlayedTimes) {
     o.statedBlocks = 100;
     CIm2 im2 = test::StateFor(o);
     im2.SetFileLength(528 * 51);
-    EXPECT_EQ(im2.StatedMs(), 12762);
-    EXPECT_EQ(im2.FileMs(), 6381);
+    EXPECT_EQ(std::vector({im2.StatedMs(), im2.FileMs()}), std::vector<std::int64_t>({12762, 6381}));
     // The position comes from the record in the buffer, less what is still queued.
     im2.m_block = synth::DataRecord(o, 99);
     EXPECT_EQ(im2.PlayedMs(), 12762);
@@ -171,15 +158,10 @@ TEST(ModelTable, RowsAndCodesOutsideTheTable) {
         SCOPED_TRACE(code);
         const auto c = static_cast<std::uint8_t>(code);
         const auto row = kRows.find(code);
-        if (row == kRows.end()) {
-            EXPECT_EQ(ModelOf(c), 0);
-            EXPECT_EQ(CompressionOf(c), 4);
-            EXPECT_FALSE(IsCompressionSupported(c));
-            continue;
-        }
-        EXPECT_EQ(ModelOf(c), row->second.first);
-        EXPECT_EQ(CompressionOf(c), row->second.second);
-        EXPECT_TRUE(IsCompressionSupported(c));   // every row is a supported pair
+        // Every row is a supported pair; a code outside the table is no model and compression 4.
+        const bool inTable = row != kRows.end();
+        EXPECT_EQ(std::tuple(ModelOf(c), CompressionOf(c), IsCompressionSupported(c)),
+                  inTable ? std::tuple(row->second.first, row->second.second, true) : std::tuple(0, 4, false));
     }
 }
 

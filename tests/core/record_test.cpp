@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <tuple>
 
 namespace tvx {
@@ -76,44 +75,34 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
 TEST(RecordCheck, HeadersAndTheirBlocks) {
     struct Case {
         const char* why;
-        void (*change)(synth::Im2Options&);
+        synth::Im2Options options;
         bool brokenSum, bad;
         BlockStatus header, blocks;
     };
+    const auto at = [](PackedTime t) { return synth::Im2Options{.timestamp = PackTimestamp(t)}; };
     const Case kCases[] = {
-        {"sound", [](auto&) {}, false, false, kHeaderRecord, 0},
-        {"broken checksum", [](auto&) {}, true, true, kHeaderRecord | kBadSum, 0},
-        {"model code 0", [](auto& o) { o.modelCode = 0; }, false, true, kHeaderRecord, 0},
-        {"model code 255", [](auto& o) { o.modelCode = 255; }, false, true, kHeaderRecord, 0},
+        {"sound", {}, false, false, kHeaderRecord, 0},
+        {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
+        {"model code 0", {.modelCode = 0}, false, true, kHeaderRecord, 0},
+        {"model code 255", {.modelCode = 255}, false, true, kHeaderRecord, 0},
         // An invalid timestamp fails every block that carries it, matching or not.
-        {"month 13", [](auto& o) { o.timestamp = PackTimestamp({2008, 13, 1, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"month 0", [](auto& o) { o.timestamp = PackTimestamp({2008, 0, 14, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"day 0", [](auto& o) { o.timestamp = PackTimestamp({2008, 3, 0, 0, 0, 0}); }, false,
-         true, 0x84000010u, 0x80000010u},
-        {"1 January", [](auto& o) { o.timestamp = PackTimestamp({2000, 1, 1, 0, 0, 0}); }, false,
-         false, kHeaderRecord, 0},
-        {"31 December", [](auto& o) { o.timestamp = PackTimestamp({2063, 12, 31, 23, 59, 59}); },
-         false, false, kHeaderRecord, 0},
-        {"hour 31 is not judged", [](auto& o) { o.timestamp = PackTimestamp({2008, 3, 1, 31, 63, 63}); },
-         false, false, kHeaderRecord, 0},
-        {"index 0x7FFFFFF", [](auto& o) { o.statedBlocks = 0x8000000; }, false, false, kHeaderRecord, 0},
-        {"index 0x8000000", [](auto& o) { o.statedBlocks = 0x8000001; }, false, true, kHeaderRecord, 0},
-        {"index 0xFFFFFFFF", [](auto& o) { o.statedBlocks = 0; }, false, true, kHeaderRecord, 0},
+        {"month 13", at({2008, 13, 1, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"month 0", at({2008, 0, 14, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"day 0", at({2008, 3, 0, 0, 0, 0}), false, true, 0x84000010u, 0x80000010u},
+        {"1 January", at({2000, 1, 1, 0, 0, 0}), false, false, kHeaderRecord, 0},
+        {"31 December", at({2063, 12, 31, 23, 59, 59}), false, false, kHeaderRecord, 0},
+        {"hour 31 is not judged", at({2008, 3, 1, 31, 63, 63}), false, false, kHeaderRecord, 0},
+        {"index 0x7FFFFFF", {.statedBlocks = 0x8000000}, false, false, kHeaderRecord, 0},
+        {"index 0x8000000", {.statedBlocks = 0x8000001}, false, true, kHeaderRecord, 0},
+        {"index 0xFFFFFFFF", {.statedBlocks = 0}, false, true, kHeaderRecord, 0},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.why);
-        synth::Im2Options o;
+        synth::Im2Options o = c.options;
         o.blocks = 2;
-        c.change(o);
-        std::vector<synth::Fault> faults;
-        if (c.brokenSum)
-            faults.push_back({synth::FaultKind::BadHeader, 0});
+        const std::vector<synth::Fault> faults(c.brokenSum ? 1 : 0, {synth::FaultKind::BadHeader, 0});
         const synth::ImageVerdict v = synth::JudgeImage(synth::MakeIm2(o, faults));
-        EXPECT_EQ(v.headerBad, c.bad);
-        EXPECT_EQ(v.header, c.header);
-        EXPECT_EQ(v.blocks, std::vector<BlockStatus>(2, c.blocks));
+        EXPECT_EQ(std::tuple(v.headerBad, v.header, v.blocks), std::tuple(c.bad, c.header, std::vector<BlockStatus>(2, c.blocks)));
     }
 }
 
@@ -180,12 +169,7 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
     }
     const synth::Im2Options o16;
     const synth::Im2Options o8 = test::OptionsFor(8, 1, 37);
-    struct Case {
-        bool eight;
-        double gain;
-        std::vector<int> want;
-    };
-    const Case kCases[] = {
+    const std::tuple<bool, double, std::vector<int>> kCases[] = {
         {false, 1.0, {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000}},
         // The limit is trunc(32768 / gain): 16384 at 2.0, so 20000 becomes 16383 x 2 = 32766.
         {false, 2.0, {32766, -32768, 32766, 32766, -32768, -32768, 200, -6, 6, 32766, -32768}},
@@ -198,14 +182,14 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
         // (127 - 128) x 0.5 is -0.5, truncated to 0: silence stays silence.
         {true, 0.5, {64, 96, 128, 128, 164, 191, 128}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(testing::Message() << (c.eight ? 8 : 16) << " bits x" << c.gain);
-        CIm2 im2 = test::StateFor(c.eight ? o8 : o16);
-        im2.m_dGain = c.gain;
-        const Record record = c.eight ? test::RecordOf(o8, test::PlainOf({0, 64, 128, 129, 200, 255, 127}, 128))
-                                      : test::RecordOf(o16, plain);
+    for (const auto& [eight, gain, want] : kCases) {
+        SCOPED_TRACE(testing::Message() << (eight ? 8 : 16) << " bits x" << gain);
+        CIm2 im2 = test::StateFor(eight ? o8 : o16);
+        im2.m_dGain = gain;
+        const Record record =
+            eight ? test::RecordOf(o8, test::PlainOf({0, 64, 128, 129, 200, 255, 127}, 128)) : test::RecordOf(o16, plain);
         const std::vector<int> v = test::DecodeRecord(im2, record).Values(im2.m_nOutputBits);
-        EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(c.want.size())), c.want);
+        EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     }
 }
 

@@ -5,9 +5,6 @@
 
 #include "core/bytes.h"
 #include "playback_support.h"
-#include "synth/img_synth.h"
-
-#include <gtest/gtest.h>
 
 namespace tvx::test {
 namespace {
@@ -47,15 +44,11 @@ std::vector<int> Decoded(const CImg& img, std::size_t n, BlockStatus status = 0)
 
 TEST(ImgRecord, ReferenceAndTheUnitsTwoTexts) {
     CImg img = ReaderOf(Hand({}, true));
-    EXPECT_EQ(img.m_nCoding, 5u);
-    EXPECT_EQ(img.m_nSampleRate, 8000u);
-    EXPECT_EQ(img.m_nRefUnitId, 0x1A2Bu);
-    EXPECT_EQ(img.m_nRefFileNumber, 7u);
-    EXPECT_EQ(img.GetUnitIdText(), "1A2B");
-    EXPECT_EQ(img.GetWindowUnitIdText(), "QL-1A2B");
+    EXPECT_EQ(std::tuple(img.m_nCoding, img.m_nSampleRate, img.m_nRefUnitId, img.m_nRefFileNumber),
+              std::tuple(5u, 8000u, 0x1A2Bu, 7u));
+    EXPECT_EQ(std::vector({img.GetUnitIdText(), img.GetWindowUnitIdText()}), std::vector<std::string>({"1A2B", "QL-1A2B"}));
     img.m_nRefUnitId = 0xAB;
-    EXPECT_EQ(img.GetUnitIdText(), "AB");
-    EXPECT_EQ(img.GetWindowUnitIdText(), "QL-00AB");
+    EXPECT_EQ(std::vector({img.GetUnitIdText(), img.GetWindowUnitIdText()}), std::vector<std::string>({"AB", "QL-00AB"}));
 }
 
 TEST(ImgRecord, EightBitIsThePayloadWithTheGain) {
@@ -77,7 +70,7 @@ TEST(ImgRecord, FiveBitCodesStepFromThePredictor) {
     EXPECT_EQ(Decoded(ReaderOf(other), 817, kIrregular | kChecksumError), Decoded(ReaderOf(r), 817));
 }
 
-TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounter) {
+TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounterAndTimesFollowTheCoding) {
     CImg img = ReaderOf(Hand({}, false));
     img.m_record = Hand({}, false, 7);
     img.m_nRecordCounter = 6;
@@ -88,15 +81,10 @@ TEST(ImgRecord, ChecksCompareWithRecordOneAndTheCounter) {
     StoreLe16(img.m_record, kImgOffFileNumber, 8);
     img.m_record[3] ^= 1;
     EXPECT_EQ(img.CheckRecord(), kIrregular | kUnitIdError | kFileNumberError | kChecksumError);
-}
-
-TEST(ImgRecord, TimeAndRecordAtTime) {
-    CImg img = ReaderOf(Hand({}, false));
+    // Times come from record 1 alone.
     EXPECT_EQ(img.TimeOfRecord(1), 64);
-    EXPECT_EQ(img.RecordAtTime(0), 1u);
-    EXPECT_EQ(img.RecordAtTime(31), 1u);
-    EXPECT_EQ(img.RecordAtTime(32), 2u);
-    EXPECT_EQ(img.RecordAtTime(img.TimeOfRecord(40)), 41u);
+    EXPECT_EQ(std::vector({img.RecordAtTime(0), img.RecordAtTime(31), img.RecordAtTime(32), img.RecordAtTime(img.TimeOfRecord(40))}),
+              std::vector<std::uint32_t>({1, 1, 2, 41}));
     img.m_nCoding = 5;
     EXPECT_EQ(img.TimeOfRecord(10), 1020);   // 816 samples a record
     img.m_nSampleRate = 0;

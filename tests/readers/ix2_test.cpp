@@ -4,19 +4,12 @@
 #include "formats/ix2/ix2_source.h"
 
 #include "playback_support.h"
-#include "synth/ix2_synth.h"
-
-#include <gtest/gtest.h>
 
 namespace tvx::test {
 namespace {
 
 synth::Ix2Options Split(std::uint32_t first, std::uint32_t blocks, bool chain) {
-    synth::Ix2Options o;
-    o.audio.blocks = blocks;
-    o.splitFirst = first;
-    o.chain = chain;
-    return o;
+    return {.audio = {.blocks = blocks}, .chain = chain, .splitFirst = first};
 }
 
 class Ix2Test : public ::testing::Test {
@@ -30,12 +23,15 @@ protected:
     std::uint32_t BlocksGiven() {
         Record block{};
         std::uint32_t n = 0;
-        while (m_source->NextBlock(block))
-            ++n;
+        for (; m_source->NextBlock(block); ++n) {}
         return n;
     }
 
     const CIx2& R() const { return m_source->Reader(); }
+    // The split's first and last block and its length, the stated blocks and the file's.
+    std::vector<std::uint64_t> Numbers() const {
+        return {R().m_nSplitFirst, R().m_nSplitLast, R().m_nSplitBlocks, R().m_nStatedBlocks, R().m_nFileBlocks};
+    }
 
     TempFolder m_dir;
     std::unique_ptr<Ix2Source> m_source;
@@ -77,14 +73,13 @@ TEST_F(Ix2Test, ShortHeaderRegionsLeaveWhatTheyCannotHoldUnknown) {
         Open(o);
         EXPECT_FALSE(m_source->IsChain());
         EXPECT_EQ(m_source->RegionBytes(), std::min<std::uint64_t>(c.length, kIx2HeaderRegion));
-        EXPECT_EQ(R().m_nSplitLast, c.splitLastKnown ? 109u : kUnknownBlock);
         EXPECT_EQ(R().m_bIndexChecked, c.checked);
         EXPECT_EQ(m_source->IsHeaderBad(), !c.checked);
-        EXPECT_EQ(R().m_nSplitFirst, c.splitFirstKnown ? 100u : kUnknownBlock);
-        EXPECT_EQ(R().m_nSplitBlocks, c.splitFirstKnown ? 10u : 0u);
-        EXPECT_EQ(R().m_nFileBlocks, c.splitFirstKnown ? 1u : 0u);   // the region ends with block 0
+        const std::uint64_t first = c.splitFirstKnown ? 100 : kUnknownBlock, last = c.splitLastKnown ? 109 : kUnknownBlock;
+        // A whole region ends with block 0.
+        EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{first, last, c.splitFirstKnown ? 10u : 0u, c.checked ? 110u : 0u,
+                                                         c.splitFirstKnown ? 1u : 0u}));
         EXPECT_EQ(R().m_nFirstIndex, !c.recordingFirstKnown ? kUnknownIndex : c.checked ? 0u : R().m_nLastIndex);
-        EXPECT_EQ(R().m_nStatedBlocks, c.checked ? 110u : 0u);
     }
 }
 
@@ -99,17 +94,12 @@ TEST_F(Ix2Test, ASplitOfALongerRecordingReadsItsOwnNumberingPlainOrChained) {
         EXPECT_EQ(R().HasSplitIndex(), chain);   // only a chain's inner stream has it
         EXPECT_EQ(R().m_indexStatus, (std::array<BlockStatus, 3>{kHeaderRecord, kHeaderRecord, kHeaderRecord}));
         EXPECT_EQ(R().GetFileNumber(), o.audio.fileNumber);
-        EXPECT_EQ(R().m_nSplitFirst, 300u);
-        EXPECT_EQ(R().m_nSplitLast, 339u);      // a chain's decoy entry would have said 1339
-        EXPECT_EQ(R().m_nSplitBlocks, 40u);
+        // A chain's decoy entry would have said 1339 for the last.
+        EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{300, 339, 40, 4001, 40}));
         EXPECT_EQ(R().m_nLastIndex, 4000u);
-        EXPECT_EQ(R().m_nStatedBlocks, 4001u);
-        EXPECT_EQ(R().m_nFileBlocks, 40u);
         EXPECT_TRUE(R().IsWholeSplit());
         EXPECT_FALSE(R().IsComplete());
-        EXPECT_EQ(R().SplitMs(), 40 * 32);
-        EXPECT_EQ(R().m_nSampleRate, 8000);
-        EXPECT_EQ(R().m_nStoredBits, 16);
+        EXPECT_EQ(std::tuple(R().SplitMs(), R().m_nSampleRate, R().m_nStoredBits), std::tuple(40 * 32, 8000, 16));
         // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
         EXPECT_NEAR((R().SplitStartTime().GetDays() - R().StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
         if (chain) {
@@ -134,13 +124,10 @@ TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsWhatThePlainParseGave) {
     synth::Ix2Options o = Split(7, 12, true);   // 13 outer blocks, numbered from 5000
     o.matchingEntry = false;
     Open(o);
-    EXPECT_EQ(R().m_nSplitFirst, 7u);   // the first inner block's own number
-    // The outer index blocks' numbers: index block 0 for the split, index block 2 for the end.
-    EXPECT_EQ(R().m_nSplitLast, 5012u);
-    EXPECT_EQ(R().m_nSplitBlocks, 13u);
+    // The first inner block's own number, then the outer index blocks' numbers: index block
+    // 0 for the split, index block 2 for the end.
+    EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{7, 5012, 13, 5013, 12}));
     EXPECT_EQ(R().m_nLastIndex, 5012u);
-    EXPECT_EQ(R().m_nStatedBlocks, 5013u);
-    EXPECT_EQ(R().m_nFileBlocks, 12u);
     EXPECT_EQ(R().m_nOutputBits, 16);   // the inner stream's format, not the outer's
     EXPECT_FALSE(R().IsWholeSplit());
 }
