@@ -42,11 +42,7 @@ public:
 
 private:
     void Report(std::int32_t index, BlockStatus status) {
-        if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
-            return;
-        const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
-        m_report.irregular.Add(index, status, m_image.BlocksToMs(n),
-                               index < 0 ? 0 : m_image.BlocksToMs(n + 1));
+        CountBlockVerdict(m_image, index, status, m_tally, m_report);
     }
 
     Hooks& m_hooks;
@@ -71,6 +67,14 @@ void DescribeImage(const CIm2& image, std::uint64_t fileLength, AuthReport& repo
 }
 
 }  // namespace
+
+void CountBlockVerdict(const CIm2& image, std::int32_t index, BlockStatus status,
+                       AuthTally& tally, AuthReport& report) {
+    if (!tally.OnBlockResult(index, status) || !IsIrregular(status))
+        return;
+    const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
+    report.irregular.Add(index, status, image.BlocksToMs(n), index < 0 ? 0 : image.BlocksToMs(n + 1));
+}
 
 Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/authenticate.h"
+#include "formats/im2/im2.h"
 
 #include <cstddef>
 #include <string>
@@ -12,5 +13,10 @@ namespace tvx {
 // Cancel is polled after each piece. Fails only when the file cannot be opened or read.
 Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords = kScanPieceRecords);
+
+// Counts one block's verdict into the tally and lists it among the irregular runs with its
+// place in the recording; IM2 and IX2 passes judge blocks alike.
+void CountBlockVerdict(const CIm2& image, std::int32_t index, BlockStatus status,
+                       AuthTally& tally, AuthReport& report);
 
 }  // namespace tvx

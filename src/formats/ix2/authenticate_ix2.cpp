@@ -1,6 +1,7 @@
 #include "formats/ix2/authenticate_ix2.h"
 
 #include "core/string_table.h"
+#include "formats/im2/authenticate_im2.h"
 #include "formats/ix2/ix2_source.h"
 #include "formats/pass_reads.h"
 
@@ -44,11 +45,7 @@ public:
 
 private:
     void Report(std::int32_t index, BlockStatus status) {
-        if (!m_tally.OnBlockResult(index, status) || !IsIrregular(status))
-            return;
-        const std::uint64_t n = index < 0 ? 0 : static_cast<std::uint64_t>(index);
-        m_report.irregular.Add(index, status, m_reader.BlocksToMs(n),
-                               index < 0 ? 0 : m_reader.BlocksToMs(n + 1));
+        CountBlockVerdict(m_reader, index, status, m_tally, m_report);
     }
 
     Ix2Source& m_source;
