@@ -3,19 +3,27 @@
 #include "app/sable_player_dlg.h"
 #include "audio/sdl_backend.h"
 #include "controls/bitmaps.h"
+#include "core/string_table.h"
 #include "desk/single_copy.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QPixmap>
 
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
 int main(int argc, char** argv) {
+    // Answered before any display is needed, as tessivox-cli answers it: the package's version.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", tvx::LoadString(102));
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tessivox");
-    QApplication::setApplicationVersion(TVX_VERSION);
+    QApplication::setApplicationVersion(tvx::LoadString(102));
     QApplication::setWindowIcon(QPixmap::fromImage(tvx::LoadBitmapImage(128)));
     // The path as the shell gave it: a name that is not UTF-8 must still open.
     const std::string path = argc > 1 ? argv[1] : "";

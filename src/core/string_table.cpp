@@ -7,7 +7,7 @@ namespace tvx {
 namespace {
 
 constexpr std::pair<int, const char*> kStrings[] = {
-    {102, "1.3.7"},
+    {102, TVX_VERSION},   // the project version, set once in the top CMakeLists
     {103, "can not be created. Please double check."},
     {104, "is invalid. Please reenter."},
     {105, "does not exist. Do you want the folder to be created?"},
