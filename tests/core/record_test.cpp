@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <limits>
 #include <map>
 #include <tuple>
@@ -30,16 +29,6 @@ namespace {
 constexpr const char* kLong = "%a, %d %b %Y, %H:%M:%S";
 constexpr std::int64_t kNoMs = std::numeric_limits<std::int32_t>::min();
 constexpr BlockStatus kBadSum = 0x80000008u;
-
-using Plain = std::array<std::uint8_t, kPayloadSize>;
-
-// A plain payload: the bytes given, then `fill` to the end.
-Plain PlainOf(std::initializer_list<int> prefix, std::uint8_t fill) {
-    Plain p;
-    p.fill(fill);
-    std::transform(prefix.begin(), prefix.end(), p.begin(), [](int b) { return static_cast<std::uint8_t>(b); });
-    return p;
-}
 
 // Options for one stored width, channel count, model code and rate code, others at defaults.
 synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode, int rateCode = 0) {
@@ -55,8 +44,12 @@ CIm2 StateFor(const synth::Im2Options& options) {
     return im2;
 }
 
-// A sealed data record of the image of `options` carrying this plain payload.
-Record RecordOf(const synth::Im2Options& options, const Plain& plain) {
+// A sealed data record of the image of `options`: its plain payload the bytes given, then
+// `fill` to the end.
+Record RecordOf(const synth::Im2Options& options, const std::vector<int>& prefix, std::uint8_t fill = 0) {
+    std::array<std::uint8_t, kPayloadSize> plain;
+    plain.fill(fill);
+    std::ranges::transform(prefix, plain.begin(), [](int b) { return static_cast<std::uint8_t>(b); });
     return synth::SealRecord(plain, {.fileNumber = options.fileNumber, .unitNumber = options.unitNumber,
                                      .timestamp = options.timestamp, .formatByte = synth::FormatByteFor(options),
                                      .modelCode = options.modelCode});
@@ -64,47 +57,36 @@ Record RecordOf(const synth::Im2Options& options, const Plain& plain) {
 
 // Decode's status, its byte count, and the samples: signed 16-bit ones for 16-bit output, the
 // bytes themselves for 8-bit.
-struct Decoded {
-    BlockStatus status = 0;
-    std::uint16_t count = 0;
-    std::vector<int> values;
-};
-
-Decoded DecodeRecord(CIm2& im2, const Record& record) {
+std::tuple<BlockStatus, std::uint16_t, std::vector<int>> DecodeRecord(CIm2& im2, const Record& record) {
     std::array<std::uint8_t, kMaxDecodedBytes> bytes{};
     im2.m_block = record;
-    Decoded d;
-    d.status = im2.Decode(bytes, &d.count);
+    std::uint16_t count = 0;
+    const BlockStatus status = im2.Decode(bytes, &count);
+    std::vector<int> values;
     const auto step = static_cast<std::size_t>(im2.m_nOutputBits / 8);
-    for (std::size_t i = 0; i + step <= d.count; i += step)
-        d.values.push_back(im2.m_nOutputBits == 8 ? bytes[i] : static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
-    return d;
+    for (std::size_t i = 0; i + step <= count; i += step)
+        values.push_back(im2.m_nOutputBits == 8 ? bytes[i] : static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+    return {status, count, values};
 }
 
 TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
     // Stored bits, channels, rate code and model code in; stored and output bits, channels,
     // rate, plain 8-bit, and the time of a number of blocks out.
     const std::tuple<int, int, int, std::uint8_t, int, int, int, int, bool, std::uint64_t, std::int64_t> kCases[] = {
-        // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms.
-        {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},
-        {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},          // an unknown code is compression 4
-        {8, 2, 0, 4, 8, 16, 2, 8000, false, 8, 255},
-        {16, 1, 0, 4, 16, 16, 1, 8000, false, 1000, 32000},
-        {16, 2, 0, 102, 16, 16, 2, 8000, false, 1000, 16000},
-        {16, 2, 2, 4, 16, 16, 2, 16000, false, 1000, 8000},
-        // Compression 6.
-        {4, 2, 1, 103, 4, 16, 2, 11025, false, 100, 4616},     // 509 samples a channel
-        {4, 2, 2, 6, 4, 16, 2, 16000, false, 1000, 31812},
+        // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms; an
+        // unknown code is compression 4.
+        {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},      {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},
+        {8, 2, 0, 4, 8, 16, 2, 8000, false, 8, 255},          {16, 1, 0, 4, 16, 16, 1, 8000, false, 1000, 32000},
+        {16, 2, 0, 102, 16, 16, 2, 8000, false, 1000, 16000}, {16, 2, 2, 4, 16, 16, 2, 16000, false, 1000, 8000},
+        // Compression 6: 509 samples a channel in stereo.
+        {4, 2, 1, 103, 4, 16, 2, 11025, false, 100, 4616},    {4, 2, 2, 6, 4, 16, 2, 16000, false, 1000, 31812},
         {8, 1, 0, 6, 8, 16, 1, 8000, false, 8, 511},
-        // Compression 5: 8-bit output.
-        {4, 1, 1, 37, 4, 8, 1, 11025, false, 100, 9278},       // 1,023 samples
-        {4, 2, 2, 37, 4, 8, 2, 16000, false, 100, 3193},       // 511 a channel
-        {4, 2, 3, 37, 4, 8, 2, 22050, false, 100, 2317},
-        {8, 1, 0, 37, 8, 8, 1, 8000, false, 8, 512},
+        // Compression 5: 8-bit output, 1,023 samples, 511 a channel.
+        {4, 1, 1, 37, 4, 8, 1, 11025, false, 100, 9278},      {4, 2, 2, 37, 4, 8, 2, 16000, false, 100, 3193},
+        {4, 2, 3, 37, 4, 8, 2, 22050, false, 100, 2317},      {8, 1, 0, 37, 8, 8, 1, 8000, false, 8, 512},
         {8, 2, 0, 37, 8, 8, 2, 8000, false, 8, 256},
         // Compression 31: 8 kHz mono plain 8-bit, whatever the format byte says.
-        {8, 2, 3, 63, 8, 8, 1, 8000, true, 8, 512},
-        {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
+        {8, 2, 3, 63, 8, 8, 1, 8000, true, 8, 512},           {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
         {16, 2, 3, 31, 8, 8, 1, 8000, true, 0, 0},
     };
     for (const auto& [bits, channels, rateCode, model, storedBits, outputBits, outChannels, rate, raw8, blocks, ms] : kCases) {
@@ -132,7 +114,7 @@ TEST(Header, UndefinedWidthCodesReadAsSixteenAndANewHeaderRestartsTheCounters) {
         synth::ResealSums(im2.m_block);
         im2.InitFromHeader();
         EXPECT_EQ(std::tuple(im2.m_nStoredBits, im2.m_nBlock, im2.m_nFirstIndex), std::tuple(16, 0u, 0u));
-        EXPECT_EQ(DecodeRecord(im2, RecordOf({}, PlainOf({}, 0))).count, 512);
+        EXPECT_EQ(std::get<std::uint16_t>(DecodeRecord(im2, RecordOf({}, {}))), 512);
     }
     // The unused top bits and the stereo bit stay out of the width.
     EXPECT_EQ(std::tuple(StoredBitsOf(0x04), StoredBitsOf(0xE3), ChannelsOf(0xDF), SampleRateOf(0xFD)),
@@ -185,12 +167,10 @@ TEST(BlockTime, StatedFileAndPlayedTimes) {
 
 TEST(BlockTime, StartTimeOfOddTimestamps) {
     const std::pair<PackedTime, const char*> kCases[] = {
-        // Month or day out of range: the zero time, which prints as the epoch.
-        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
-        {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
-        // Valid for the record, outside the calendar for the clock.
-        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
-        {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
+        // Month or day out of range: the zero time, which prints as the epoch; 31 February is
+        // valid for the record, outside the calendar for the clock.
+        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"}, {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},              {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
     };
     for (const auto& [packed, text] : kCases)
         EXPECT_EQ(StateFor({.timestamp = PackTimestamp(packed)}).StartTime().Format(kLong), text);
@@ -250,7 +230,7 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
     const synth::Im2Options o = OptionsFor(8, 1, 6);
     CIm2 im2 = StateFor(o);
     const Record good = synth::DataRecord(o, 0);
-    ASSERT_EQ(DecodeRecord(im2, good).status, 0u);
+    ASSERT_EQ(std::get<BlockStatus>(DecodeRecord(im2, good)), 0u);
     EXPECT_EQ(ChecksumStatus(Record{}), 0u);   // the sums of nothing are zero
     for (std::size_t at = 0; at < kRecordSize; ++at) {
         // A changed key byte may cancel out of the block sum, never out of the trailer sum,
@@ -265,7 +245,7 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
             const BlockStatus checked = im2.CheckBlock();
             ASSERT_EQ(checked & kBadSum, kBadSum);
             ASSERT_EQ(checked, at < kOffFileNumber ? kBadSum : checked);
-            ASSERT_EQ(DecodeRecord(im2, bad).status, checked);
+            ASSERT_EQ(std::get<BlockStatus>(DecodeRecord(im2, bad)), checked);
         }
     }
 }
@@ -275,8 +255,7 @@ TEST(RecordCheck, HeadersAndTheirBlocks) {
     // that of each of its blocks.
     const auto at = [](PackedTime t) { return synth::Im2Options{.timestamp = PackTimestamp(t)}; };
     const std::tuple<const char*, synth::Im2Options, bool, bool, BlockStatus, BlockStatus> kCases[] = {
-        {"sound", {}, false, false, kHeaderRecord, 0},
-        {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
+        {"sound", {}, false, false, kHeaderRecord, 0}, {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
         {"model code 0", {.modelCode = 0}, false, true, kHeaderRecord, 0},
         {"model code 255", {.modelCode = 255}, false, true, kHeaderRecord, 0},
         // An invalid timestamp fails every block that carries it, matching or not.
@@ -301,16 +280,11 @@ TEST(RecordCheck, HeadersAndTheirBlocks) {
 TEST(Decode, HandWorkedRecordsOfEveryCode) {
     // Each record exercises its code's clamps, shift limits and channel order; the expected
     // values were worked out by hand from the code rules, first sixteen and last two.
-    struct Case {
-        const char* name;
-        int bits, channels;
-        std::uint8_t model;
-        std::initializer_list<int> prefix;
-        std::uint8_t fill;
-        std::uint16_t bytes;
-        std::vector<int> first, last;
-    };
-    const Case kCases[] = {
+    // The code's name, stored bits, channels and model code, the payload's first bytes and its
+    // fill; the bytes decoded, the first sixteen samples and the last two.
+    using Row = std::tuple<const char*, int, int, std::uint8_t, std::vector<int>, std::uint8_t, std::uint16_t,
+                           std::vector<int>, std::vector<int>>;
+    const Row kCases[] = {
         // Shift starts at 5; 128 lowers it, 255 raises it by 3 up to 6; the sum wraps at 16
         // bits before the clamp (-31050 becomes -8192).
         {"adaptive8_mono", 8, 1, 6, {0, 0, 128, 129, 128, 255, 255, 129, 128, 128, 128, 128, 128, 128, 128, 129, 0, 0, 0}, 0x80, 1022,
@@ -339,24 +313,21 @@ TEST(Decode, HandWorkedRecordsOfEveryCode) {
         {"predictive4_stereo", 4, 2, 103, {216, 220, 40, 35, 240, 15, 142}, 0x88, 2036,
          {-32768, 32764, -32768, 32764, -18944, 18932, -6784, 15468, -10656, 21512, -17704, 24748, -17532, 22528, -13968, 20352}, {-14816, 21616}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        const synth::Im2Options o = OptionsFor(c.bits, c.channels, c.model);
+    for (const auto& [name, bits, channels, model, prefix, fill, bytes, first, last] : kCases) {
+        SCOPED_TRACE(name);
+        const synth::Im2Options o = OptionsFor(bits, channels, model);
         CIm2 im2 = StateFor(o);
-        const Decoded d = DecodeRecord(im2, RecordOf(o, PlainOf(c.prefix, c.fill)));
-        ASSERT_EQ(std::tuple(d.status, d.count), std::tuple(0u, c.bytes));
-        EXPECT_EQ(std::vector<int>(d.values.begin(), d.values.begin() + 16), c.first);
-        EXPECT_EQ(std::vector<int>(d.values.end() - 2, d.values.end()), c.last);
+        const auto [status, count, v] = DecodeRecord(im2, RecordOf(o, prefix, fill));
+        ASSERT_EQ(std::tuple(status, count), std::tuple(0u, bytes));
+        EXPECT_EQ(std::tuple(std::vector(v.begin(), v.begin() + 16), std::vector(v.end() - 2, v.end())),
+                  std::tuple(first, last));
     }
 }
 
 TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
-    Plain plain{};
-    std::size_t at = 0;
-    for (int s : {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000}) {
-        plain[at++] = static_cast<std::uint8_t>(s & 0xFF);
-        plain[at++] = static_cast<std::uint8_t>((s >> 8) & 0xFF);
-    }
+    std::vector<int> plain16;
+    for (int s : {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000})
+        plain16.insert(plain16.end(), {s & 0xFF, (s >> 8) & 0xFF});
     const synth::Im2Options o16;
     const synth::Im2Options o8 = OptionsFor(8, 1, 37);
     const std::tuple<bool, double, std::vector<int>> kCases[] = {
@@ -376,9 +347,8 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
         SCOPED_TRACE(testing::Message() << (eight ? 8 : 16) << " bits x" << gain);
         CIm2 im2 = StateFor(eight ? o8 : o16);
         im2.m_dGain = gain;
-        const Record record =
-            eight ? RecordOf(o8, PlainOf({0, 64, 128, 129, 200, 255, 127}, 128)) : RecordOf(o16, plain);
-        const std::vector<int> v = DecodeRecord(im2, record).values;
+        const auto [status, count, v] =
+            DecodeRecord(im2, eight ? RecordOf(o8, {0, 64, 128, 129, 200, 255, 127}, 128) : RecordOf(o16, plain16));
         EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     }
 }
@@ -393,7 +363,7 @@ TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
         CIm2 im2 = StateFor(o);
         o.modelCode = 31;
         im2.m_dGain = 2.0;
-        im2.m_block = RecordOf(o, PlainOf({1, 2, 3, 4, 5}, 0x37));
+        im2.m_block = RecordOf(o, {1, 2, 3, 4, 5}, 0x37);
         std::array<std::uint8_t, kMaxDecodedBytes> out;
         out.fill(0x55);
         std::uint16_t count = 0;
