@@ -29,8 +29,9 @@ TEST(StripStates, OffsetsHeaderSlotsRefusesBadCallsAndMovesTheVersionOnlyOnChang
         const int answer = strip.SetBlock(index, static_cast<std::uint8_t>(state));
         seen.emplace_back(answer, strip.GetVersion() - start, strip.GetJudgedEnd());
     }
-    EXPECT_EQ(seen, (std::vector<std::tuple<int, std::uint64_t, std::size_t>>{
-                        {0, 1, 103}, {3, 1, 103}, {0xFF, 1, 103}, {0xFF, 1, 103}, {0xFF, 1, 103}, {0, 2, 103}, {3, 3, 103}}));
+    EXPECT_EQ(seen, (std::vector<std::tuple<int, std::uint64_t, std::size_t>>{{0, 1, 103}, {3, 1, 103}, {0xFF, 1, 103},
+                                                                             {0xFF, 1, 103}, {0xFF, 1, 103}, {0, 2, 103},
+                                                                             {3, 3, 103}}));
     EXPECT_EQ(std::tuple(strip.GetEntry(0), strip.GetEntry(102)), std::tuple(2, 2));
     for (const bool reallocate : {false, true}) {   // both start empty and count as a change
         const std::uint64_t before = strip.GetVersion();

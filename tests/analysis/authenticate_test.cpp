@@ -161,6 +161,7 @@ TEST_F(AuthenticateTest, EveryRecordIsJudgedOnceAsTheRulesOfItsFormatSay) {
               std::tuple(96, 128, 13, 14 * 32, 512));
     // A wrong block checksum keeps that block out of the running sum: the chain breaks there too.
     const std::vector<IrregularRun> img = Scan("faults.IMG").irregular.Runs();
+    ASSERT_EQ(img.size(), 5u);
     EXPECT_EQ(std::tuple(img[3].status, img[4].status),
               std::tuple(kIrregular | kChecksumError | kVoiceImageError, kIrregular | kVoiceImageError));
 }

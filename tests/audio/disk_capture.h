@@ -53,7 +53,8 @@ inline ::testing::AssertionResult HeardAsPlayed(const std::vector<std::uint8_t>&
         at = found + (end - buffer);
     }
     if (const auto stray = std::find_if(at, heard.end(), noise); stray != heard.end())
-        return ::testing::AssertionFailure() << "output byte " << (stray - heard.begin()) << " follows the played bytes";
+        return ::testing::AssertionFailure() << "output byte " << (stray - heard.begin())
+                                             << " follows the played bytes";
     return ::testing::AssertionSuccess();
 }
 

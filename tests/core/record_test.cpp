@@ -169,8 +169,10 @@ TEST(BlockTime, StartTimeOfOddTimestamps) {
     const std::pair<PackedTime, const char*> kCases[] = {
         // Month or day out of range: the zero time, which prints as the epoch; 31 February is
         // valid for the record, outside the calendar for the clock.
-        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"}, {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
-        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},              {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
+        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
+        {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
     };
     for (const auto& [packed, text] : kCases)
         EXPECT_EQ(StateFor({.timestamp = PackTimestamp(packed)}).StartTime().Format(kLong), text);
@@ -186,9 +188,9 @@ TEST(ModelTable, RowsCodesOutsideTheTableAndUnitIds) {
         const auto c = static_cast<std::uint8_t>(code);
         const auto row = kRows.find(code);
         // Every row is a supported pair; a code outside the table is no model and compression 4.
-        EXPECT_EQ(std::tuple(ModelOf(c), CompressionOf(c), IsCompressionSupported(c)),
-                  row != kRows.end() ? std::tuple(row->second.first, row->second.second, true) : std::tuple(0, 4, false))
-            << code;
+        const auto want = row != kRows.end() ? std::tuple(row->second.first, row->second.second, true)
+                                             : std::tuple(0, 4, false);
+        EXPECT_EQ(std::tuple(ModelOf(c), CompressionOf(c), IsCompressionSupported(c)), want) << code;
     }
     const std::tuple<int, int, const char*> kIds[] = {
         {165, 42, "QM7-00042"}, {101, 7, "QM9-00007"},    {133, 1, "QM8-00001"}, {0, 123, "00123"},
@@ -367,7 +369,8 @@ TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
         std::array<std::uint8_t, kMaxDecodedBytes> out;
         out.fill(0x55);
         std::uint16_t count = 0;
-        EXPECT_EQ(std::tuple(im2.Decode(out, &count), count), std::tuple(0u, bytes));
+        const BlockStatus status = im2.Decode(out, &count);
+        EXPECT_EQ(std::tuple(status, count), std::tuple(0u, bytes));
         // Silence up to the count, and nothing past it touched.
         EXPECT_EQ(std::count(out.begin(), out.begin() + count, silence), count);
         EXPECT_TRUE(count == out.size() || out[count] == 0x55);
