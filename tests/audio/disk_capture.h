@@ -41,24 +41,20 @@ private:
 // device was kept waiting), and nothing else.
 inline ::testing::AssertionResult HeardAsPlayed(const std::vector<std::uint8_t>& heard,
                                                 const std::vector<std::uint8_t>& played, std::uint8_t silence) {
-    std::size_t at = 0;
+    const auto noise = [silence](std::uint8_t b) { return b != silence; };
+    auto at = heard.begin();
     for (std::size_t next = 0; next < played.size(); next += 512) {
-        const std::size_t n = std::min<std::size_t>(512, played.size() - next);
         const auto buffer = played.begin() + static_cast<std::ptrdiff_t>(next);
-        // A starved device fills in silence, and only between buffers.
-        for (; at + n <= heard.size() && !std::equal(buffer, buffer + static_cast<std::ptrdiff_t>(n),
-                                                     heard.begin() + static_cast<std::ptrdiff_t>(at)); ++at)
-            if (heard[at] != silence)
-                return ::testing::AssertionFailure() << "played byte " << next << " not heard: output byte " << at
-                                                     << " is " << int{heard[at]} << " where the buffer or silence should be";
-        if (at + n > heard.size())
-            return ::testing::AssertionFailure() << "output ends (" << heard.size() << " bytes) before played byte " << next;
-        at += n;
+        const auto end = buffer + static_cast<std::ptrdiff_t>(std::min<std::size_t>(512, played.size() - next));
+        const auto found = std::search(at, heard.end(), buffer, end);
+        if (found == heard.end() || std::any_of(at, found, noise))
+            return ::testing::AssertionFailure() << "played byte " << next << " is not heard next after output byte "
+                                                 << (at - heard.begin()) << ", or only after other sound";
+        at = found + (end - buffer);
     }
-    const auto stray = std::find_if(heard.begin() + static_cast<std::ptrdiff_t>(at), heard.end(),
-                                    [&](std::uint8_t b) { return b != silence; });
-    if (stray != heard.end())
-        return ::testing::AssertionFailure() << "output byte " << (stray - heard.begin()) << " follows the played bytes";
+    if (const auto stray = std::find_if(at, heard.end(), noise); stray != heard.end())
+        return ::testing::AssertionFailure() << "output byte " << (stray - heard.begin())
+                                             << " follows the played bytes";
     return ::testing::AssertionSuccess();
 }
 

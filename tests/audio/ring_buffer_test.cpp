@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 namespace tvx {
@@ -14,65 +15,52 @@ std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first) {
     return v;
 }
 
-TEST(CRingBuffer, OneByteAlwaysStaysFree) {
+TEST(CRingBuffer, OneByteAlwaysStaysFreeAndOnlyWhatIsStoredIsTaken) {
     CRingBuffer ring;
-    EXPECT_EQ(ring.GetFree(), 18000);
     const std::vector<std::uint8_t> all = Bytes(18000, 0);
+    EXPECT_EQ(ring.GetFree(), 18000);
     ring.Write(all.data(), 18000);   // would fill it: dropped whole
     EXPECT_EQ(ring.GetCount(), 0);
     ring.Write(all.data(), 17999);
-    EXPECT_EQ(ring.GetCount(), 17999);
-    EXPECT_EQ(ring.GetFree(), 1);
+    EXPECT_EQ(std::tuple(ring.GetCount(), ring.GetFree()), std::tuple(17999, 1));
     ring.Write(all.data(), 1);       // not strictly below the free space either
     EXPECT_EQ(ring.GetCount(), 17999);
-}
-
-TEST(CRingBuffer, RecordsComeOutInOrderAcrossTheEndOfTheStorage) {
-    // 500-byte pieces in and 528-byte records out: writes end exactly at the end of the
-    // storage every 36 pieces, reads once in 1,125 records, and elsewhere split across it.
-    CRingBuffer ring;
-    std::vector<std::uint8_t> in;
-    std::vector<std::uint8_t> out;
-    std::uint8_t seed = 0;
-    for (int round = 0; round < 1200; ++round) {
-        const std::vector<std::uint8_t> piece = Bytes(500, seed);
-        seed = static_cast<std::uint8_t>(seed + 37);
-        ring.Write(piece.data(), 500);
-        in.insert(in.end(), piece.begin(), piece.end());
-        while (ring.GetCount() >= 528) {
-            std::uint8_t record[528];
-            ring.Read(record, 528);
-            out.insert(out.end(), record, record + 528);
-        }
-        ASSERT_EQ(static_cast<std::size_t>(ring.GetCount()), in.size() - out.size());
-        ASSERT_EQ(ring.GetFree(), 18000 - ring.GetCount());
-    }
-    ASSERT_GT(out.size(), 594000u);
-    EXPECT_TRUE(std::equal(out.begin(), out.end(), in.begin()));
-}
-
-TEST(CRingBuffer, SkipClearAndReadOnlyEverTakeWhatIsStored) {
-    CRingBuffer ring;
-    const std::vector<std::uint8_t> data = Bytes(600, 0);
-    ring.Write(data.data(), 600);
+    ring.Clear();
+    ring.Write(all.data(), 600);
     ring.Skip(601);
     EXPECT_EQ(ring.GetCount(), 600);
     ring.Skip(72);
     std::uint8_t record[528];
     ring.Read(record, 528);
     EXPECT_EQ(record[0], 72);
-    // A skip across the end of the storage comes round to its start.
-    const std::vector<std::uint8_t> big = Bytes(17500, 0);
-    ring.Write(big.data(), 17500);
-    ring.Skip(17400);
-    ring.Read(record, 100);
-    EXPECT_EQ(record[0], static_cast<std::uint8_t>(17400));
-    ring.Write(data.data(), 600);
-    ring.Clear();
-    EXPECT_EQ(ring.GetCount(), 0);
     std::uint8_t untouched[4] = {9, 9, 9, 9};
     ring.Read(untouched, 4);          // more than is stored: nothing taken
-    EXPECT_EQ(untouched[0], 9);
+    EXPECT_EQ(std::tuple(untouched[0], ring.GetCount()), std::tuple(9, 0));
+}
+
+TEST(CRingBuffer, RecordsComeOutInOrderAcrossTheEndOfTheStorage) {
+    // 500-byte pieces in and 528-byte records out: writes end exactly at the end of the
+    // storage every 36 pieces, reads once in 1,125 records, and elsewhere split across it.
+    CRingBuffer ring;
+    std::vector<std::uint8_t> in, out;
+    for (int round = 0; round < 1200; ++round) {
+        const std::vector<std::uint8_t> piece = Bytes(500, static_cast<std::uint8_t>(round * 37));
+        ring.Write(piece.data(), 500);
+        in.insert(in.end(), piece.begin(), piece.end());
+        for (std::uint8_t record[528]; ring.GetCount() >= 528; out.insert(out.end(), record, record + 528))
+            ring.Read(record, 528);
+        ASSERT_EQ(std::tuple(ring.GetCount(), ring.GetFree()),
+                  std::tuple(in.size() - out.size(), 18000 - in.size() + out.size()));
+    }
+    ASSERT_GT(out.size(), 594000u);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), in.begin()));
+    // A skip across the end of the storage comes round to its start.
+    ring.Clear();
+    ring.Write(in.data(), 17500);
+    ring.Skip(17400);
+    std::uint8_t next = 0;
+    ring.Read(&next, 1);
+    EXPECT_EQ(next, in[17400]);
 }
 
 }  // namespace

@@ -46,22 +46,20 @@ int AccessModeOfOpen(const std::string& path) {
     return -1;
 }
 
-bool OpenForReading(CFile64& f, const std::string& path, CFileException* e) {
+bool OpenForReading(CFile64& f, const std::string& path, CFileException* e = nullptr) {
     return f.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, e);
 }
 
-// What an exception says: the cause, errno and the file.
-std::tuple<Cause, int, std::string> Said(const CFileException& e) { return {e.m_cause, e.m_lOsError, e.m_strFileName}; }
-
-// The exception `use` throws, or one naming "nothing thrown" when it throws none.
+// What the exception `use` throws says: the cause, errno and the file; Io, 0 and "nothing
+// thrown" when it throws none.
 template <typename Use>
-CFileException ThrownBy(Use use) {
+std::tuple<Cause, int, std::string> Thrown(Use use) {
     try {
         use();
     } catch (const CFileException& e) {
-        return e;
+        return {e.m_cause, e.m_lOsError, e.m_strFileName};
     }
-    return CFileException(Cause::Io, 0, "nothing thrown");
+    return {Cause::Io, 0, "nothing thrown"};
 }
 
 TEST_F(File64, SourcesThatDoNotOpen) {
@@ -84,16 +82,15 @@ TEST_F(File64, SourcesThatDoNotOpen) {
         CFile64 f;
         CFileException e;
         EXPECT_FALSE(OpenForReading(f, path, &e));
-        EXPECT_FALSE(f.IsOpen());
-        EXPECT_TRUE(f.GetFileName().empty());
-        EXPECT_EQ(Said(e), std::tuple(cause, osError, path));
-        EXPECT_FALSE(OpenForReading(f, path, nullptr));   // without an exception object too
+        EXPECT_EQ(std::tuple(f.IsOpen(), f.GetFileName()), std::tuple(false, ""));
+        EXPECT_EQ(std::tuple(e.m_cause, e.m_lOsError, e.m_strFileName), std::tuple(cause, osError, path));
+        EXPECT_FALSE(OpenForReading(f, path));   // without an exception object too
     }
 }
 
 TEST_F(File64, SeeksAndReadsNearTheEnd) {
     CFile64 f;
-    ASSERT_TRUE(OpenForReading(f, MakeFile("a.IM2", std::string(1052, 'a') + "tail"), nullptr));
+    ASSERT_TRUE(OpenForReading(f, MakeFile("a.IM2", std::string(1052, 'a') + "tail")));
     const std::uint64_t record = 528;
     const std::uint64_t tooFar = 2000;
     // Past the end is allowed; from the start the direction is ignored.
@@ -103,10 +100,9 @@ TEST_F(File64, SeeksAndReadsNearTheEnd) {
     EXPECT_THROW(f.Seek(&tooFar, kSeekCurrent, 0), CFileException);
     // Near the end a read returns what is left, past it nothing, and neither throws.
     std::array<char, 528> buffer{};
-    EXPECT_EQ(f.Seek(&record, kSeekEnd, 1), 1584u);
-    EXPECT_EQ(f.Read(buffer.data(), 528), 0u);
-    EXPECT_EQ(f.SeekTo(956), 956u);
-    EXPECT_EQ(f.Read(buffer.data(), 528), 100u);
+    EXPECT_EQ(std::vector<std::uint64_t>({f.Seek(&record, kSeekEnd, 1), f.Read(buffer.data(), 528), f.SeekTo(956),
+                                          f.Read(buffer.data(), 528)}),
+              std::vector<std::uint64_t>({1584, 0, 956, 100}));
     EXPECT_EQ(std::string(buffer.data() + 96, 4), "tail");
 }
 
@@ -115,26 +111,26 @@ TEST_F(File64, ASourceIsOpenedOnlyForReadingAndAClosedFileRefusesUse) {
     const std::string other = MakeFile("other.IM2", "defg");
     {
         CFile64 f;
-        EXPECT_THROW(f.GetLength(), CFileException);
-        EXPECT_THROW(f.GetPosition(), CFileException);
-        const CFileException e = ThrownBy([&] { f.Write("b", 1); });
-        EXPECT_EQ(e.m_lOsError, EBADF);
+        // Closed, every use throws with the cause: no descriptor.
+        EXPECT_EQ(std::vector({std::get<int>(Thrown([&] { f.GetLength(); })),
+                               std::get<int>(Thrown([&] { f.GetPosition(); })),
+                               std::get<int>(Thrown([&] { f.Write("b", 1); }))}),
+                  std::vector({EBADF, EBADF, EBADF}));
         EXPECT_NO_THROW(f.Close());   // closed already: only resets
-        ASSERT_TRUE(OpenForReading(f, path, nullptr));
-        EXPECT_EQ(AccessModeOfOpen(path), O_RDONLY);
-        EXPECT_EQ(f.GetFileName(), path);
-        EXPECT_THROW(f.Write("b", 1), CFileException);
-        EXPECT_THROW(f.SetEndOfFile(), CFileException);
+        ASSERT_TRUE(OpenForReading(f, path));
+        EXPECT_EQ(std::tuple(AccessModeOfOpen(path), f.GetFileName()), std::tuple(O_RDONLY, path));
+        EXPECT_EQ(std::tuple(std::get<int>(Thrown([&] { f.Write("b", 1); })),
+                             std::get<int>(Thrown([&] { f.SetEndOfFile(); }))),
+                  std::tuple(EBADF, EINVAL));
         f.Close();
         EXPECT_EQ(std::tuple(f.IsOpen(), f.GetFileName(), AccessModeOfOpen(path)), std::tuple(false, "", -1));
-        ASSERT_TRUE(OpenForReading(f, path, nullptr));
+        ASSERT_TRUE(OpenForReading(f, path));
         f.Abort();
-        EXPECT_EQ(std::pair(f.IsOpen(), AccessModeOfOpen(path)), std::pair(false, -1));
+        EXPECT_EQ(std::tuple(f.IsOpen(), AccessModeOfOpen(path)), std::tuple(false, -1));
         // A second open drops the first file.
-        ASSERT_TRUE(OpenForReading(f, path, nullptr));
-        ASSERT_TRUE(OpenForReading(f, other, nullptr));
-        EXPECT_EQ(AccessModeOfOpen(path), -1);
-        EXPECT_EQ(f.GetLength(), 4u);
+        ASSERT_TRUE(OpenForReading(f, path));
+        ASSERT_TRUE(OpenForReading(f, other));
+        EXPECT_EQ(std::tuple(AccessModeOfOpen(path), f.GetLength()), std::tuple(-1, 4u));
     }
     EXPECT_EQ(AccessModeOfOpen(other), -1);   // the destructor closed it
 }
@@ -143,8 +139,7 @@ TEST_F(File64, WritingTruncatesAndAShortWriteIsADiskFull) {
     const std::string path = MakeFile("limited.wav", "old content");
     CFile64 f;
     ASSERT_TRUE(f.Open(path, kGenericWrite, 0, kCreateAlways, nullptr));
-    EXPECT_EQ(AccessModeOfOpen(path), O_WRONLY);
-    EXPECT_EQ(f.GetLength(), 0u);
+    EXPECT_EQ(std::tuple(AccessModeOfOpen(path), f.GetLength()), std::tuple(O_WRONLY, 0u));
     // A file-size limit makes the kernel cut a write short, then refuse the next one.
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -154,12 +149,12 @@ TEST_F(File64, WritingTruncatesAndAShortWriteIsADiskFull) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const std::string block(600, 'x');
     f.Write(block.data(), 600);
-    const CFileException shortWrite = ThrownBy([&] { f.Write(block.data(), 600); });
-    const CFileException refused = ThrownBy([&] { f.Write(block.data(), 600); });
+    const auto shortWrite = Thrown([&] { f.Write(block.data(), 600); });
+    const auto refused = Thrown([&] { f.Write(block.data(), 600); });
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(Said(shortWrite), std::tuple(Cause::DiskFull, -1, path));
-    EXPECT_EQ(Said(refused), std::tuple(Cause::DiskFull, EFBIG, path));
+    EXPECT_EQ(shortWrite, std::tuple(Cause::DiskFull, -1, path));
+    EXPECT_EQ(refused, std::tuple(Cause::DiskFull, EFBIG, path));
     EXPECT_EQ(f.GetLength(), 1000u);
 }
 

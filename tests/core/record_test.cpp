@@ -1,58 +1,238 @@
-// A record judged and decoded: each reference field has its own bit, the sums cover every
-// byte, Decode judges exactly as CheckBlock, a header is judged on its own terms; samples of
-// every code against hand-worked records, gain and clamps, and silence for a code that fits
-// no variant. The synthesizer codes with the decoder's own steps, so its images cannot catch
-// a wrong step: the hand-worked records can.
+// An IM2 record read by its header's rules. The header: the layout and references it sets,
+// the model table behind its codes, the length verdicts and the times derived from blocks. A
+// record judged and decoded: each reference field has its own bit, the sums cover every byte,
+// Decode judges exactly as CheckBlock, a header is judged on its own terms; samples of every
+// code against hand-worked records, gain and clamps, and silence for a code that fits no
+// variant. The synthesizer codes with the decoder's own steps, so its images cannot catch a
+// wrong step: the hand-worked records can.
 
-#include "core_test_support.h"
-
+#include "core/block_record.h"
+#include "core/block_status.h"
+#include "core/model_table.h"
+#include "formats/im2/im2.h"
 #include "synth/image_reading.h"
+#include "synth/synth.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <map>
 #include <tuple>
+#include <vector>
 
 namespace tvx {
 namespace {
 
+constexpr const char* kLong = "%a, %d %b %Y, %H:%M:%S";
+constexpr std::int64_t kNoMs = std::numeric_limits<std::int32_t>::min();
 constexpr BlockStatus kBadSum = 0x80000008u;
+
+// Options for one stored width, channel count, model code and rate code, others at defaults.
+synth::Im2Options OptionsFor(int storedBits, int channels, std::uint8_t modelCode, int rateCode = 0) {
+    return {.storedBits = storedBits, .channels = channels, .rateCode = rateCode, .modelCode = modelCode};
+}
+
+// A CIm2 whose reference state comes from the header of a synthesized image of `options`.
+CIm2 StateFor(const synth::Im2Options& options) {
+    CIm2 im2;
+    im2.m_block = synth::HeaderRecord(options);
+    im2.InitFromHeader();
+    im2.m_bHeaderBad = im2.IsHeaderBad();
+    return im2;
+}
+
+// A sealed data record of the image of `options`: its plain payload the bytes given, then
+// `fill` to the end.
+Record RecordOf(const synth::Im2Options& options, const std::vector<int>& prefix, std::uint8_t fill = 0) {
+    std::array<std::uint8_t, kPayloadSize> plain;
+    plain.fill(fill);
+    std::ranges::transform(prefix, plain.begin(), [](int b) { return static_cast<std::uint8_t>(b); });
+    return synth::SealRecord(plain, {.fileNumber = options.fileNumber, .unitNumber = options.unitNumber,
+                                     .timestamp = options.timestamp, .formatByte = synth::FormatByteFor(options),
+                                     .modelCode = options.modelCode});
+}
+
+// Decode's status, its byte count, and the samples: signed 16-bit ones for 16-bit output, the
+// bytes themselves for 8-bit.
+std::tuple<BlockStatus, std::uint16_t, std::vector<int>> DecodeRecord(CIm2& im2, const Record& record) {
+    std::array<std::uint8_t, kMaxDecodedBytes> bytes{};
+    im2.m_block = record;
+    std::uint16_t count = 0;
+    const BlockStatus status = im2.Decode(bytes, &count);
+    std::vector<int> values;
+    const auto step = static_cast<std::size_t>(im2.m_nOutputBits / 8);
+    for (std::size_t i = 0; i + step <= count; i += step)
+        values.push_back(im2.m_nOutputBits == 8 ? bytes[i] : static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+    return {status, count, values};
+}
+
+TEST(Header, CompressionDecidesTheOutputAndTheTimeOfABlock) {
+    // Stored bits, channels, rate code and model code in; stored and output bits, channels,
+    // rate, plain 8-bit, and the time of a number of blocks out.
+    const std::tuple<int, int, int, std::uint8_t, int, int, int, int, bool, std::uint64_t, std::int64_t> kCases[] = {
+        // Compression 4: 1,021 samples a record at 8 kHz, so 100 records are 12,762 ms; an
+        // unknown code is compression 4.
+        {4, 1, 0, 4, 4, 16, 1, 8000, false, 100, 12762},      {4, 1, 0, 0, 4, 16, 1, 8000, false, 1, 127},
+        {8, 2, 0, 4, 8, 16, 2, 8000, false, 8, 255},          {16, 1, 0, 4, 16, 16, 1, 8000, false, 1000, 32000},
+        {16, 2, 0, 102, 16, 16, 2, 8000, false, 1000, 16000}, {16, 2, 2, 4, 16, 16, 2, 16000, false, 1000, 8000},
+        // Compression 6: 509 samples a channel in stereo.
+        {4, 2, 1, 103, 4, 16, 2, 11025, false, 100, 4616},    {4, 2, 2, 6, 4, 16, 2, 16000, false, 1000, 31812},
+        {8, 1, 0, 6, 8, 16, 1, 8000, false, 8, 511},
+        // Compression 5: 8-bit output, 1,023 samples, 511 a channel.
+        {4, 1, 1, 37, 4, 8, 1, 11025, false, 100, 9278},      {4, 2, 2, 37, 4, 8, 2, 16000, false, 100, 3193},
+        {4, 2, 3, 37, 4, 8, 2, 22050, false, 100, 2317},      {8, 1, 0, 37, 8, 8, 1, 8000, false, 8, 512},
+        {8, 2, 0, 37, 8, 8, 2, 8000, false, 8, 256},
+        // Compression 31: 8 kHz mono plain 8-bit, whatever the format byte says.
+        {8, 2, 3, 63, 8, 8, 1, 8000, true, 8, 512},           {16, 1, 2, 225, 8, 8, 1, 8000, true, 8, 512},
+        {16, 2, 3, 31, 8, 8, 1, 8000, true, 0, 0},
+    };
+    for (const auto& [bits, channels, rateCode, model, storedBits, outputBits, outChannels, rate, raw8, blocks, ms] : kCases) {
+        SCOPED_TRACE(testing::Message() << bits << "-bit x" << channels << " code " << int{model});
+        const CIm2 im2 = StateFor(OptionsFor(bits, channels, model, rateCode));
+        EXPECT_EQ(std::tuple(im2.m_nStoredBits, im2.m_nOutputBits, im2.GetChannels(), im2.m_nSampleRate, im2.IsRaw8(),
+                             im2.BlocksToMs(blocks)),
+                  std::tuple(storedBits, outputBits, outChannels, rate, raw8, ms));
+    }
+    // Kept in 32 bits like the unit's own counter: past 2^31 - 1 ms the time has no value and
+    // reads as the lowest one, and the product of samples and records is taken in 64 bits.
+    const CIm2 im2 = StateFor(OptionsFor(4, 1, 4));
+    EXPECT_EQ(std::tuple(im2.BlocksToMs(16000000), im2.BlocksToMs(17000000), im2.BlocksToMs(std::uint64_t{1} << 40)),
+              std::tuple(2042000000, kNoMs, kNoMs));
+}
+
+TEST(Header, UndefinedWidthCodesReadAsSixteenAndANewHeaderRestartsTheCounters) {
+    for (std::uint8_t widthCode = 2; widthCode <= 7; ++widthCode) {
+        SCOPED_TRACE(static_cast<int>(widthCode));
+        CIm2 im2;
+        im2.m_nBlock = 77;
+        im2.m_nFirstIndex = 5;
+        im2.m_block = synth::HeaderRecord({});
+        im2.m_block[kOffFormatByte] = static_cast<std::uint8_t>(widthCode << 2);
+        synth::ResealSums(im2.m_block);
+        im2.InitFromHeader();
+        EXPECT_EQ(std::tuple(im2.m_nStoredBits, im2.m_nBlock, im2.m_nFirstIndex), std::tuple(16, 0u, 0u));
+        EXPECT_EQ(std::get<std::uint16_t>(DecodeRecord(im2, RecordOf({}, {}))), 512);
+    }
+    // The unused top bits and the stereo bit stay out of the width.
+    EXPECT_EQ(std::tuple(StoredBitsOf(0x04), StoredBitsOf(0xE3), ChannelsOf(0xDF), SampleRateOf(0xFD)),
+              std::tuple(8, 4, 1, 11025));
+}
+
+TEST(Header, FileLengthAndCompleteness) {
+    // Stated blocks and file bytes in, the blocks the file holds and whether it is complete out.
+    const std::tuple<std::int64_t, std::uint64_t, std::uint32_t, bool> kCases[] = {
+        {10, 528 * 11, 10, true},    {11, 528 * 11, 10, false},   // exact, one short
+        {10, 528 * 12, 11, false},   {10, 528 * 11 + 100, 10, true},   // one long, a cut tail is no block
+        {11, 528 * 11 + 527, 10, false}, {1, 528, 0, false},     // a cut tail short of a block, header only
+        {0, 528, 0, true},           {1, 100, 0, false},         // a header announcing nothing, shorter than one
+        {0, 0, 0, false},            {8134683, 528ull * 8134684, 8134683, true},   // empty, past 4 GiB
+    };
+    for (const auto& [stated, bytes, fileBlocks, complete] : kCases) {
+        CIm2 im2 = StateFor({.statedBlocks = stated});
+        im2.SetFileLength(bytes);
+        EXPECT_EQ(std::tuple(im2.m_nFileBlocks, im2.IsComplete()), std::tuple(fileBlocks, complete)) << bytes;
+    }
+}
+
+TEST(BlockTime, MsToBlockIsTheNearestBlock) {
+    const std::tuple<int, int, std::uint8_t, int, std::int64_t, std::int64_t> kCases[] = {
+        {4, 1, 4, 0, 63, 0},  {4, 1, 4, 0, 64, 1},  {4, 1, 4, 0, 12762, 100}, {4, 1, 4, 0, 3600000, 28208},
+        {16, 2, 4, 2, 1000, 125}, {16, 1, 4, 0, 15, 0}, {16, 1, 4, 0, 16, 1}, {16, 2, 4, 2, 3, 0},
+        {16, 2, 4, 2, 4, 1},  {4, 2, 4, 0, 31, 0},  {4, 2, 4, 0, 32, 1},
+        // 8-bit storage counts 511 samples a record here, one short of plain 8-bit's 512.
+        {8, 1, 31, 0, 31, 0}, {8, 1, 31, 0, 32, 1}, {8, 1, 31, 0, 6388, 100},
+    };
+    for (const auto& [bits, channels, model, rateCode, ms, block] : kCases)
+        EXPECT_EQ(StateFor(OptionsFor(bits, channels, model, rateCode)).MsToBlock(ms), block)
+            << bits << "-bit x" << channels << " " << ms << " ms";
+}
+
+TEST(BlockTime, StatedFileAndPlayedTimes) {
+    synth::Im2Options o = OptionsFor(4, 1, 4);
+    o.statedBlocks = 100;
+    CIm2 im2 = StateFor(o);
+    im2.SetFileLength(528 * 51);
+    // The position comes from the record in the buffer, less what is still queued.
+    im2.m_block = synth::DataRecord(o, 99);
+    const std::int64_t played = im2.PlayedMs();
+    im2.m_nQueuedMs = 500;
+    im2.m_nBlock = 9;
+    EXPECT_EQ(std::vector({im2.StatedMs(), im2.FileMs(), played, im2.PlayedMs(), im2.PlayedMsByCounter()}),
+              std::vector<std::int64_t>({12762, 6381, 12762, 12262, 1276 - 500}));
+    EXPECT_EQ(im2.PositionTime().Format("%H:%M:%S"), "09:27:05");
+}
+
+TEST(BlockTime, StartTimeOfOddTimestamps) {
+    const std::pair<PackedTime, const char*> kCases[] = {
+        // Month or day out of range: the zero time, which prints as the epoch; 31 February is
+        // valid for the record, outside the calendar for the clock.
+        {{2008, 13, 14, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 3, 0, 9, 26, 53}, "Sat, 30 Dec 1899, 00:00:00"},
+        {{2008, 2, 31, 9, 0, 0}, "Invalid DateTime"},
+        {{2063, 12, 31, 23, 59, 59}, "Mon, 31 Dec 2063, 23:59:59"},
+    };
+    for (const auto& [packed, text] : kCases)
+        EXPECT_EQ(StateFor({.timestamp = PackTimestamp(packed)}).StartTime().Format(kLong), text);
+}
+
+TEST(ModelTable, RowsCodesOutsideTheTableAndUnitIds) {
+    const std::map<int, std::pair<int, int>> kRows = {
+        {4, {1, 4}},   {6, {1, 6}},   {31, {1, 31}},  {37, {2, 5}},   {63, {2, 31}},
+        {69, {3, 5}},  {101, {4, 5}}, {102, {5, 4}},  {103, {5, 6}},  {104, {5, 31}},
+        {133, {6, 5}}, {165, {7, 5}}, {197, {8, 5}},  {224, {9, 5}},  {225, {9, 31}},
+    };
+    for (int code = 0; code < 256; ++code) {
+        const auto c = static_cast<std::uint8_t>(code);
+        const auto row = kRows.find(code);
+        // Every row is a supported pair; a code outside the table is no model and compression 4.
+        const auto want = row != kRows.end() ? std::tuple(row->second.first, row->second.second, true)
+                                             : std::tuple(0, 4, false);
+        EXPECT_EQ(std::tuple(ModelOf(c), CompressionOf(c), IsCompressionSupported(c)), want) << code;
+    }
+    const std::tuple<int, int, const char*> kIds[] = {
+        {165, 42, "QM7-00042"}, {101, 7, "QM9-00007"},    {133, 1, "QM8-00001"}, {0, 123, "00123"},
+        {4, 0, "QM-00000"},     {37, 65535, "QN-65535"},  {69, 57920, "QP-57920"}, {104, 9, "QR-00009"},
+        {197, 10, "QS-00010"},  {225, 34463, "QT-34463"},
+    };
+    for (const auto& [model, unit, text] : kIds)
+        EXPECT_EQ(FormatUnitId(static_cast<std::uint8_t>(model), static_cast<std::uint16_t>(unit)), text);
+    for (int model : {0, 10, -1})
+        EXPECT_STREQ(ModelPrefix(model), "");
+}
 
 TEST(RecordCheck, EachFieldSetsItsOwnBitInEveryCombination) {
     const synth::Im2Options o;
-    CIm2 im2 = test::StateFor(o);
+    CIm2 im2 = StateFor(o);
     im2.m_nBlock = 6;   // the counter, not the record's place, is what the index must match
     for (int mask = 0; mask < 16; ++mask) {
         SCOPED_TRACE(mask);
         synth::Im2Options r = o;
-        if (mask & 1)
-            r.unitNumber = static_cast<std::uint16_t>(o.unitNumber ^ 0x8000);
-        if (mask & 2)
-            r.fileNumber = static_cast<std::uint16_t>(o.fileNumber + 256);
-        if (mask & 8)
-            r.timestamp = PackTimestamp({2031, 3, 14, 9, 26, 53});
+        r.unitNumber = static_cast<std::uint16_t>(o.unitNumber ^ (mask & 1 ? 0x8000 : 0));
+        r.fileNumber = static_cast<std::uint16_t>(o.fileNumber + (mask & 2 ? 256 : 0));
+        r.timestamp = mask & 8 ? PackTimestamp({2031, 3, 14, 9, 26, 53}) : o.timestamp;
         BlockStatus want = 0;
         BlockStatus unordered = kHeaderRecord;
         for (const auto& [bit, status] : {std::pair{1, kUnitIdError}, {2, kFileNumberError},
                                          {4, kBlockOrderError}, {8, kTimestampError}}) {
-            if (mask & bit)
-                want |= kIrregular | status;
-            if (mask & bit & ~4)
-                unordered |= kIrregular | status;
+            want |= mask & bit ? kIrregular | status : 0;
+            unordered |= mask & bit & ~4 ? kIrregular | status : 0;
         }
         im2.m_block = synth::DataRecord(r, (mask & 4) ? 7 : 6);
-        EXPECT_EQ(im2.CheckBlock(), want);
         // Out of header mode the order is not judged; in it only the timestamp's validity
         // and the sums are.
-        EXPECT_EQ(im2.CheckBuffered(false), unordered);
-        EXPECT_EQ(im2.CheckBuffered(true), kHeaderRecord);
+        EXPECT_EQ(std::tuple(im2.CheckBlock(), im2.CheckBuffered(false), im2.CheckBuffered(true)),
+                  std::tuple(want, unordered, kHeaderRecord));
     }
 }
 
 TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
-    const synth::Im2Options o = test::OptionsFor(8, 1, 6);
-    CIm2 im2 = test::StateFor(o);
+    const synth::Im2Options o = OptionsFor(8, 1, 6);
+    CIm2 im2 = StateFor(o);
     const Record good = synth::DataRecord(o, 0);
-    ASSERT_EQ(test::DecodeRecord(im2, good).status, 0u);
+    ASSERT_EQ(std::get<BlockStatus>(DecodeRecord(im2, good)), 0u);
     EXPECT_EQ(ChecksumStatus(Record{}), 0u);   // the sums of nothing are zero
     for (std::size_t at = 0; at < kRecordSize; ++at) {
         // A changed key byte may cancel out of the block sum, never out of the trailer sum,
@@ -67,22 +247,17 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
             const BlockStatus checked = im2.CheckBlock();
             ASSERT_EQ(checked & kBadSum, kBadSum);
             ASSERT_EQ(checked, at < kOffFileNumber ? kBadSum : checked);
-            ASSERT_EQ(test::DecodeRecord(im2, bad).status, checked);
+            ASSERT_EQ(std::get<BlockStatus>(DecodeRecord(im2, bad)), checked);
         }
     }
 }
 
 TEST(RecordCheck, HeadersAndTheirBlocks) {
-    struct Case {
-        const char* why;
-        synth::Im2Options options;
-        bool brokenSum, bad;
-        BlockStatus header, blocks;
-    };
+    // Why, the options, a broken header checksum; then the header's verdict, its status and
+    // that of each of its blocks.
     const auto at = [](PackedTime t) { return synth::Im2Options{.timestamp = PackTimestamp(t)}; };
-    const Case kCases[] = {
-        {"sound", {}, false, false, kHeaderRecord, 0},
-        {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
+    const std::tuple<const char*, synth::Im2Options, bool, bool, BlockStatus, BlockStatus> kCases[] = {
+        {"sound", {}, false, false, kHeaderRecord, 0}, {"broken checksum", {}, true, true, kHeaderRecord | kBadSum, 0},
         {"model code 0", {.modelCode = 0}, false, true, kHeaderRecord, 0},
         {"model code 255", {.modelCode = 255}, false, true, kHeaderRecord, 0},
         // An invalid timestamp fails every block that carries it, matching or not.
@@ -96,29 +271,22 @@ TEST(RecordCheck, HeadersAndTheirBlocks) {
         {"index 0x8000000", {.statedBlocks = 0x8000001}, false, true, kHeaderRecord, 0},
         {"index 0xFFFFFFFF", {.statedBlocks = 0}, false, true, kHeaderRecord, 0},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.why);
-        synth::Im2Options o = c.options;
+    for (auto [why, o, brokenSum, bad, header, blocks] : kCases) {
         o.blocks = 2;
-        const std::vector<synth::Fault> faults(c.brokenSum ? 1 : 0, {synth::FaultKind::BadHeader, 0});
+        const std::vector<synth::Fault> faults(brokenSum ? 1 : 0, {synth::FaultKind::BadHeader, 0});
         const synth::ImageVerdict v = synth::JudgeImage(synth::MakeIm2(o, faults));
-        EXPECT_EQ(std::tuple(v.headerBad, v.header, v.blocks), std::tuple(c.bad, c.header, std::vector<BlockStatus>(2, c.blocks)));
+        EXPECT_EQ(std::tuple(v.headerBad, v.header, v.blocks), std::tuple(bad, header, std::vector(2, blocks))) << why;
     }
 }
 
 TEST(Decode, HandWorkedRecordsOfEveryCode) {
     // Each record exercises its code's clamps, shift limits and channel order; the expected
     // values were worked out by hand from the code rules, first sixteen and last two.
-    struct Case {
-        const char* name;
-        int bits, channels;
-        std::uint8_t model;
-        std::initializer_list<int> prefix;
-        std::uint8_t fill;
-        std::uint16_t bytes;
-        std::vector<int> first, last;
-    };
-    const Case kCases[] = {
+    // The code's name, stored bits, channels and model code, the payload's first bytes and its
+    // fill; the bytes decoded, the first sixteen samples and the last two.
+    using Row = std::tuple<const char*, int, int, std::uint8_t, std::vector<int>, std::uint8_t, std::uint16_t,
+                           std::vector<int>, std::vector<int>>;
+    const Row kCases[] = {
         // Shift starts at 5; 128 lowers it, 255 raises it by 3 up to 6; the sum wraps at 16
         // bits before the clamp (-31050 becomes -8192).
         {"adaptive8_mono", 8, 1, 6, {0, 0, 128, 129, 128, 255, 255, 129, 128, 128, 128, 128, 128, 128, 128, 129, 0, 0, 0}, 0x80, 1022,
@@ -147,28 +315,23 @@ TEST(Decode, HandWorkedRecordsOfEveryCode) {
         {"predictive4_stereo", 4, 2, 103, {216, 220, 40, 35, 240, 15, 142}, 0x88, 2036,
          {-32768, 32764, -32768, 32764, -18944, 18932, -6784, 15468, -10656, 21512, -17704, 24748, -17532, 22528, -13968, 20352}, {-14816, 21616}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        const synth::Im2Options o = test::OptionsFor(c.bits, c.channels, c.model);
-        CIm2 im2 = test::StateFor(o);
-        const test::Decoded d = test::DecodeRecord(im2, test::RecordOf(o, test::PlainOf(c.prefix, c.fill)));
-        EXPECT_EQ(d.status, 0u);
-        ASSERT_EQ(d.count, c.bytes);
-        const std::vector<int> v = d.Values(im2.m_nOutputBits);
-        EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + 16), c.first);
-        EXPECT_EQ(std::vector<int>(v.end() - 2, v.end()), c.last);
+    for (const auto& [name, bits, channels, model, prefix, fill, bytes, first, last] : kCases) {
+        SCOPED_TRACE(name);
+        const synth::Im2Options o = OptionsFor(bits, channels, model);
+        CIm2 im2 = StateFor(o);
+        const auto [status, count, v] = DecodeRecord(im2, RecordOf(o, prefix, fill));
+        ASSERT_EQ(std::tuple(status, count), std::tuple(0u, bytes));
+        EXPECT_EQ(std::tuple(std::vector(v.begin(), v.begin() + 16), std::vector(v.end() - 2, v.end())),
+                  std::tuple(first, last));
     }
 }
 
 TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
-    test::Plain plain{};
-    std::size_t at = 0;
-    for (int s : {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000}) {
-        plain[at++] = static_cast<std::uint8_t>(s & 0xFF);
-        plain[at++] = static_cast<std::uint8_t>((s >> 8) & 0xFF);
-    }
+    std::vector<int> plain16;
+    for (int s : {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000})
+        plain16.insert(plain16.end(), {s & 0xFF, (s >> 8) & 0xFF});
     const synth::Im2Options o16;
-    const synth::Im2Options o8 = test::OptionsFor(8, 1, 37);
+    const synth::Im2Options o8 = OptionsFor(8, 1, 37);
     const std::tuple<bool, double, std::vector<int>> kCases[] = {
         {false, 1.0, {20000, -20000, 16383, 16384, -16384, -16385, 100, -3, 3, 30000, -30000}},
         // The limit is trunc(32768 / gain): 16384 at 2.0, so 20000 becomes 16383 x 2 = 32766.
@@ -184,11 +347,10 @@ TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {
     };
     for (const auto& [eight, gain, want] : kCases) {
         SCOPED_TRACE(testing::Message() << (eight ? 8 : 16) << " bits x" << gain);
-        CIm2 im2 = test::StateFor(eight ? o8 : o16);
+        CIm2 im2 = StateFor(eight ? o8 : o16);
         im2.m_dGain = gain;
-        const Record record =
-            eight ? test::RecordOf(o8, test::PlainOf({0, 64, 128, 129, 200, 255, 127}, 128)) : test::RecordOf(o16, plain);
-        const std::vector<int> v = test::DecodeRecord(im2, record).Values(im2.m_nOutputBits);
+        const auto [status, count, v] =
+            DecodeRecord(im2, eight ? RecordOf(o8, {0, 64, 128, 129, 200, 255, 127}, 128) : RecordOf(o16, plain16));
         EXPECT_EQ(std::vector<int>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(want.size())), want);
     }
 }
@@ -199,20 +361,19 @@ TEST(Decode, ACodeThatFitsNoVariantKeepsItsTimeAsSilence) {
         {4, 1, 2042, 0x00}, {4, 2, 2036, 0x00}, {37, 1, 1023, 0x80}, {37, 2, 1022, 0x80}};
     for (const auto& [headerModel, channels, bytes, silence] : kCases) {
         SCOPED_TRACE(testing::Message() << "code " << int{headerModel} << " x" << channels);
-        synth::Im2Options o = test::OptionsFor(4, channels, headerModel);
-        CIm2 im2 = test::StateFor(o);
+        synth::Im2Options o = OptionsFor(4, channels, headerModel);
+        CIm2 im2 = StateFor(o);
         o.modelCode = 31;
         im2.m_dGain = 2.0;
-        im2.m_block = test::RecordOf(o, test::PlainOf({1, 2, 3, 4, 5}, 0x37));
-        test::Decoded d;
-        d.bytes.fill(0x55);
-        d.status = im2.Decode(d.bytes, &d.count);
-        EXPECT_EQ(d.status, 0u);
-        ASSERT_EQ(d.count, bytes);
-        EXPECT_TRUE(std::all_of(d.bytes.begin(), d.bytes.begin() + d.count,
-                                [quiet = silence](std::uint8_t b) { return b == quiet; }));
-        // Nothing past the count is touched.
-        EXPECT_TRUE(d.count == d.bytes.size() || d.bytes[d.count] == 0x55);
+        im2.m_block = RecordOf(o, {1, 2, 3, 4, 5}, 0x37);
+        std::array<std::uint8_t, kMaxDecodedBytes> out;
+        out.fill(0x55);
+        std::uint16_t count = 0;
+        const BlockStatus status = im2.Decode(out, &count);
+        EXPECT_EQ(std::tuple(status, count), std::tuple(0u, bytes));
+        // Silence up to the count, and nothing past it touched.
+        EXPECT_EQ(std::count(out.begin(), out.begin() + count, silence), count);
+        EXPECT_TRUE(count == out.size() || out[count] == 0x55);
     }
 }
 
