@@ -14,43 +14,35 @@
 
 namespace tvx::desktest {
 
-// Polls for the window, answers it once, then watches that the answer closed it.
+// Polls for the window and answers it once; an answer must close it before it returns.
 void AnswerModal(std::function<QWidget*()> find, std::function<void(QWidget*)> act,
                  const char* type, int deadlineMs) {
     auto* timer = new QTimer;
     QElapsedTimer since;
     since.start();
-    const auto tick = [=, test = QByteArray(QTest::currentTestFunction()), window = QPointer<QWidget>(),
-                       answered = false]() mutable {
+    QObject::connect(timer, &QTimer::timeout, [=, test = QByteArray(QTest::currentTestFunction())] {
+        // A later test's window is not its to answer; one that never came is given up (the
+        // test's own checks say so).
         const bool ours = QByteArray(QTest::currentTestFunction()) == test;
-        const bool late = since.elapsed() >= deadlineMs;
-        const bool open = answered && !window.isNull() && window->isVisible();
-        if (ours && open && late) {
-            const QByteArray message = QByteArray("the answer given to a modal ") + type + " did not close it";
-            if (test.isEmpty())   // not under a test runner (the screenshot tool)
-                qWarning("%s", message.constData());
-            else
-                QTest::qFail(message.constData(), __FILE__, __LINE__);
-            if (auto* dialog = qobject_cast<QDialog*>(window.data()))
-                dialog->done(QDialog::Rejected);
-            else
-                window->close();
-        }
-        // Its test is over (a later test's window is not its to answer), the window never came
-        // (the test's own checks say so), or the answer closed it.
-        if (!ours || late || (answered && !open)) {
-            timer->stop();
-            return timer->deleteLater();
-        }
-        if (answered || (window = find()).isNull())
+        const QPointer<QWidget> window = ours ? find() : nullptr;
+        if (ours && window.isNull() && since.elapsed() < deadlineMs)
             return;
-        answered = true;
         timer->stop();   // not re-entered while the answer runs a nested loop of its own
-        act(window);
-        since.restart();
-        timer->start(10);
-    };
-    QObject::connect(timer, &QTimer::timeout, tick);
+        if (!window.isNull())
+            act(window);
+        timer->deleteLater();
+        if (window.isNull() || !window->isVisible())
+            return;
+        const QByteArray message = QByteArray("the answer given to a modal ") + type + " did not close it";
+        if (test.isEmpty())   // not under a test runner (the screenshot tool)
+            qWarning("%s", message.constData());
+        else
+            QTest::qFail(message.constData(), __FILE__, __LINE__);
+        if (auto* dialog = qobject_cast<QDialog*>(window.data()))
+            dialog->done(QDialog::Rejected);
+        else
+            window->close();
+    });
     timer->start(10);
 }
 
