@@ -2,12 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QTemporaryDir>
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace tvx::desktest {
 
@@ -38,26 +34,5 @@ void AnswerMessageBox(int button, QString* text = nullptr);
 // ("minutesBox" or "megabytesBox"), checks it and types `number`; then presses Convert.
 void FillConvert(QWidget* dialog, const QString& folder, const char* box = nullptr,
                  const QString& number = {});
-
-// A fresh folder under the temporary folder, removed with the object.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag)
-        : m_dir(QDir::tempPath() + "/tvx-desk-" + QString::fromStdString(tag) + "-XXXXXX") {}
-    std::filesystem::path Path() const { return m_dir.path().toStdString(); }
-    std::string operator/(const std::string& name) const { return (Path() / name).string(); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-std::string Slurp(const std::filesystem::path& path);
-
-// The files of a folder, by name, sorted.
-std::vector<std::string> FileNames(const std::filesystem::path& folder);
-
-// Runs tessivox-cli with the arguments; its exit status, or -1 when it did not exit within
-// two minutes.
-int RunCli(const std::string& cliPath, const std::vector<std::string>& args);
 
 }  // namespace tvx::desktest

@@ -1,6 +1,6 @@
-// The program's dialogs driven as a person does: the folder chooser and its rules, the
-// convert dialog, the progress dialog, the user guide's message, and the profile that
-// remembers where the user was.
+// The program's dialogs driven as a person does: the folder chooser and its rules, the convert
+// dialog and the pass it runs, the progress dialog, the user guide's message, and the profile
+// that remembers where the user was.
 #include "desk_test_support.h"
 
 #include "desk/conversion.h"
@@ -11,6 +11,8 @@
 #include "desk/profile.h"
 #include "desk/progress_dialog.h"
 #include "desk/wav_convert_dialog.h"
+#include "formats/home_of.h"
+#include "synth/synth.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -18,64 +20,54 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 
 namespace tvx {
 
-namespace fs = std::filesystem;
 using namespace desktest;
-
-namespace {
-
-template <typename T>
-T* Child(QWidget* dialog, const char* name) {
-    return dialog->findChild<T*>(QString::fromLatin1(name));
-}
-
-int Check(const std::string& path, FolderMode mode = FolderMode::Check) {
-    return static_cast<int>(CheckFolderPath(path, mode));
-}
-
-}  // namespace
 
 class DialogsTest : public QObject {
     Q_OBJECT
+    QTemporaryDir m_temp;
+    QString Q(const QString& name) const { return m_temp.filePath(name); }
+    std::string At(const QString& name) const { return Q(name).toStdString(); }
+    QByteArray Read(const QString& name) const {
+        QFile file(Q(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
 private slots:
     void TheFolderRulesAndTheChooserThatAppliesThem() {
-        for (const char* good : {"/", "/out", "/my out/day 1", "/out/v1.2"})
-            QVERIFY2(Check(good) == 0, good);
-        std::vector<std::string> bad{"",      "out",      "/out/",  "//server/share", "/a//b",
-                                     "/dir.", "/.cache",  "/a/../b", "/ out", "/out ", "/\tout"};
+        std::vector<std::string> bad{"", "out", "/out/", "//server/share", "/a//b", "/dir.", "/.cache", "/a/../b",
+                                     "/ out", "/out ", "/\tout"};
         for (const char c : std::string("\"*:<>?\\|"))
             bad.push_back(std::string("/a") + c + "b");
         for (const std::string& path : bad)
-            QVERIFY2(Check(path) == 1, path.c_str());
-        // Checking makes nothing (the chooser creates); a file in the way is no folder.
-        const TempFolder temp("rules");
-        QCOMPARE(Check(temp / "new/sub"), 0);
-        QVERIFY(!fs::exists(temp / "new"));
-        std::ofstream(temp / "plain") << "x";
-        QCOMPARE(Check(temp / "plain/sub", FolderMode::Create), 2);
+            QVERIFY2(CheckFolderPath(path, FolderMode::Check) == FolderCheck::Invalid, path.c_str());
+        for (const std::string& good : std::vector<std::string>{"/", "/my out/day 1", "/v1.2", At("new/sub")})
+            QVERIFY2(CheckFolderPath(good, FolderMode::Check) == FolderCheck::Good, good.c_str());
+        QVERIFY(!QDir(Q("new")).exists());   // checking makes nothing: the chooser creates
+        std::ofstream(At("plain")) << "x";   // a file in the way is no folder
+        QVERIFY(CheckFolderPath(At("plain/sub"), FolderMode::Create) == FolderCheck::NotCreated);
         // The chooser offers its first folder, asks before it creates one, refuses what the
         // rules refuse, and takes a folder that is there without a question.
-        fs::create_directories(temp / "here");
-        const QString start = QString::fromStdString(temp / "here");
-        const auto in = [&](const char* name) { return QString::fromStdString(temp / name); };
         const QString ask = "does not exist. Do you want the folder to be created?";
         struct Case {
             QString typed;
             int answer, result;
             QString question;   // the message's last line, if one comes
         };
-        for (const Case& c : {Case{in("new/sub"), QMessageBox::Yes, 1, ask}, {in("never"), QMessageBox::No, -1, ask},
-                              {in("out/"), QMessageBox::Ok, -1, "is invalid. Please reenter."},
-                              {start, QMessageBox::Ok, 1, ""}}) {   // last: no question comes
-            CPathDialog chooser({}, {}, start);
-            auto* path = Child<QLineEdit>(&chooser, "folderPath");
+        for (const Case& c : {Case{Q("new/sub"), QMessageBox::Yes, 1, ask}, {Q("never"), QMessageBox::No, -1, ask},
+                              {Q("out/"), QMessageBox::Ok, -1, "is invalid. Please reenter."},
+                              {m_temp.path(), QMessageBox::Ok, 1, ""}}) {   // last: no question comes
+            CPathDialog chooser({}, {}, m_temp.path());
+            auto* path = chooser.findChild<QLineEdit*>("folderPath");
             QPushButton* ok = chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-            QCOMPARE(path->text(), start);
+            QCOMPARE(path->text(), m_temp.path());
             path->clear();
             QVERIFY(!ok->isEnabled());
             QString message;
@@ -88,79 +80,89 @@ private slots:
             });
             QCOMPARE(chooser.DoModal(), c.result);
             QCOMPARE(message, c.question.isEmpty() ? "" : "The folder:\n\n" + c.typed + "\n\n" + c.question);
-            QCOMPARE(fs::is_directory(c.typed.toStdString()), c.result == 1);
+            QCOMPARE(QDir(c.typed).exists(), c.result == 1);
             if (c.result == 1)
                 QCOMPARE(chooser.GetPathName(), c.typed);
         }
     }
 
-    void TheConvertDialogTakesOnlyAFolderThereAndTheCheckedNumber() {
-        const TempFolder temp("convert");
-        std::ofstream(temp / "a-file") << "not a folder";
-        const QString there = QString::fromStdString(temp.Path().string());
+    void ConvertTakesOnlyAFolderThereAndTheCheckedNumberAndCancelKeepsTheLastFolder() {
+        QDir().mkpath(Q("out"));
+        std::ofstream(At("a-file")) << "not a folder";
         const QString noFolder = "Error: The supplied directory could not be accessed.\n\n"
                                  "Please verify your directory path.";
         struct Case {
             QString folder;
-            const char* box;   // the box to check, or none
+            QStringList boxes;   // clicked in turn
             QString minutes, megabytes, message;
             QList<int> taken;   // minutes and megabytes, when Convert is taken
         };
-        const Case cases[] = {
-            {there + "/nope", nullptr, "0", "0", noFolder, {}},
-            {there + "/a-file", nullptr, "0", "0", noFolder, {}},
-            {there, "minutesBox", "5", "7", "", {5, 0}},   // the unchecked number is dropped
-            {there, "megabytesBox", "junk", "12x", "Please enter an integer.", {}},
-            {there, "megabytesBox", "junk", " 12 ", "", {0, 12}},
+        const Case cases[] = {   // the low 16 bits; an unchecked number is dropped
+            {Q("out"), {"megabytesBox", "minutesBox"}, "70000", "7", "", {4464, 0}},
+            {Q("nope"), {}, "0", "0", noFolder, {}},
+            {Q("a-file"), {}, "0", "0", noFolder, {}},
+            {Q("out"), {"megabytesBox"}, "junk", "12x", "Please enter an integer.", {}},
+            {Q("out"), {"megabytesBox"}, "junk", " 12 ", "", {0, 12}},
         };
+        Profile profile(Q("convert.ini"));
         for (const Case& c : cases) {
-            CWavConvert dialog;
-            dialog.SetFolder(c.folder);
-            if (c.box != nullptr)
-                Child<QCheckBox>(&dialog, c.box)->click();
-            Child<QLineEdit>(&dialog, "minutes")->setText(c.minutes);
-            Child<QLineEdit>(&dialog, "megabytes")->setText(c.megabytes);
             QString message;
+            QList<bool> enabled;
             WhenModal<CWavConvert>([&](CWavConvert* d) {
+                for (const QString& box : c.boxes)
+                    d->findChild<QCheckBox*>(box)->click();
+                for (const auto& [field, text] : {std::pair{"minutes", c.minutes}, {"megabytes", c.megabytes}}) {
+                    enabled << d->findChild<QLineEdit*>(field)->isEnabled();
+                    d->findChild<QLineEdit*>(field)->setText(text);
+                }
                 if (!c.message.isEmpty())
                     AnswerMessageBox(QMessageBox::Ok, &message);
-                Child<QPushButton>(d, "convert")->click();
-                if (d->isVisible())   // refused: the dialog stays open
+                FillConvert(d, c.folder);
+                if (d->isVisible())   // refused: the dialog stays open, and Cancel changes nothing
                     d->reject();
             });
-            const bool taken = dialog.exec() == QDialog::Accepted;
+            const std::optional<ConvertChoice> choice = AskConversion(nullptr, profile);
             QCOMPARE(message, c.message);
-            QCOMPARE(taken ? QList<int>({dialog.Minutes(), dialog.Megabytes()}) : QList<int>(), c.taken);
+            QCOMPARE(choice ? QList<int>({choice->minutes, choice->megabytes}) : QList<int>(), c.taken);
+            QCOMPARE(profile.LastConvertPath(), At("out"));
+            QCOMPARE(enabled, QList<bool>({c.boxes.endsWith("minutesBox"), c.boxes.endsWith("megabytesBox")}));
         }
-        // Checking one box clears the other and enables only its own number.
-        CWavConvert dialog;
-        Child<QCheckBox>(&dialog, "megabytesBox")->click();
-        Child<QCheckBox>(&dialog, "minutesBox")->click();
-        QCOMPARE(QList<bool>({Child<QCheckBox>(&dialog, "megabytesBox")->isChecked(),
-                              Child<QLineEdit>(&dialog, "minutes")->isEnabled(),
-                              Child<QLineEdit>(&dialog, "megabytes")->isEnabled()}),
-                 QList<bool>({false, true, false}));
     }
 
-    void AskConversionKeepsTheFolderAndTheLow16BitsAndCancelChangesNothing() {
-        const TempFolder temp("ask");
-        fs::create_directories(temp / "out");
-        Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-        WhenModal<CWavConvert>([&](CWavConvert* d) {
-            FillConvert(d, QString::fromStdString(temp / "out"), "minutesBox", "70000");
+    void ThePassWritesWhatTheEngineWritesAsksBeforeReplacingAndStopsOnCancel() {
+        const std::string image = At("F00012.IM2");
+        const synth::Fault fault{synth::FaultKind::PayloadByte, 2100};
+        QVERIFY(synth::WriteIm2File(image, {.blocks = 2500}, {&fault, 1}));
+        QVERIFY(QDir().mkpath(Q("engine")) && QDir().mkpath(Q("pass")));
+        Hooks plain;
+        const ConvertChoice choice{At("pass"), 0, 1};   // a new WAV after every megabyte
+        QVERIFY(HomeOf(ImageFormat::Im2).Convert({image, At("engine"), 1, 0}, plain).outcome == ConvertOutcome::Completed);
+        QVERIFY(RunConversion(nullptr, image, ImageFormat::Im2, choice).outcome == ConvertOutcome::Completed);
+        const QStringList files = QDir(Q("pass")).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(QDir(Q("engine")).entryList(QDir::Files, QDir::Name), files);
+        QCOMPARE(files.size(), 4);
+        for (const QString& file : files)
+            QVERIFY2(Read("pass/" + file) == Read("engine/" + file), qPrintable(file));
+
+        std::ofstream(At("pass/F00012.00.txt"), std::ios::trunc) << "kept";
+        QString question;
+        AnswerMessageBox(QMessageBox::No, &question);
+        QVERIFY(RunConversion(nullptr, image, ImageFormat::Im2, choice).outcome == ConvertOutcome::Declined);
+        QCOMPARE(question, "The file: " + Q("pass/F00012.00.wav") + " already exists. Overwrite and recreate its (.Txt) file?");
+        QCOMPARE(Read("pass/F00012.00.txt"), QByteArray("kept"));
+        // Yes goes on; Cancel, pressed once the bar has moved, stops the pass there.
+        AnswerMessageBox(QMessageBox::Yes);
+        const ConvertResult cancelled = RunConversion(nullptr, image, ImageFormat::Im2, choice, [](CProgressDlg& progress) {
+            progress.SetPumpInterval(0);
+            auto* press = new QTimer(&progress);
+            QObject::connect(press, &QTimer::timeout, [&progress] {
+                if (progress.BarValue() > 0)
+                    progress.findChild<QPushButton*>("cancel")->click();
+            });
+            press->start(0);
         });
-        const std::optional<ConvertChoice> choice = AskConversion(nullptr, profile);
-        QVERIFY(choice.has_value());
-        QCOMPARE(choice->folder, temp / "out");
-        QCOMPARE(QList<int>({choice->minutes, choice->megabytes}), QList<int>({4464, 0}));
-        const std::string kept = Slurp(temp / "tessivox.ini");
-        QCOMPARE(kept, "[SETTINGS]\nLast Convert Path=" + (temp / "out") + "\n");
-        WhenModal<CWavConvert>([&](CWavConvert* d) {
-            Child<QLineEdit>(d, "folder")->setText(QStringLiteral("/elsewhere"));
-            d->reject();
-        });
-        QVERIFY(!AskConversion(nullptr, profile).has_value());
-        QCOMPARE(Slurp(temp / "tessivox.ini"), kept);
+        QVERIFY(cancelled.outcome == ConvertOutcome::Cancelled && cancelled.blocks > 0 && cancelled.blocks < 2500);
+        QVERIFY(Read("pass/F00012.00.txt") != "kept");
     }
 
     void ProgressShowsWholeHundredthsAndEscapeCancels() {
@@ -171,11 +173,10 @@ private slots:
             bar << (progress.SetPos(position), progress.BarValue());
         QCOMPARE(bar, QList<int>({50, 99, 100}));
         progress.SetMessage("Decrypting: F00012.IM2\r\n");
-        QCOMPARE(Child<QLabel>(&progress, "message")->text(), QStringLiteral("Decrypting: F00012.IM2"));
+        QCOMPARE(progress.findChild<QLabel*>("message")->text(), QStringLiteral("Decrypting: F00012.IM2"));
         progress.ShowProgress(true);
-        QTest::keyClick(&progress, Qt::Key_Escape);   // the button: the conversion test presses it
-        QVERIFY(progress.IsCancelled());
-        QVERIFY(progress.isVisible());   // the pass closes it when it has stopped
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        QVERIFY(progress.IsCancelled() && progress.isVisible());   // the pass closes it when it has stopped
     }
 
     void AMissingGuideIsNamedByItsShortenedPath() {
@@ -183,66 +184,48 @@ private slots:
         QCOMPARE(ShortGuidePath("/home/someone/apps/tessivox/bin" + tail), "/home/someone/apps/tessivox/bin" + tail);   // 63
         QCOMPARE(ShortGuidePath("/home/someone/apps/tessivox/bin2" + tail), "/home/someone/apps/..." + tail);   // 64
         QCOMPARE(ShortGuidePath("/averyveryveryverylongfoldername" + tail), "/..." + tail);
-        QCOMPARE(UserGuidePlaces("/opt/tvx/bin"),
-                 (QStringList{"/opt/tvx/bin" + tail, "/opt/tvx/share/doc/tessivox" + tail}));
+        QCOMPARE(UserGuidePlaces("/opt/tvx/bin"), (QStringList{"/opt/tvx/bin" + tail, "/opt/tvx/share/doc/tessivox" + tail}));
         QString message;
         AnswerMessageBox(QMessageBox::Ok, &message);
         OpenUserGuide(nullptr);
-        QCOMPARE(message, "The help file\n\"" + ShortGuidePath(QCoreApplication::applicationDirPath() + tail) +
-                              "\"\ncould not found.");
+        const QString named = ShortGuidePath(QCoreApplication::applicationDirPath() + tail);
+        QCOMPARE(message, "The help file\n\"" + named + "\"\ncould not found.");
     }
 
-    void TheProfileKeepsItsKeysAndAnyPath() {
-        const TempFolder temp("keys");
-        // The plain form of both keys is the window tests' to read.
+    void TheProfileKeepsAnyPathOnOneLineAndReadsAHandWrittenFile() {
         const std::string odd = "/tmp/a b\\c/line\nbreak/\r/=;,\"quoted\"/\xff\xfe.IM2";
-        {
-            Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-            profile.SetLastConvertPath("/home/me/out");
-            profile.SetLastFile(odd);
-        }
-        QCOMPARE(Profile(QString::fromStdString(temp / "tessivox.ini")).LastFile(), odd);
-        const std::string text = Slurp(temp / "tessivox.ini");
-        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 3);   // one line a key
-        // One written by hand is read from its own section, blanks and line ends aside.
-        std::ofstream(temp / "hand.ini") << "; kept by hand\r\n[OTHER]\r\nLast File=/wrong\r\n[SETTINGS]\r\n"
-                                            "Last File = /right/F1.IX2\r\nLast Convert Path=/out\r\n";
-        const Profile hand(QString::fromStdString(temp / "hand.ini"));
-        QCOMPARE(hand.LastFile(), std::string("/right/F1.IX2"));
-        QCOMPARE(hand.LastConvertPath(), std::string("/out"));
+        Profile(Q("keys.ini")).SetLastFile(odd);
+        QCOMPARE(Profile(Q("keys.ini")).LastFile(), odd);
+        QCOMPARE(Read("keys.ini").count('\n'), 2);   // the section and the key
+        std::ofstream(At("hand.ini")) << "; kept by hand\r\n[OTHER]\r\nLast File=/wrong\r\n[SETTINGS]\r\n"
+                                         "Last File = /right/F1.IX2\r\nLast Convert Path=/out\r\n";
+        const Profile hand(Q("hand.ini"));
+        QCOMPARE(hand.LastFile() + " " + hand.LastConvertPath(), std::string("/right/F1.IX2 /out"));
     }
 
     void OpenAndConvertStartWhereTheUserWasElseAtHome() {
-        const TempFolder temp("open");
-        fs::create_directories(temp / "home");
-        fs::create_directories(temp / "out");
-        fs::create_directories(temp / "card");
+        for (const char* folder : {"home", "last", "card"})
+            QDir().mkpath(Q(folder));
         for (const char* name : {"F00012.IM2", "f00013.ix2", "notes.txt"})
-            std::ofstream(temp / ("card/" + std::string(name))) << "x";
-        qputenv("HOME", QByteArray::fromStdString(temp / "home"));
-        Profile profile(QString::fromStdString(temp / "tessivox.ini"));
-        QCOMPARE(OpenDialogStart(profile), temp / "home");
-        QCOMPARE(ConvertFolderStart(profile), temp / "home");
-        profile.SetLastFile(temp / "card/F00012.IM2");
-        profile.SetLastConvertPath(temp / "out");
-        QCOMPARE(ConvertFolderStart(profile), temp / "out");
-        QString startedIn;
-        QStringList preselected;
+            std::ofstream(At("card/") + name) << "x";
+        qputenv("HOME", Q("home").toLocal8Bit());
+        Profile profile(Q("open.ini"));
+        QCOMPARE(OpenDialogStart(profile) + " " + ConvertFolderStart(profile), At("home") + " " + At("home"));
+        profile.SetLastFile(At("card/F00012.IM2"));
+        profile.SetLastConvertPath(At("last"));
+        QCOMPARE(ConvertFolderStart(profile), At("last"));
+        QStringList seen;   // the folder it starts in, then the file it offers
         WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            startedIn = dialog->directory().absolutePath();
-            preselected = dialog->selectedFiles();
-            ChooseFile(dialog, QString::fromStdString(temp / "card/f00013.ix2"));
+            seen << dialog->directory().absolutePath() << dialog->selectedFiles();
+            ChooseFile(dialog, Q("card/f00013.ix2"));
         });
-        QCOMPARE(ChooseImage(nullptr, profile).value_or("(none)"), temp / "card/f00013.ix2");
-        QCOMPARE(startedIn, QString::fromStdString(temp / "card"));
-        QCOMPARE(preselected, QStringList{QString::fromStdString(temp / "card/F00012.IM2")});
-        QCOMPARE(OpenFilter(), QStringLiteral("All Supported files (*.ix2 *.im2 *.img);;"
-                                              "IMG Files (*.img);;IM2 Files (*.im2);;"
-                                              "IX2 Files (*.ix2);;All Files (*)"));
-        fs::remove(temp / "card/F00012.IM2");
-        fs::remove(temp / "out");
-        QCOMPARE(OpenDialogStart(profile), temp / "home");
-        QCOMPARE(ConvertFolderStart(profile), temp / "home");
+        QCOMPARE(ChooseImage(nullptr, profile).value_or("(none)"), At("card/f00013.ix2"));
+        QCOMPARE(seen, (QStringList{Q("card"), Q("card/F00012.IM2")}));
+        QCOMPARE(OpenFilter(), QStringLiteral("All Supported files (*.ix2 *.im2 *.img);;IMG Files (*.img);;"
+                                              "IM2 Files (*.im2);;IX2 Files (*.ix2);;All Files (*)"));
+        QFile::remove(Q("card/F00012.IM2"));
+        QDir(Q("last")).removeRecursively();
+        QCOMPARE(OpenDialogStart(profile) + " " + ConvertFolderStart(profile), At("home") + " " + At("home"));
     }
 };
 

@@ -1,35 +1,12 @@
 // The first copy's side of the hand-over, spoken to as another start or any other client
 // would. Two real starts of the program are in tests/app/two_copies_test.cpp.
-#include "desk_test_support.h"
-
 #include "desk/single_copy.h"
 
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 namespace tvx {
-
-namespace {
-
-QByteArray Le32(quint32 n) {
-    n = qToLittleEndian(n);
-    return QByteArray(reinterpret_cast<const char*>(&n), 4);
-}
-
-// Sends the bytes as a record and returns the one-byte answer ("" for none).
-QByteArray Send(const QString& name, const QByteArray& bytes) {
-    QLocalSocket client;
-    client.connectToServer(name);
-    client.write(bytes);
-    QElapsedTimer since;
-    since.start();
-    while (client.bytesAvailable() < 1 && since.elapsed() < 5000)
-        QTest::qWait(5);
-    return client.read(1);
-}
-
-}  // namespace
 
 class SingleCopyTest : public QObject {
     Q_OBJECT
@@ -42,30 +19,38 @@ private slots:
     }
 
     void TheFirstCopyTakesGoodRecordsRefusesTheRestAndHoldsTheLastWhileHeld() {
-        const desktest::TempFolder temp("copy");
-        SingleCopy copy(QString::fromStdString(temp / "copy"));
+        const QTemporaryDir temp;
+        SingleCopy copy(temp.filePath("copy"));
         QVERIFY(copy.Listen());
         QStringList seen;
         connect(&copy, &SingleCopy::ToFront, [&seen] { seen << "front"; });
         connect(&copy, &SingleCopy::PathReceived, [&seen](const QString& p) { seen << "path:" + p; });
+        // Sends the bytes as a record; the one-byte answer ("" for none within 5 s).
+        const auto send = [&copy](const QByteArray& bytes) {
+            QLocalSocket client;
+            client.connectToServer(copy.Name());
+            client.write(bytes);
+            for (int waited = 0; client.bytesAvailable() < 1 && waited < 5000; waited += 5)
+                QTest::qWait(5);
+            return client.read(1);
+        };
         const QByteArray longest = '/' + QByteArray(1022, 'a');
         // A count past 1,024 is refused before anything is read, as is a record without its zero.
         const std::pair<QByteArray, QByteArray> sends[] = {
             {*HandOverRecord(longest.toStdString()), "1"},
-            {Le32(1025) + '/' + QByteArray(1023, 'c') + '\0', "0"},
-            {Le32(0xFFFFFFFF), "0"},
-            {Le32(0), "0"},
-            {Le32(4) + "/abc", "0"},
+            {QByteArray("\x01\x04\x00\x00/", 5) + QByteArray(1023, 'c') + '\0', "0"},
+            {QByteArray("\xff\xff\xff\xff", 4), "0"},
+            {QByteArray(4, '\0'), "0"},
+            {QByteArray("\x04\x00\x00\x00/abc", 8), "0"},
             {*HandOverRecord(""), "1"},   // an empty start only brings the copy to the front
         };
         for (const auto& [bytes, answer] : sends)
-            QCOMPARE(Send(copy.Name(), bytes), answer);
+            QCOMPARE(send(bytes), answer);
         QTRY_COMPARE(seen, (QStringList{"front", "path:" + longest, "front"}));
-
         seen.clear();
         copy.SetHeld(true);
         for (const char* path : {"/first.IM2", "/second.IMG"})
-            QCOMPARE(Send(copy.Name(), *HandOverRecord(path)), QByteArray("1"));   // taken at once
+            QCOMPARE(send(*HandOverRecord(path)), QByteArray("1"));   // taken at once
         QTest::qWait(50);
         QVERIFY(seen.isEmpty());
         copy.SetHeld(false);
