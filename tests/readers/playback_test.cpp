@@ -129,6 +129,16 @@ TEST_F(PlaybackTest, CloseOrDestructionWhileTheDeviceIsFullDropsTheDevice) {
     });
 }
 
+TEST_F(PlaybackTest, EveryCodeAndWidthIsHeardAsItDecodes) {
+    std::vector<TestImage> images;
+    for (const auto& [name, options] : synth::EveryVariant(5))
+        images.push_back({Kind::Im2, options, {}});
+    for (const Kind kind : {Kind::Ix2Plain, Kind::Ix2Chain})   // 8-bit output
+        images.push_back({kind, {.storedBits = 8, .channels = 2, .modelCode = 37, .blocks = 24}, {}});
+    images.push_back({Kind::Img5, {}, {.bits = 5, .sampleRate = 11025, .records = 12, .erased = 3}});
+    ForEach(images, [&](const TestImage& image, auto& reader, const std::string&) { ExpectPlays(*reader, image, 0); });
+}
+
 TEST_F(PlaybackTest, FailuresAreNoticedAndTheWorkerServesOn) {
     for (const TestImage& image : EveryFormat(20)) {
         SCOPED_TRACE(image.Name());
@@ -314,7 +324,7 @@ TEST_F(PlaybackTest, AnIx2ReaderReadsANameEndingInIm2AsAnIm2Image) {
     const TestImage image = ImageOf(Kind::Im2, 12);
     const std::string path = m_dir / "F00012.Im2";
     std::filesystem::rename(image.Write(m_dir), path);
-    auto reader = ImageOf(Kind::Ix2Plain, 12).MakeReader(PlaybackSetup{m_audio.Factory(), nullptr});
+    auto reader = Reader(ImageOf(Kind::Ix2Plain, 12));
     ASSERT_TRUE(reader->Open(path));
     ASSERT_TRUE(ScanToEnd(*reader));
     EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(-1, 11));
