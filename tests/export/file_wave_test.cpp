@@ -2,11 +2,8 @@
 
 #include "core/bytes.h"
 #include "export_support.h"
-#include "synth/synth.h"
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
 
 namespace tvx {
 namespace {
@@ -64,35 +61,12 @@ TEST(FileWave, FormatAndSizesAfterClose) {
     }
 }
 
-TEST(FileWave, AnExistingFileKeepsItsHeaderAndOneThatCannotBeReadIsAFailedOpen) {
-    // A header no converter writes: 3 channels, 1000 Hz, a zero rate of bytes, sizes of nonsense.
+// Found by fuzzing: a header that cannot be written used to throw out of Open, which answers
+// by its result.
+TEST(FileWave, AHeaderThatCannotBeWrittenIsAFailedOpen) {
     test::TempDir dir;
-    Bytes file = {'R', 'I', 'F', 'F', 1, 2, 3, 4, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 3, 0,
-                  0xE8, 0x03, 0, 0, 0, 0, 0, 0, 6, 0, 16, 0, 'd', 'a', 't', 'a', 9, 9, 9, 9};
-    const Bytes header = file;
-    file.resize(44 + 100, 0x55);
-    ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", file));
-    {
-        CFileWave wave;
-        ASSERT_TRUE(wave.Open(dir / "old.wav", kGenericRead | kGenericWrite, 0, kOpenExisting, nullptr));
-        EXPECT_TRUE(std::equal(header.begin(), header.end(), wave.Header().begin()));
-        EXPECT_EQ(wave.GetWholeSeconds(), 0u);   // no rate of bytes: it measures nothing
-        EXPECT_TRUE(wave.Write(Ramp(30).data(), 30));
-        wave.Close();
-    }
-    const Bytes bytes = ReadBytes(dir / "old.wav");
-    ASSERT_EQ(bytes.size(), 74u);   // cut after what this open wrote
-    EXPECT_EQ(HeaderOf(bytes), Header(66, 3, 1000, 0, 6, 16, 30));
-
-    // Found by fuzzing: a header that cannot be read, or written, used to throw out of Open,
-    // which answers by its result.
-    ASSERT_TRUE(synth::WriteBytes(dir / "old.wav", Bytes(100, 0x55)));
     CFileWave wave;
-    CFileException failure, full;
-    EXPECT_FALSE(wave.Open(dir / "old.wav", kGenericWrite, 0, kOpenExisting, &failure));
-    EXPECT_FALSE(wave.IsOpen());
-    EXPECT_EQ(std::tuple(failure.m_lOsError, failure.m_strFileName), std::tuple(EBADF, dir / "old.wav"));
-    EXPECT_EQ(ReadBytes(dir / "old.wav"), Bytes(100, 0x55));
+    CFileException full;
     {
         const test::FileSizeLimit limit(20);
         EXPECT_FALSE(wave.Open(dir / "new.wav", kGenericWrite, 0, kCreateAlways, &full));

@@ -320,19 +320,6 @@ TEST_F(PlaybackTest, AnIx2StopReadsTheStartAgainAndForgetsAForeignUnit) {
     }
 }
 
-TEST_F(PlaybackTest, AnIx2ReaderReadsANameEndingInIm2AsAnIm2Image) {
-    const TestImage image = ImageOf(Kind::Im2, 12);
-    const std::string path = m_dir / "F00012.Im2";
-    std::filesystem::rename(image.Write(m_dir), path);
-    auto reader = Reader(ImageOf(Kind::Ix2Plain, 12));
-    ASSERT_TRUE(reader->Open(path));
-    ASSERT_TRUE(ScanToEnd(*reader));
-    EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(-1, 11));
-    ASSERT_TRUE(PlayToEnd(*reader));
-    EXPECT_EQ(VerdictLog::TakeIndices(), Blocks(0, 11));
-    EXPECT_EQ(m_audio.Played(), image.HeardFrom(0));
-}
-
 TEST_F(PlaybackTest, TheImgBoostReachesTheNextRecords) {
     const synth::ImgOptions o{.records = 8};
     ASSERT_TRUE(synth::WriteImgFile(m_dir / "VOICE.IMG", o));
