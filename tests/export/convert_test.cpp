@@ -222,10 +222,10 @@ TEST_F(ConvertTest, FaultsGetErrorLinesAndCounts) {
         EXPECT_TRUE(Has(plain.texts.at(0), kError + "132\r\n" + kError + "131\r\n"));
     }
     SCOPED_TRACE("IMG");
-    Make("V00007.IMG", synth::MakeImg({.bits = 5, .records = 12},
-                                      std::vector<synth::ImgFault>{{ImgFaultKind::VoiceChecksum, 4}, {ImgFaultKind::RecordIndex, 6},
-                                                                   {ImgFaultKind::UnitId, 8}, {ImgFaultKind::BlockChecksum, 9},
-                                                                   {ImgFaultKind::SampleCount, 11}}));
+    const synth::ImgFault imgFaults[] = {{ImgFaultKind::VoiceChecksum, 4}, {ImgFaultKind::RecordIndex, 6},
+                                         {ImgFaultKind::UnitId, 8}, {ImgFaultKind::BlockChecksum, 9},
+                                         {ImgFaultKind::SampleCount, 11}};
+    Make("V00007.IMG", synth::MakeImg({.bits = 5, .records = 12}, imgFaults));
     const Converted got = Convert();
     EXPECT_EQ(Ended(got.result), (Ending{kCompleted, 11, 4}));
     const std::string text = got.texts.at(0), e = " ERROR: Unable to decode UNIT:1A2B FILE:00007 INDEX:";

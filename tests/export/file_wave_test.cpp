@@ -56,7 +56,8 @@ TEST(FileWave, FormatAndSizesAfterClose) {
         }
         const Bytes bytes = ReadBytes(dir / "f.wav");
         ASSERT_EQ(bytes.size(), 44u + c.dataBytes);
-        EXPECT_EQ(HeaderOf(bytes), Header(36 + c.dataBytes, c.channels, c.rate, c.bytesPerSecond, c.align, c.bits, c.dataBytes));
+        EXPECT_EQ(HeaderOf(bytes),
+                  Header(36 + c.dataBytes, c.channels, c.rate, c.bytesPerSecond, c.align, c.bits, c.dataBytes));
         EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 44));
     }
 }
