@@ -1,8 +1,5 @@
 #include "export_support.h"
 
-#include "formats/im2/convert_im2.h"
-#include "formats/img/convert_img.h"
-#include "formats/ix2/convert_ix2.h"
 #include "synth/image_reading.h"
 
 #include <algorithm>
@@ -46,31 +43,10 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::uint32_t{Le16(b, at)} | std::uint32_t{Le16(b, at + 2)} << 16;
-}
-
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
-}
-
 std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image) {
     std::vector<std::uint8_t> all;
     synth::DecodeImage(image, all);
     return all;
-}
-
-ConvertResult ConvertAny(const ConvertRequest& request, Hooks& hooks) {
-    if (request.source.ends_with(".IX2"))
-        return ConvertIx2(request, hooks);
-    if (request.source.ends_with(".IMG"))
-        return ConvertImg(request, hooks);
-    return ConvertIm2(request, hooks);
-}
-
-std::vector<std::uint8_t> WavData(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = ReadBytes(path);
-    return {bytes.begin() + std::min<std::ptrdiff_t>(44, std::ssize(bytes)), bytes.end()};
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {

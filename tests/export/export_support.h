@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/hooks.h"
-#include "export/convert.h"
 
 #include <gtest/gtest.h>
 
@@ -27,17 +26,9 @@ private:
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);   // sorted names
-std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at);
-std::uint16_t Le16(const std::vector<std::uint8_t>& bytes, std::size_t at);
 
 // The decoded bytes of every whole data record of an IM2 image, straight from the core decoder.
 std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image);
-
-// The conversion of the format the source's name ends in.
-ConvertResult ConvertAny(const ConvertRequest& request, Hooks& hooks);
-
-// Everything after a WAV file's 44-byte header.
-std::vector<std::uint8_t> WavData(const std::string& path);
 
 // Lines split at LF, each keeping what stood before its LF (so a CR CR LF line ends in "\r").
 std::vector<std::string> LinesOf(const std::string& text);

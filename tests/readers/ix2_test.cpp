@@ -1,5 +1,6 @@
 // An IX2 file opened as the passes open it: the index region, the split and recording values
 // it gives, and a chain's values taken from its inner stream and the right index entries.
+#include "export/details.h"
 #include "formats/ix2/ix2.h"
 #include "formats/ix2/ix2_source.h"
 
@@ -80,6 +81,11 @@ TEST_F(Ix2Test, ShortHeaderRegionsLeaveWhatTheyCannotHoldUnknown) {
         EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{first, last, c.splitFirstKnown ? 10u : 0u, c.checked ? 110u : 0u,
                                                          c.splitFirstKnown ? 1u : 0u}));
         EXPECT_EQ(R().m_nFirstIndex, !c.recordingFirstKnown ? kUnknownIndex : c.checked ? 0u : R().m_nLastIndex);
+        // The window opens such a file, which the command line refuses: only its details show it.
+        if (!c.recordingFirstKnown) {
+            EXPECT_EQ(Ix2Details(R()).details,
+                      "---Recording---\r\nDetails unknown\r\n\r\n---This Split File---\r\nDetails unknown\r\n");
+        }
     }
 }
 
@@ -90,16 +96,11 @@ TEST_F(Ix2Test, ASplitOfALongerRecordingReadsItsOwnNumberingPlainOrChained) {
         o.recordingLast = 4000;
         Open(o);
         EXPECT_EQ(m_source->IsChain(), chain);
-        EXPECT_FALSE(m_source->IsHeaderBad());
         EXPECT_EQ(R().HasSplitIndex(), chain);   // only a chain's inner stream has it
         EXPECT_EQ(R().m_indexStatus, (std::array<BlockStatus, 3>{kHeaderRecord, kHeaderRecord, kHeaderRecord}));
-        EXPECT_EQ(R().GetFileNumber(), o.audio.fileNumber);
         // A chain's decoy entry would have said 1339 for the last.
         EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{300, 339, 40, 4001, 40}));
-        EXPECT_EQ(R().m_nLastIndex, 4000u);
-        EXPECT_TRUE(R().IsWholeSplit());
-        EXPECT_FALSE(R().IsComplete());
-        EXPECT_EQ(std::tuple(R().SplitMs(), R().m_nSampleRate, R().m_nStoredBits), std::tuple(40 * 32, 8000, 16));
+        EXPECT_EQ(std::tuple(R().m_nLastIndex, R().IsWholeSplit(), R().SplitMs()), std::tuple(4000u, true, 40 * 32));
         // 16-bit mono at 8 kHz: a block is 32 ms, so the split starts 9.6 s into the recording.
         EXPECT_NEAR((R().SplitStartTime().GetDays() - R().StartTime().GetDays()) * 86400.0, 9.6, 1e-6);
         if (chain) {
@@ -118,18 +119,6 @@ TEST_F(Ix2Test, BrokenIndexBlockMarksTheStructureBad) {
         EXPECT_TRUE(m_source->IsHeaderBad()) << broken;
         EXPECT_EQ(R().m_indexStatus[static_cast<std::size_t>(broken)], kHeaderRecord | kIrregular | kChecksumError);
     }
-}
-
-TEST_F(Ix2Test, ChainWithoutAMatchingEntryKeepsWhatThePlainParseGave) {
-    synth::Ix2Options o = Split(7, 12, true);   // 13 outer blocks, numbered from 5000
-    o.matchingEntry = false;
-    Open(o);
-    // The first inner block's own number, then the outer index blocks' numbers: index block
-    // 0 for the split, index block 2 for the end.
-    EXPECT_EQ(Numbers(), (std::vector<std::uint64_t>{7, 5012, 13, 5013, 12}));
-    EXPECT_EQ(R().m_nLastIndex, 5012u);
-    EXPECT_EQ(R().m_nOutputBits, 16);   // the inner stream's format, not the outer's
-    EXPECT_FALSE(R().IsWholeSplit());
 }
 
 TEST_F(Ix2Test, AChainCutShortEndsAtTheLastWholeInnerBlock) {

@@ -96,7 +96,27 @@ private:
 
 enum class Kind { Im2, Ix2Plain, Ix2Chain, Img8, Img5 };
 
-struct TestImage;
+// An image the synthesizer makes for a test, block k reported as index k, and what playing
+// it must give back.
+struct TestImage {
+    Kind kind;
+    synth::Im2Options audio;   // IM2, and the blocks of an IX2's split
+    synth::ImgOptions img;     // IMG: record k + 1 is block k
+
+    std::string Name() const;
+    bool IsImg() const { return kind == Kind::Img8 || kind == Kind::Img5; }
+    bool IsIx2() const { return kind == Kind::Ix2Plain || kind == Kind::Ix2Chain; }
+    std::uint32_t Blocks() const { return IsImg() ? img.records : audio.blocks; }
+    // Written into `dir`, the blocks named broken by a changed payload byte.
+    std::string Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken = {}) const;
+    std::int64_t MsOfBlock(std::uint32_t k) const;   // where block k starts
+    std::uint32_t PastTheEnd() const;                // the first block the file does not hold
+    std::int32_t HeaderVerdicts() const { return IsImg() ? 0 : IsIx2() ? 3 : 1; }   // before block 0
+    // What the device plays from block `first` to the end, in whole 512-byte buffers (a
+    // shorter tail waits for more): the synthesizer's signal for 16-bit samples, its own
+    // decoding of the image otherwise.
+    std::vector<std::uint8_t> HeardFrom(std::uint32_t first) const;
+};
 
 // Any reader under one set of names: the IM2 and IX2 readers (a CIx2 is a CIm2) and the IMG
 // one take the same requests under their own names.
@@ -128,32 +148,6 @@ private:
     std::unique_ptr<CImg> m_img;
 };
 
-// An image the synthesizer makes for a test, block k reported as index k, and what playing
-// it must give back.
-struct TestImage {
-    Kind kind;
-    synth::Im2Options audio;   // IM2, and the blocks of an IX2's split
-    synth::ImgOptions img;     // IMG: record k + 1 is block k
-
-    std::string Name() const;
-    bool IsImg() const { return kind == Kind::Img8 || kind == Kind::Img5; }
-    bool IsIx2() const { return kind == Kind::Ix2Plain || kind == Kind::Ix2Chain; }
-    std::uint32_t Blocks() const { return IsImg() ? img.records : audio.blocks; }
-    // Written into `dir`, the blocks named broken by a changed payload byte.
-    std::string Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken = {}) const;
-    std::unique_ptr<AnyReader> MakeReader(const PlaybackSetup& setup) const {
-        return std::make_unique<AnyReader>(*this, setup);
-    }
-    std::int64_t MsOfBlock(std::uint32_t k) const;   // where block k starts
-    std::uint32_t PastTheEnd() const;                // the first block the file does not hold
-    std::int32_t HeaderVerdicts() const { return IsImg() ? 0 : IsIx2() ? 3 : 1; }   // before block 0
-    // What the device plays from block `first` to the end, in whole 512-byte buffers (a
-    // shorter tail waits for more): the synthesizer's signal for 16-bit samples, its own
-    // decoding of the image otherwise.
-    std::vector<std::uint8_t> HeardFrom(std::uint32_t first) const;
-    std::uint8_t Silence() const { return IsImg() || synth::LayoutOf(audio).outputBits == 8 ? 0x80 : 0x00; }
-};
-
 // `blocks` blocks of 16-bit (or `storedBits` 8) samples, or IMG records.
 TestImage ImageOf(Kind kind, std::uint32_t blocks, int storedBits = 16);
 // IM2, plain and chain IX2, and both IMG codings.
@@ -167,7 +161,7 @@ protected:
         VerdictLog::ActAt(-100, {});
     }
     std::unique_ptr<AnyReader> Reader(const TestImage& image) {
-        return image.MakeReader(PlaybackSetup{m_audio.Factory(), &m_hooks});
+        return std::make_unique<AnyReader>(image, PlaybackSetup{m_audio.Factory(), &m_hooks});
     }
     bool RunToEnd(const AnyReader& r) { return AdvanceUntil(m_audio, [&] { return !r.IsPlaying(); }); }
     bool PlayToEnd(AnyReader& r) { return r.Play(), RunToEnd(r); }
