@@ -8,17 +8,14 @@
 namespace tvx::cli {
 namespace {
 
-// The tool's runs give the options in every other form; a name that looks like an option
+// Every other form of the options is given by the tool's runs; a name that looks like an option
 // only reaches it after "--".
-TEST(ParseArguments, TakesAnImageNamedLikeAnOptionAfterTwoDashes) {
-    const ParseResult dashed = ParseArguments({"convert", "--out=/tmp/x", "--megabytes", "5", "--", "-odd.IM2"});
+TEST(ParseArguments, TakesWhatCanBeMeantAndRefusesTheRest) {
+    const ParseResult dashed = ParseArguments({"convert", "--out=x", "--megabytes", "5", "--", "-odd.IM2"});
     ASSERT_TRUE(dashed.options);
     EXPECT_EQ(dashed.options->images, (std::vector<std::string>{"-odd.IM2"}));
-    EXPECT_EQ(dashed.options->outFolder, "/tmp/x");
+    EXPECT_EQ(dashed.options->outFolder, "x");
     EXPECT_EQ(dashed.options->megabytes, 5);
-}
-
-TEST(ParseArguments, RefusesWhatCannotBeMeant) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {},
              {"frobnicate", "a.IM2"},

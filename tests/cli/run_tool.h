@@ -20,10 +20,7 @@
 
 namespace tvx::cli::testing {
 
-struct ToolRun {
-    int status = -1;        // exit status, or -1 when the tool did not exit normally
-    std::string out, err;
-};
+struct ToolRun { int status = -1; std::string out, err; };
 
 struct ToolLimits {
     // When not 0, no file the tool writes may grow past this many bytes, as on a full disk:
@@ -40,22 +37,20 @@ inline std::string Slurp(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != text.npos; }
 
 // The descriptor the tool writes its standard output to.
 inline int StdoutFor(ToolLimits::Stdout out, std::string& name) {
-    int ends[2];
+    int ends[2] = {-1, -1};
+    if (out == ToolLimits::Stdout::ClosedPipe && ::pipe(ends) == 0)
+        ::close(ends[0]);
     if (out == ToolLimits::Stdout::DevFull)
         return ::open("/dev/full", O_WRONLY);
-    if (out == ToolLimits::Stdout::Collected)
-        return ::mkstemp(name.data());
-    if (::pipe(ends) != 0)
-        return -1;
-    ::close(ends[0]);
-    return ends[1];
+    return out == ToolLimits::Stdout::Collected ? ::mkstemp(name.data()) : ends[1];
 }
 
-// Between fork and exec only calls that are safe in a forked child of a threaded process.
+// Between fork and exec only calls that are safe in a forked child of a threaded process. A
+// tool that hangs is ended by the alarm rather than holding the test forever.
 [[noreturn]] inline void BecomeTool(int outFd, int errFd, std::uint64_t fileSizeLimit, char** argv) {
     const int in = ::open("/dev/null", O_RDONLY);
     if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
@@ -65,6 +60,7 @@ inline int StdoutFor(ToolLimits::Stdout out, std::string& name) {
     limit.rlim_cur = fileSizeLimit != 0 ? fileSizeLimit : limit.rlim_cur;
     if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
         ::_exit(126);
+    ::alarm(60);
     ::execv(TVX_CLI_PATH, argv);
     ::_exit(127);
 }
@@ -79,38 +75,31 @@ inline bool CatchesInterrupt(pid_t pid) {
     return false;
 }
 
-// The exit status; a tool that hangs is killed after a minute rather than holding the test.
+// The exit status, or -1 when the tool did not exit normally.
 inline int Await(pid_t pid, bool interrupt) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    bool interrupted = !interrupt;
     int wstatus = 0;
-    while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
-        if (!interrupted && CatchesInterrupt(pid))
-            interrupted = ::kill(pid, SIGINT) == 0;   // as soon as the tool is ready to take it
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &wstatus, 0);
-            return -1;
-        }
+    pid_t done = 0;
+    while (interrupt && (done = ::waitpid(pid, &wstatus, WNOHANG)) == 0 && !CatchesInterrupt(pid))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    if (done == 0 && interrupt)
+        ::kill(pid, SIGINT);   // as soon as the tool is ready to take it
+    if (done == 0)
+        ::waitpid(pid, &wstatus, 0);
     return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
 }
 
 // Runs tessivox-cli with the arguments, stdin from /dev/null, and collects both streams.
-inline ToolRun RunTool(const std::vector<std::string>& args, const ToolLimits& limits = {}) {
+inline ToolRun RunTool(std::vector<std::string> args, const ToolLimits& limits = {}) {
     const std::string temp = std::filesystem::temp_directory_path() / "tvx-cli-";
     std::string outName = temp + "out-XXXXXX", errName = temp + "err-XXXXXX";
     const int outFd = StdoutFor(limits.out, outName), errFd = ::mkstemp(errName.data());
-    std::vector<std::string> argv = {TVX_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (std::string& a : argv)
-        cargs.push_back(a.data());
-    cargs.push_back(nullptr);
+    std::vector<char*> argv = {const_cast<char*>(TVX_CLI_PATH)};
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0)
-        BecomeTool(outFd, errFd, limits.fileSizeLimit, cargs.data());
+        BecomeTool(outFd, errFd, limits.fileSizeLimit, argv.data());
     const int status = pid > 0 ? Await(pid, limits.interrupt) : -1;
     ::close(outFd);
     ::close(errFd);
@@ -149,7 +138,8 @@ using Writer = std::function<bool(const std::string&)>;
 
 // 16-bit mono at 8000 Hz: 32 ms per block.
 inline Writer Im2(std::uint32_t blocks = 20, std::vector<synth::Fault> faults = {}) {
-    return [=](const std::string& p) { return synth::WriteIm2File(p, {.storedBits = 16, .blocks = blocks}, faults); };
+    const synth::Im2Options o{.storedBits = 16, .blocks = blocks};
+    return [=](const std::string& p) { return synth::WriteIm2File(p, o, faults); };
 }
 
 inline Writer Ix2(bool chain, std::uint32_t blocks = 50) {
@@ -180,7 +170,8 @@ protected:
         return Path(name);
     }
 
-    const std::filesystem::path m_dir = std::filesystem::temp_directory_path() / ("tvx-cli-" + std::to_string(::getpid()));
+    const std::filesystem::path m_dir =
+        std::filesystem::temp_directory_path() / ("tvx-cli-" + std::to_string(::getpid()));
 };
 
 }  // namespace tvx::cli::testing
