@@ -1,0 +1,504 @@
+// The main window over real images, its sound going to a device whose clock the test moves:
+// what it shows of an image and of a run, its buttons, keys, prompts and wait window, and the
+// file it lets go of for a conversion. The numbers behind the texts are the engine's tests'.
+#include "app/dialog_template.h"
+#include "app/gui_hooks.h"
+#include "app/sable_player_dlg.h"
+#include "app/wait_dlg.h"
+#include "audio/output_volume.h"
+#include "audio/test_backend.h"
+#include "controls/image_button.h"
+#include "controls/image_static.h"
+#include "controls/text.h"
+#include "core/string_table.h"
+#include "desk/details_dialog.h"
+#include "desk/progress_dialog.h"
+#include "desk/wav_convert_dialog.h"
+#include "desk_test_support.h"
+#include "formats/im2/im2_player.h"
+#include "synth/img_synth.h"
+#include "synth/ix2_synth.h"
+#include "synth/synth.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QUrl>
+
+#include <cerrno>
+#include <thread>
+
+using namespace tvx;
+using namespace tvx::app;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The main window with its message boxes answered by the test.
+class TestWindow : public CSablePlayerDlg {
+public:
+    using CSablePlayerDlg::CSablePlayerDlg;
+
+    bool AskYesNo(const QString& caption, const QString& text) override {
+        asked << caption + "|" + text;
+        return answer;
+    }
+    void Tell(const QString& caption, const QString& text, Icon) override { told << caption + "|" + text; }
+
+    bool answer = true;
+    QStringList asked;
+    QStringList told;
+};
+
+// A real IM2 player whose playback and scan stand still: every verdict comes from the test.
+class StillPlayer : public Im2Player {
+public:
+    StillPlayer(BackendFactory device, Hooks& hooks)
+        : Im2Player(std::make_unique<CIm2>(PlaybackSetup{std::move(device), &hooks, 10s, {}}), kIm2OpenFailure) {}
+
+    void Play() override { playing = true; }
+    void Pause(bool) override {}
+    void Stop() override { playing = false; }
+    void SeekMs(std::int64_t ms) override {
+        seeks.push_back(ms);
+        Im2Player::SeekMs(ms);
+    }
+    void StartScan() override { scanning = true; }
+    void StopScan() override { scanning = false; }
+    bool IsScanning() const override { return scanning; }
+    bool IsPlaying() const override { return playing; }
+
+    std::atomic<bool> playing{false};
+    std::atomic<bool> scanning{false};
+    std::vector<std::int64_t> seeks;
+};
+
+// Whether Stop, Play, Pause, BackTrack, then Authenticate, Details and Convert are enabled, then
+// whether Play and Pause are latched.
+QString Buttons(const CSablePlayerDlg& w) {
+    QString bits;
+    for (int id : {id::kStop, id::kPlay, id::kPause, id::kBackTrack})
+        bits += w.GetDlgItem(id)->isEnabled() ? '1' : '0';
+    for (int id : {id::kAuthenticate, id::kDetails, id::kConvert})
+        bits += w.MenuCommand(id)->isEnabled() ? '1' : '0';
+    for (int id : {id::kPlay, id::kPause})
+        bits += qobject_cast<CImageButton*>(w.GetDlgItem(id))->IsLatched() ? '1' : '0';
+    return bits;
+}
+const QString kButtonsEmpty = "000000000", kButtonsStopped = "010111100", kButtonsPlaying = "101111110",
+              kButtonsPaused = "111111111";
+
+QString TextOf(const CSablePlayerDlg& w, int id) { return qobject_cast<QLabel*>(w.GetDlgItem(id))->text(); }
+CText& Status(const CSablePlayerDlg& w) { return *qobject_cast<CText*>(w.GetDlgItem(id::kStatus)); }
+
+// The title, the labels' texts, the status line and the numbers of the header and length icons.
+QStringList Shown(const CSablePlayerDlg& w,
+                  std::initializer_list<int> labels = {id::kDate, id::kDuration, id::kVerified, id::kIrregularities,
+                                                       id::kUnauthenticated, id::kUnitId, id::kFileNumber}) {
+    QStringList shown{w.windowTitle()};
+    for (int id : labels)
+        shown << TextOf(w, id);
+    shown << Status(w).GetText();
+    for (int id : {id::kFileHeaderIcon, id::kFileLengthIcon})
+        shown << QString::number(qobject_cast<CImageStatic*>(w.GetDlgItem(id))->GetBitmapId());
+    return shown;
+}
+const QStringList kEmpty{"Tessivox", "No File Loaded", "00:00:00.000", "00:00:00.000", "00:00:00.000",
+                         "00:00:00.000", "", "", "AUTHENTICATING", "0", "0"};
+QStringList Results(const CSablePlayerDlg& w) {
+    return Shown(w, {id::kVerified, id::kIrregularities, id::kUnauthenticated, id::kUnitIdCount,
+                     id::kFileNumberCount, id::kSequenceCount, id::kChecksumCount}).mid(1, 7);
+}
+
+// Drags the file over the window; dropped there when the window takes it.
+bool DropFile(QWidget& w, const QString& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &drop);
+    return true;
+}
+
+void Show(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+// How many columns of the strip's middle row show red, the colour of an irregular verdict.
+int RedColumns(QWidget& strip) {
+    const QImage image = strip.grab().toImage();
+    int reds = 0;
+    for (int x = 0; x < image.width(); ++x)
+        reds += image.pixel(x, image.height() / 2) == 0xFFFF0000 ? 1 : 0;
+    return reds;
+}
+
+QString SettingsFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tessivox/tessivox.ini"; }
+QString SettingsText() {
+    QFile file(SettingsFile());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// What a load or a pass says of a file that is not there: the pass in `caption`, then the reader.
+QStringList Unopened(const QString& caption, const QString& path) {
+    return {caption + "|Failed to open: " + path + "\n\nCause: No such file or directory",
+            "File Load|Error -  Failed to open the file:\n\n" + path +
+                "\n\nPlease ensure that it is not in use\nby another program."};
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TestAudio m_audio;
+    // 1,000 blocks of 32 ms from Fri, 14 Mar 2008, 09:26:53; among the last hundred one of
+    // another unit, two of another file number, three with a bad checksum, four out of time.
+    QString m_im2;
+    StillPlayer* m_still = nullptr;
+
+    PlayerFactory Still() {
+        return [this](ImageKind, Hooks& hooks) {
+            auto player = std::make_unique<StillPlayer>(m_audio.Factory(), hooks);
+            m_still = player.get();
+            return player;
+        };
+    }
+
+    // Whether playback ended before the device's clock ran 20 s on.
+    bool PlayedOut(const CSablePlayerDlg& w) {
+        for (int step = 0; step < 400 && w.IsPlaybackTimerActive(); ++step) {
+            m_audio.Advance(50ms);
+            QTest::qWait(5);
+        }
+        return !w.IsPlaybackTimerActive();
+    }
+
+private slots:
+    void initTestCase() {
+        using synth::FaultKind;
+        const synth::Fault faults[] = {{FaultKind::UnitNumber, 950},  {FaultKind::FileNumber, 960},
+                                       {FaultKind::FileNumber, 962},  {FaultKind::PayloadByte, 970},
+                                       {FaultKind::PayloadByte, 972}, {FaultKind::PayloadByte, 974},
+                                       {FaultKind::Timestamp, 980},   {FaultKind::Timestamp, 982},
+                                       {FaultKind::Timestamp, 984},   {FaultKind::Timestamp, 986}};
+        m_im2 = m_dir.filePath("F00012.IM2");
+        QVERIFY(synth::WriteIm2File(m_im2.toStdString(), {.storedBits = 16, .blocks = 1000}, faults));
+    }
+
+    void init() { QFile::remove(SettingsFile()); }
+
+    void ShowsEachImageSeeksWhereClickedAndPlaysToTheEnd() {
+        SetOutputVolume(0xFFFFFFFFu);
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        Show(w);
+        QCOMPARE(Shown(w), kEmpty);
+        QCOMPARE(Buttons(w), kButtonsEmpty);
+        QVERIFY(w.MenuCommand(id::kFileOpen)->isEnabled());
+        // Only dragging the thumb sets the volume; a click beside it does not.
+        auto* slider = qobject_cast<QSlider*>(w.GetDlgItem(id::kSlider));
+        QCOMPARE(slider->value(), 65535);
+        slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(GetOutputVolume(), 0xFFFFFFFFu);
+        slider->setSliderDown(true);
+        slider->setValue(0x1234);
+        QCOMPARE(GetOutputVolume(), 0x12341234u);
+
+        QVERIFY(DropFile(w, m_im2));
+        QTRY_COMPARE(w.windowTitle(), QString("Tessivox - F00012.IM2"));
+        QCOMPARE(Shown(w), (QStringList{"Tessivox - F00012.IM2", "Fri, 14 Mar 2008, 09:26:53", "00:00:32.000",
+                                        "00:00:00.000", "00:00:00.000", "00:00:32.000", "QM-04242", "12",
+                                        "AUTHENTICATING (0.032 SECONDS)", "165", "165"}));
+        QCOMPARE(Buttons(w), kButtonsStopped);
+        QWidget& strip = *w.GetDlgItem(id::kDecryptBar);
+        QCOMPARE(RedColumns(strip), 0);
+        // Strip x 161 of 644 is a quarter: 8 s. Wave x 323 of 645 columns is 16 s. Home goes back.
+        QTest::mouseClick(&strip, Qt::LeftButton, {}, QPoint(161, 5));
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:27:01"));
+        QTest::mouseClick(w.GetDlgItem(id::kWaveView), Qt::LeftButton, {}, QPoint(323, 5));
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:27:09"));
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:53"));
+        // Played from a tenth before its end, the image runs out and the next tick stops.
+        w.OnSeek(0.9);
+        w.OnPlay();
+        QCOMPARE(Buttons(w), kButtonsPlaying);
+        QVERIFY(PlayedOut(w));
+        QCOMPARE(Buttons(w), kButtonsStopped);
+        QCOMPARE(Results(w), (QStringList{"00:00:02.880", "00:00:00.320", "00:00:28.800", "1", "2", "4", "3"}));
+        w.OnAuthenticationCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.IsAuthenticationTimerActive(), 20000);
+        QCOMPARE(Results(w), (QStringList{"00:00:31.680", "00:00:00.320", "00:00:00.000", "1", "2", "4", "3"}));
+        QVERIFY(RedColumns(strip) > 0);
+        QTest::keyClick(&w, Qt::Key_Escape);   // one press too many does not close the window
+        QVERIFY(w.isVisible());
+
+        // IMG judges no header or length and has a gain of its own; Boost holds from load to
+        // load. The IX2 split of 1,000 blocks ends after 400: a click and a run cover 12,800 ms.
+        synth::Ix2Options cut;
+        cut.audio.blocks = 1000;
+        cut.cutTo = 1712 + 400 * 528;
+        QVERIFY(synth::WriteImgFile(m_dir.filePath("F00013.IMG").toStdString(), {.records = 60}));
+        QVERIFY(synth::WriteIx2File(m_dir.filePath("F00016.IX2").toStdString(), cut));
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
+        const std::pair<const char*, QStringList> images[] = {
+            {"F00013.IMG", {"00:00:03.840", "AUTHENTICATING (0.064 SECONDS)", "167", "167", "2"}},
+            {"F00016.IX2", {"00:00:32.000", "AUTHENTICATING (0.032 SECONDS)", "165", "166", "3"}}};
+        for (const auto& [name, shown] : images) {
+            QVERIFY(w.LoadRecording(m_dir.filePath(name)));
+            QCOMPARE(Shown(w, {id::kDuration}).mid(1) << QString::number(w.Player()->Gain()), shown);
+        }
+        w.OnSeek(0.5);
+        QCOMPARE(TextOf(w, id::kDate), QString("Fri, 14 Mar 2008, 09:26:59"));
+        w.OnAuthenticationCommand();
+        QCOMPARE(w.WaitDlg().Range(), 12800);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.IsAuthenticationTimerActive(), 20000);
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
+        QCOMPARE(w.Player()->Gain(), 1.0);
+        QVERIFY(w.told.isEmpty() && w.asked.isEmpty());
+    }
+
+    void TheButtonsKeysStatusLineAndWaitWindowFollowPlaybackAndTheRun() {
+        TestWindow w(Still());
+        Show(w);
+        QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
+        QVERIFY(w.LoadRecording(m_im2));
+        QCOMPARE(busy.size(), 2);   // the load held it, and let go
+        w.OnPause();   // not playing: nothing but a repaint
+        QCOMPARE(Buttons(w), kButtonsStopped);
+        // Space plays, pauses and resumes; Play resumes too. Pause greys the status line and
+        // the next irregular block lights it again.
+        std::int32_t next = 0;
+        const auto irregular = [&next] { OnBlockResult(next++, kIrregular | kChecksumError); };
+        QTest::keyClick(&w, Qt::Key_Space);
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(Status(w).IsBright());
+        for (const QString& buttons : {kButtonsPaused, kButtonsPlaying, kButtonsPaused}) {
+            QTest::keyClick(&w, Qt::Key_Space);
+            QCOMPARE(Buttons(w), buttons);
+        }
+        QVERIFY(!Status(w).IsBright());
+        w.OnPlay();
+        QCOMPARE(Buttons(w), kButtonsPlaying);
+        irregular();
+        w.OnPlaybackTick();
+        QVERIFY(Status(w).IsBright());
+        QCOMPARE(Status(w).GetTextColour(), QColor(Qt::red));
+        // Boost plays on from where playback stands with the louder gain; Home goes to the start.
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
+        QCOMPARE(w.Player()->Gain(), 3.0);
+        QCOMPARE(m_still->seeks, std::vector<std::int64_t>{w.Player()->PlayedMs()});
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(m_still->seeks.back(), 0);
+        m_still->playing = false;   // played to the end
+        w.OnPlaybackTick();
+        QCOMPARE(Buttons(w), kButtonsStopped);
+        QVERIFY(!w.IsPlaybackTimerActive() && !Status(w).IsBright());
+
+        // A run holds the window once, whatever the commands; the wait window sits over the
+        // wave, follows the window and shows the run's progress.
+        w.OnAuthenticationCommand();
+        w.OnAuthenticationCommand();
+        QCOMPARE(busy.size(), 3);
+        QVERIFY(!DropFile(w, m_im2));   // a busy window takes no file
+        CWaitDlg& wait = w.WaitDlg();
+        QCOMPARE(QString("%1 %2 %3").arg(wait.isVisible()).arg(wait.Text()).arg(wait.Range()),
+                 QString("1 Authenticating... 32000"));
+        Show(wait);
+        const QWidget* wave = w.GetDlgItem(id::kWaveView);
+        QVERIFY((wait.geometry().center() - wave->mapToGlobal(wave->rect().center())).manhattanLength() <= 2);
+        const QPoint at = wait.pos();
+        w.move(w.pos() + QPoint(37, 21));
+        QTRY_COMPARE(wait.pos(), at + QPoint(37, 21));
+        next = 0;
+        irregular();
+        for (int tick = 0; tick < 4; ++tick)   // the texts are redrawn every fourth tick
+            w.OnAuthenticationTick();
+        QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));
+        QVERIFY(Status(w).IsBright());
+        // Space, the play key, does not cancel a run; Escape does, and the window stays up
+        // until the run has stopped. The counts reached stay.
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Space);
+        QVERIFY(!wait.m_bCancel);
+        QTest::keyClick(wait.windowHandle(), Qt::Key_Escape);
+        QVERIFY(wait.m_bCancel && wait.isVisible());
+        w.OnAuthenticationTick();
+        QVERIFY(!wait.isVisible() && !m_still->IsScanning() && !Status(w).IsBright());
+        QVERIFY(!w.IsAuthenticationTimerActive() && !w.IsBusy());
+        QCOMPARE(Buttons(w), kButtonsStopped);
+        QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));
+        // The next run starts uncancelled and its button cancels; a load ends a run.
+        w.OnAuthenticationCommand();
+        QVERIFY(!wait.m_bCancel);
+        QTest::mouseClick(wait.findChild<QPushButton*>(), Qt::LeftButton);
+        QVERIFY(wait.m_bCancel);
+        w.OnAuthenticationCommand();
+        QVERIFY(w.LoadRecording(m_im2));
+        QVERIFY(!w.IsBusy() && !w.IsAuthenticationTimerActive());
+
+        // The hooks of a pass drive the same wait window; a worker's notice reaches the
+        // window's thread and is shown from there.
+        GuiHooks hooks(wait, w, w);
+        hooks.SetMessage("Building Peaks...");
+        hooks.SetRange(560);
+        hooks.SetPos(17);
+        hooks.ShowProgress(true);
+        QCOMPARE(wait.Text() + QString(" %1 %2 %3").arg(wait.Range()).arg(wait.Pos()).arg(wait.isVisible()),
+                 QString("Building Peaks... 560 17 1"));
+        wait.m_bCancel = true;
+        QVERIFY(hooks.IsCancelled());
+        hooks.ShowProgress(false);
+        QVERIFY(!wait.isVisible());
+        w.answer = false;
+        QVERIFY(!hooks.AskYesNo("File Load", "Continue?"));
+        QCOMPARE(w.asked, QStringList{"File Load|Continue?"});
+        std::thread([&hooks] { hooks.Notice("Wave", "no device"); }).join();
+        QVERIFY(w.told.isEmpty());
+        QTRY_COMPARE(w.told, QStringList{"Wave|no device"});
+    }
+
+    void LoadsThatFailSayWhyAndOnlyThoseTheUserAskedForAreRemembered() {
+        const QString remembered = "[SETTINGS]\nLast File=" + m_im2 + "\n";
+        const QString missing = m_dir.filePath("gone.IM2");
+        // Header broken and half the stated blocks: asked about, then shown faulty.
+        const QString faulty = m_dir.filePath("F00097.IM2");
+        const synth::Fault broken[] = {{synth::FaultKind::BadHeader}};
+        QVERIFY(synth::WriteIm2File(faulty.toStdString(), {.blocks = 10, .statedBlocks = 20}, broken));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        QVERIFY(!w.LoadRecording(m_dir.filePath("song.wav")));   // no known extension: silent
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) { desktest::ChooseFile(d, m_im2); });
+        QTest::mouseClick(w.GetDlgItem(id::kBrowse), Qt::LeftButton);
+        QCOMPARE(SettingsText(), remembered);
+        desktest::WhenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });   // Cancel changes nothing
+        w.OnFileOpen();
+        const auto details = [&w](int deadlineMs) {   // the Details dialog's caption, if it comes
+            auto caption = std::make_shared<QString>();
+            desktest::WhenModal<CDetails>([caption](CDetails* d) {
+                *caption = d->findChild<QLabel*>("caption")->text();
+                d->accept();
+            }, deadlineMs);
+            w.MenuCommand(id::kDetails)->trigger();
+            return *caption;
+        };
+        QCOMPARE(details(10000), QString("The details of the loaded IM2 file are:"));
+        // A hand-over that fails, unopened or declined, names the file and leaves the rest shown;
+        // with no image behind it, Details stays shut.
+        w.answer = false;
+        for (const QString& path : {missing, faulty}) {
+            w.OnCopyData(path);
+            QCOMPARE(Shown(w).mid(0, 2), (QStringList{"Tessivox - " + QFileInfo(path).fileName(),
+                                                      "Fri, 14 Mar 2008, 09:26:53"}));
+            QCOMPARE(details(300), QString());
+        }
+        QCOMPARE(w.told, Unopened("", missing));
+        QCOMPARE(w.asked, QStringList{QString("File Load|") + LoadString(150)});
+        QCOMPARE(SettingsText(), remembered);
+        w.answer = true;
+        w.OnCopyData(faulty);
+        // The header record, judged at the load, counts as one bad checksum.
+        QCOMPARE(Shown(w, {id::kChecksumCount}).mid(1),
+                 (QStringList{"1", "AUTHENTICATING (0.032 SECONDS)", "166", "166"}));
+        // A failed Open says why, empties the window and is not remembered.
+        w.told.clear();
+        QVERIFY(QFile::copy(m_im2, missing));
+        desktest::WhenModal<QFileDialog>([&](QFileDialog* d) {
+            desktest::ChooseFile(d, missing);
+            QFile::remove(missing);   // gone before the load
+        });
+        w.OnFileOpen();
+        QCOMPARE(Shown(w), kEmpty);
+        QCOMPARE(w.told, Unopened("", missing));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast File=" + faulty + "\n");
+        // A start-up path loads once the window is up and is not remembered; one that fails
+        // leaves the window empty.
+        QFile::remove(SettingsFile());
+        TestWindow started(PlayersWith(m_audio.Factory()), m_im2);
+        QCOMPARE(started.windowTitle(), QString("Tessivox"));
+        started.show();
+        QTRY_COMPARE(TextOf(started, id::kUnitId), QString("QM-04242"));
+        TestWindow failed(PlayersWith(m_audio.Factory()), missing);
+        failed.show();
+        QTRY_COMPARE(failed.told, Unopened("", missing));
+        QCOMPARE(Shown(failed), kEmpty);
+        QCOMPARE(SettingsText(), QString());
+    }
+
+    void ConvertLetsGoOfTheFileAndGivesItBackOrSaysWhyItCannot() {
+        const std::string original = desktest::Slurp(m_im2.toStdString());
+        const QString out = m_dir.filePath("out");
+        QVERIFY(QDir().mkpath(out + "/again"));
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        Show(w);
+        w.OnCopyData(m_im2);   // a load that is remembered
+        w.OnPlay();
+        desktest::WhenModal<CWavConvert>([](CWavConvert* d) { d->reject(); });
+        w.OnConvert();
+        QVERIFY(w.Player()->HasFile() && w.Player()->IsPlaying());   // a cancelled dialog lets go of nothing
+        // While the dialog and the pass run the window is busy; the reader holds no file.
+        QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
+        bool busyInDialog = false;
+        QList<bool> readerHadFile;
+        QTimer watch;
+        watch.callOnTimeout([&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<CProgressDlg*>(top) && top->isVisible())
+                    readerHadFile << w.Player()->HasFile();
+        });
+        watch.start(0);
+        desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
+            busyInDialog = w.IsBusy();
+            desktest::FillConvert(d, out);
+        });
+        w.MenuCommand(id::kConvert)->trigger();
+        watch.stop();
+        QVERIFY(busyInDialog && busy.size() == 2);
+        QVERIFY(!readerHadFile.isEmpty() && !readerHadFile.contains(true));
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\nLast File=" + m_im2 + "\n");
+        QCOMPARE(Buttons(w), kButtonsStopped);   // as after a stop, with the file
+        QVERIFY(w.Player()->HasFile() && w.told.isEmpty());
+        // An image gone while the dialog was up: the pass says so, and a file that will not open
+        // again empties the window.
+        const QString moved = m_im2 + ".moved";
+        desktest::WhenModal<CWavConvert>([&](CWavConvert* d) {
+            QFile::rename(m_im2, moved);
+            desktest::FillConvert(d, out + "/again");
+        });
+        w.OnConvert();
+        QFile::rename(moved, m_im2);
+        QCOMPARE(w.told, Unopened("Tessivox", m_im2));
+        QCOMPARE(Shown(w), kEmpty);
+        QCOMPARE(Buttons(w), kButtonsEmpty);
+        // Loading, playing and converting left the evidence as it was.
+        QCOMPARE(desktest::Slurp(m_im2.toStdString()), original);
+        // A pass that stopped on a failure says where and why; one that ended, or stopped at
+        // Cancel or No, says nothing.
+        const auto text = [](ConvertOutcome outcome, Error error) {
+            ConvertResult result;
+            result.outcome = outcome;
+            result.error = std::move(error);
+            return ConvertFailureText(result);
+        };
+        const Error full{Cause::DiskFull, ENOSPC, "/out/F00012.01.wav", 0, {}};
+        QCOMPARE(text(ConvertOutcome::Completed, {}) + text(ConvertOutcome::Declined, full), std::string());
+        QCOMPARE(text(ConvertOutcome::Cancelled, full), std::string("Error - The conversion could not finish:\n\n"
+                                                                    "/out/F00012.01.wav\n\nCause: No space left on device"));
+        // IM2 and IMG keep the old 32-bit length; only IX2 shows one past it.
+        QCOMPARE(WrappedLengthText((std::int64_t{1} << 32) + 3723004), std::string("01:02:03.004"));
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
