@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -38,6 +39,11 @@ using namespace tvx::app;
 using namespace std::chrono_literals;
 
 namespace {
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // The main window with its message boxes answered by the test.
 class TestWindow : public CSablePlayerDlg {
@@ -436,7 +442,7 @@ private slots:
     }
 
     void ConvertLetsGoOfTheFileAndGivesItBackOrSaysWhyItCannot() {
-        const std::string original = desktest::Slurp(m_im2.toStdString());
+        const QByteArray original = FileBytes(m_im2);
         const QString out = m_dir.filePath("out");
         QVERIFY(QDir().mkpath(out + "/again"));
         TestWindow w(PlayersWith(m_audio.Factory()));
@@ -482,7 +488,7 @@ private slots:
         QCOMPARE(Shown(w), kEmpty);
         QCOMPARE(Buttons(w), kButtonsEmpty);
         // Loading, playing and converting left the evidence as it was.
-        QCOMPARE(desktest::Slurp(m_im2.toStdString()), original);
+        QCOMPARE(FileBytes(m_im2), original);
         // A pass that stopped on a failure says where and why; one that ended, or stopped at
         // Cancel or No, says nothing.
         const auto text = [](ConvertOutcome outcome, Error error) {
