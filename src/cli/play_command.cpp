@@ -9,6 +9,7 @@
 #include "core/format.h"
 #include "core/hooks.h"
 #include "formats/format_of.h"
+#include "formats/home_of.h"
 #include "play/player.h"
 #include "play/verdict_route.h"
 
@@ -181,7 +182,13 @@ int RunPlay(const Options& options) {
     const bool opened = player->OpenFile(path);
     const std::string held = terminal.StopHolding();
     if (!opened) {
-        std::fprintf(stderr, "tessivox-cli: Failed to open: %s\n", path.c_str());
+        // The player only says that it failed; the home's open says why, as the other commands do.
+        const Result<OpenedImage> probe = HomeFor(path).Open(path);
+        if (!probe)
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(probe.GetError()).c_str());
+        else
+            std::fprintf(stderr, "tessivox-cli: Failed to open: %s%s%s\n", path.c_str(),
+                         held.empty() ? "" : ": ", held.c_str());
         return kExitUnreadable;
     }
     if (const std::uint32_t device = g_lastDeviceOpen.load(); device != 0) {
