@@ -66,7 +66,12 @@ void WriteSplit(JsonWriter& json, const AuthReport& r) {
     if (!r.isIx2)
         return;
     MemberBool(json, "chain", r.chain);
-    Member(json, "split_start", r.splitStart.Format(kDateFormat));
+    if (r.splitFirst == kUnknownBlock) {
+        json.Key("split_start");
+        json.Null();
+    } else {
+        Member(json, "split_start", r.splitStart.Format(kDateFormat));
+    }
     MemberBlock(json, "split_first", r.splitFirst);
     MemberBlock(json, "split_last", r.splitLast);
     Member(json, "split_blocks", static_cast<std::int64_t>(r.splitBlocks));

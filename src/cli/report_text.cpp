@@ -41,7 +41,9 @@ std::string BlockNumber(std::uint64_t n) {
 }
 
 std::string SplitLines(const AuthReport& r) {
-    std::string out = Line("Split Start:", r.splitStart.Format(kDateFormat));
+    const bool known = r.splitFirst != kUnknownBlock;
+    std::string out =
+        Line("Split Start:", known ? r.splitStart.Format(kDateFormat) : std::string("unknown"));
     out += Line("Split:", Format("blocks %s to %s, %llu blocks%s", BlockNumber(r.splitFirst).c_str(),
                                  BlockNumber(r.splitLast).c_str(),
                                  static_cast<unsigned long long>(r.splitBlocks),

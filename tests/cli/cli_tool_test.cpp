@@ -86,7 +86,9 @@ Verdict:              not authentic
          "Split:                blocks 200 to 249, 50 blocks, all in the file\n",
          R"("structure_judged": true,"chain": false,)"},
         {Write("S00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, indexOnly); }), 1,
-         "Split:                blocks unknown to 19, 0 blocks", R"("split_first": null,)"},
+         "Split Start:          unknown\n"
+         "Split:                blocks unknown to 19, 0 blocks, not all in the file\n",
+         R"("split_start": null,"split_first": null,)"},
         // No date to show; the voice-image checksum chain is counted apart.
         {Write("V00007.IMG", voiceFault), 1, "  CheckSum:           0\nVoice CheckSum Errors: 1\n",
          R"("file_number": 7,"start": null,)"},

@@ -74,7 +74,8 @@ void DescribeIx2(Ix2Source& source, AuthReport& report) {
     report.splitFirst = r.m_nSplitFirst;
     report.splitLast = r.m_nSplitLast;
     report.splitBlocks = r.m_nSplitBlocks;
-    report.wholeSplit = r.IsWholeSplit();
+    // Index blocks that name no split cannot vouch that the split is all here.
+    report.wholeSplit = r.IsWholeSplit() && r.m_nSplitFirst != kUnknownBlock;
     report.excessBytes = Ix2ExcessBytes(source.File().GetLength(), r.m_nSplitBlocks, report.chain);
     if (report.chain) {
         report.slaveUnitId = r.m_strSnapUnitId;
