@@ -2,7 +2,7 @@
 // converted, the conversion once with the read-ahead worker and once without, which must
 // leave the same files.
 
-#include "export/details.h"
+#include "formats/im2/im2_details.h"
 #include "formats/im2/im2_header.h"
 #include "fuzz/fuzz_support.h"
 

@@ -1,8 +1,8 @@
 // An arbitrary byte string as an IMG image: opened, authenticated, described, drawn and
 // converted. Record 1 names the sample rate, so a hostile one makes segments of a few bytes.
 
-#include "export/details.h"
 #include "formats/img/img.h"
+#include "formats/img/img_details.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace tvx;

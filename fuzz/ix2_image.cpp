@@ -1,6 +1,6 @@
 #include "fuzz/ix2_image_fuzz.h"
 
-#include "export/details.h"
+#include "formats/ix2/ix2_details.h"
 #include "formats/ix2/ix2_source.h"
 #include "fuzz/fuzz_support.h"
 

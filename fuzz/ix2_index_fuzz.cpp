@@ -3,8 +3,8 @@
 // a chain's split read from the first inner block against that region.
 
 #include "core/bytes.h"
-#include "export/details.h"
 #include "formats/ix2/ix2.h"
+#include "formats/ix2/ix2_details.h"
 #include "fuzz/fuzz_support.h"
 
 #include <algorithm>

@@ -19,13 +19,9 @@ struct VerdictFacts {
 // Authentic means every byte the image should hold was judged and found authentic.
 bool IsAuthentic(const VerdictFacts& facts);
 
-// Bytes a file holds beyond what its stated blocks fill, or a cut record at its end. An IM2
-// file is its header and the stated records.
-std::uint64_t Im2ExcessBytes(std::uint64_t fileLength, std::uint32_t statedBlocks);
-// An IX2 file is its header region and the split's blocks; a chain stores them in as few outer
-// blocks as they fit, the last one padded.
-std::uint64_t Ix2ExcessBytes(std::uint64_t fileLength, std::uint64_t splitBlocks, bool chain);
-// An IMG image ends in whole records (its erased tail included).
-std::uint64_t ImgExcessBytes(std::uint64_t fileLength);
+// Bytes a file holds past the `expected` length its stated blocks fill. A file shorter than
+// that is short of blocks, which the block counts tell, so only a cut record at its end counts
+// (records counted from byte `recordsFrom`).
+std::uint64_t ExcessBytes(std::uint64_t fileLength, std::uint64_t expected, std::uint64_t recordsFrom);
 
 }  // namespace tvx

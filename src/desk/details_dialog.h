@@ -33,7 +33,7 @@ private:
 };
 
 // The "Details" command's dialog, modal, for the fields of the window's reader
-// (Im2Details, Ix2Details or ImgDetails of export/details.h).
+// (each format home makes them).
 void ShowDetails(QWidget* parent, const DetailsFields& fields);
 
 }  // namespace tvx

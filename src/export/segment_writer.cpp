@@ -1,5 +1,6 @@
 #include "export/segment_writer.h"
 
+#include "core/block_record.h"
 #include "core/format.h"
 #include "core/string_table.h"
 #include "export/summary.h"

@@ -1,24 +1,17 @@
 #pragma once
 
-#include "export/segments.h"
-#include "export/text_stream.h"
-#include "formats/im2/im2.h"
+#include "core/datetime.h"
 
 #include <cstdint>
 #include <string>
 
 namespace tvx {
 
-// The summary block that closes the text file of a finished segment: identity, times,
-// format and the segment's irregularity counts. The text is before text-mode conversion.
-std::string SummaryText(const CIm2& reader, const SegmentCounters& counters,
-                        std::uint32_t segmentStartSeconds, double durationSeconds);
-
-void WriteSummary(const std::string& sourcePath, TextStream& text, const CIm2& reader,
-                  const SegmentCounters& counters, std::uint32_t segmentStartSeconds,
-                  double durationSeconds);
-
 // 61 hyphens: the rule that opens every segment text and frames its summary.
 std::string SummaryRule();
+
+// A summary line from a pattern holding hours, minutes and seconds, or a count.
+std::string SummaryDuration(const char* pattern, const COleDateTimeSpan& span);
+std::string SummaryCount(int id, std::uint32_t value);
 
 }  // namespace tvx

@@ -1,7 +1,7 @@
 // What a segment holds and is named, and the summary written at its end.
 #include "export/segment_writer.h"
 #include "export/segments.h"
-#include "export/summary.h"
+#include "formats/im2/im2_summary.h"
 
 #include "export_support.h"
 #include "synth/synth.h"

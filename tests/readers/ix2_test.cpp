@@ -1,7 +1,7 @@
 // An IX2 file opened as the passes open it: the index region, the split and recording values
 // it gives, and a chain's values taken from its inner stream and the right index entries.
-#include "export/details.h"
 #include "formats/ix2/ix2.h"
+#include "formats/ix2/ix2_details.h"
 #include "formats/ix2/ix2_source.h"
 
 #include "playback_support.h"

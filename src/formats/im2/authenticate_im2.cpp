@@ -101,4 +101,8 @@ Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTa
     });
 }
 
+std::uint64_t Im2ExcessBytes(std::uint64_t fileLength, std::uint32_t statedBlocks) {
+    return ExcessBytes(fileLength, (std::uint64_t{statedBlocks} + 1) * kRecordSize, 0);
+}
+
 }  // namespace tvx

@@ -19,4 +19,7 @@ Result<AuthReport> AuthenticateIm2(const std::string& path, Hooks& hooks, AuthTa
 void CountBlockVerdict(const CIm2& image, std::int32_t index, BlockStatus status,
                        AuthTally& tally, AuthReport& report);
 
+// Bytes an IM2 file holds beyond its header and stated records, or a cut record at its end.
+std::uint64_t Im2ExcessBytes(std::uint64_t fileLength, std::uint32_t statedBlocks);
+
 }  // namespace tvx

@@ -6,9 +6,9 @@
 #include "export/convert_pass.h"
 #include "export/segment_writer.h"
 #include "export/segments.h"
-#include "export/summary.h"
 #include "formats/im2/im2.h"
 #include "formats/im2/im2_blocks.h"
+#include "formats/im2/im2_summary.h"
 
 #include <thread>
 

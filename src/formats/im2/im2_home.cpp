@@ -1,9 +1,9 @@
 #include "formats/im2/im2_home.h"
 
-#include "analysis/verdict.h"
 #include "core/file64.h"
 #include "formats/im2/authenticate_im2.h"
 #include "formats/im2/convert_im2.h"
+#include "formats/im2/im2_details.h"
 #include "formats/im2/im2_header.h"
 #include "formats/pass_reads.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/im2/im2.h"
+#include "formats/im2/im2_details.h"
 #include "play/player.h"
 
 #include <memory>

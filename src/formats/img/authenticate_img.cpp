@@ -110,4 +110,6 @@ Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTa
     });
 }
 
+std::uint64_t ImgExcessBytes(std::uint64_t fileLength) { return fileLength % kRecordSize; }
+
 }  // namespace tvx

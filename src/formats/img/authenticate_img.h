@@ -14,4 +14,7 @@ namespace tvx {
 Result<AuthReport> AuthenticateImg(const std::string& path, Hooks& hooks, AuthTally& tally,
                                    std::size_t pieceRecords = kScanPieceRecords);
 
+// An IMG image ends in whole records (its erased tail included).
+std::uint64_t ImgExcessBytes(std::uint64_t fileLength);
+
 }  // namespace tvx

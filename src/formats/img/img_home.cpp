@@ -1,9 +1,9 @@
 #include "formats/img/img_home.h"
 
-#include "analysis/verdict.h"
 #include "core/file64.h"
 #include "formats/img/authenticate_img.h"
 #include "formats/img/convert_img.h"
+#include "formats/img/img_details.h"
 #include "formats/pass_reads.h"
 
 #include <memory>

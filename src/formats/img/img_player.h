@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/img/img.h"
+#include "formats/img/img_details.h"
 #include "play/player.h"
 
 namespace tvx {

@@ -9,19 +9,6 @@
 
 namespace tvx {
 
-namespace {
-
-std::string Duration(const char* pattern, const COleDateTimeSpan& span) {
-    const SpanHms hms = SplitSpan(span);
-    return Format(pattern, hms.hours, hms.minutes, hms.seconds);
-}
-
-std::string Count(int id, std::uint32_t value) {
-    return Format(LoadString(id), static_cast<unsigned long>(value));
-}
-
-}  // namespace
-
 std::string ImgSummaryText(const CImg& reader, const SegmentCounters& counters,
                            double durationSeconds) {
     const auto rate = static_cast<std::int32_t>(reader.m_nSampleRate);
@@ -35,21 +22,21 @@ std::string ImgSummaryText(const CImg& reader, const SegmentCounters& counters,
     s += std::string(LoadString(143)) + "\r\n";
     s += Format("Unit ID: %s", reader.GetUnitIdText().c_str()) + "\n";
     s += Format("Audio Image Number: %u", reader.m_nRefFileNumber) + "\n";
-    s += Duration("Recording Length:  %.0f:%02ld:%02ld",
-                  COleDateTimeSpan::FromSeconds(static_cast<double>(lengthSeconds))) + "\n";
-    s += Duration("WAV Segment Length: %.0f:%02ld:%02ld",
-                  COleDateTimeSpan::FromSeconds(durationSeconds)) + "\n";
+    s += SummaryDuration("Recording Length:  %.0f:%02ld:%02ld",
+                         COleDateTimeSpan::FromSeconds(static_cast<double>(lengthSeconds))) + "\n";
+    s += SummaryDuration("WAV Segment Length: %.0f:%02ld:%02ld",
+                         COleDateTimeSpan::FromSeconds(durationSeconds)) + "\n";
     s += Format("Sample Rate: %u,%03u Hz", static_cast<unsigned>(rate / 1000),
                 static_cast<unsigned>(rate % 1000)) + "\n";
     s += Format("Bits Per Sample: %d", static_cast<int>(reader.m_nCoding)) + "\n";
     s += Format("Channels: %d", 1) + "\n";
     s += std::string("Samples Per Channel") + Format(": %lu", samples) + "\n";
-    s += Count(135, counters[kSlotUnitId]) + "\n";
-    s += Count(136, counters[kSlotFileNumber]) + "\n";
-    s += Count(137, counters[kSlotBlockOrder]) + "\n";
-    s += Count(139, counters[kSlotChecksum]) + "\n";
-    s += Count(144, counters[kSlotVoiceImage]) + "\n";
-    s += Count(140, counters[kSlotTotal]) + "\n";
+    s += SummaryCount(135, counters[kSlotUnitId]) + "\n";
+    s += SummaryCount(136, counters[kSlotFileNumber]) + "\n";
+    s += SummaryCount(137, counters[kSlotBlockOrder]) + "\n";
+    s += SummaryCount(139, counters[kSlotChecksum]) + "\n";
+    s += SummaryCount(144, counters[kSlotVoiceImage]) + "\n";
+    s += SummaryCount(140, counters[kSlotTotal]) + "\n";
     s += Format(LoadString(141), irregularSeconds) + "\n";
     s += "\r\n" + SummaryRule() + "\r\n";
     return s;

@@ -125,4 +125,10 @@ Result<AuthReport> AuthenticateIx2(const std::string& path, Hooks& hooks, AuthTa
     });
 }
 
+std::uint64_t Ix2ExcessBytes(std::uint64_t fileLength, std::uint64_t splitBlocks, bool chain) {
+    const std::uint64_t stored =
+        chain ? (splitBlocks * kRecordSize + kPayloadSize - 1) / kPayloadSize : splitBlocks;
+    return ExcessBytes(fileLength, kIx2DataStart + stored * kRecordSize, kIx2Preamble);
+}
+
 }  // namespace tvx

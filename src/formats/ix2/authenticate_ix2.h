@@ -21,4 +21,8 @@ std::optional<Error> OpenIx2Image(Ix2Source& source, const std::string& path);
 // The tally's room for an IX2 image: the split's blocks as the peaks pass counts them.
 std::uint32_t Ix2StripBlocks(const CIx2& reader);
 
+// Bytes an IX2 file holds beyond its header region and the split's blocks; a chain stores them
+// in as few outer blocks as they fit, the last one padded.
+std::uint64_t Ix2ExcessBytes(std::uint64_t fileLength, std::uint64_t splitBlocks, bool chain);
+
 }  // namespace tvx

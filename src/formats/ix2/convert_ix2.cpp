@@ -5,8 +5,8 @@
 #include "export/convert_pass.h"
 #include "export/record_reader.h"
 #include "export/segment_writer.h"
-#include "export/summary.h"
 #include "formats/im2/im2_blocks.h"
+#include "formats/im2/im2_summary.h"
 #include "formats/ix2/ix2_source.h"
 
 #include <span>

@@ -1,8 +1,8 @@
 #include "formats/ix2/ix2_home.h"
 
-#include "analysis/verdict.h"
 #include "formats/ix2/authenticate_ix2.h"
 #include "formats/ix2/convert_ix2.h"
+#include "formats/ix2/ix2_details.h"
 #include "formats/ix2/ix2_source.h"
 #include "formats/pass_reads.h"
 

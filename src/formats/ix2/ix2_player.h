@@ -2,6 +2,7 @@
 
 #include "formats/im2/im2_player.h"
 #include "formats/ix2/ix2.h"
+#include "formats/ix2/ix2_details.h"
 
 namespace tvx {
 
