@@ -75,7 +75,7 @@ TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.path);
-        test::CountingHooks hooks;
+        test::RecordingHooks hooks;
         const Peaks p = BuildPeaks(c.path, c.format, c.width, hooks);
         EXPECT_EQ(std::tuple(p.blocks, p.channels, p.columnsDone, hooks.pumps),
                   std::tuple(c.blocks, c.channels, c.columns, c.columns));
@@ -85,7 +85,7 @@ TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
             EXPECT_NE(p.peak2, p.peak1);   // the second channel has a column row of its own
     }
     // IMG: column i shows record 3i + 1 of the data, that is record 3i + 2 of the file.
-    test::CountingHooks hooks;
+    test::RecordingHooks hooks;
     const Peaks img = BuildPeaks(Img("v.IMG", {.bits = 5, .records = 30, .erased = 3}), ImageFormat::Img, 10, hooks);
     EXPECT_EQ(std::tuple(img.blocks, img.channels, img.columnsDone), std::tuple(30u, 1, 10));
     for (std::uint16_t i = 0; i < 10; ++i) {
@@ -95,13 +95,13 @@ TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
 }
 
 TEST_F(PeaksTest, CancelKeepsTheColumnsShownSoFarAndAFailureIsTold) {
-    test::CountingHooks cancel(7);
+    test::RecordingHooks cancel([](int polls) { return polls > 7; });
     const Peaks p = BuildPeaks(Im2("a.IM2", {.blocks = 100}), ImageFormat::Im2, 100, cancel);
     EXPECT_EQ(std::tuple(p.cancelled, p.columnsDone, p.blocks), std::tuple(true, 7, 100u));
-    test::CountingHooks hooks;
+    test::RecordingHooks hooks;
     const Peaks gone = BuildPeaks(Path("gone.IX2"), ImageFormat::Ix2, 10, hooks);
     EXPECT_EQ(std::tuple(gone.blocks, gone.columnsDone), std::tuple(0u, 0));
-    EXPECT_EQ(hooks.notices,
+    EXPECT_EQ(hooks.Notices(),
               std::vector<std::string>{"Failed to open: " + Path("gone.IX2") + "\n\nCause: No such file or directory"});
 }
 

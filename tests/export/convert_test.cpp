@@ -2,12 +2,12 @@
 // summary texts, the segments' cuts and names, and what an earlier run or a failure leaves.
 #include "core/bytes.h"
 #include "core/format.h"
-#include "export_support.h"
 #include "formats/home_of.h"
 #include "formats/im2/convert_im2.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "export/file_wave.h"
 
 #include "core/bytes.h"
-#include "export_support.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "export/segments.h"
 #include "export/summary.h"
 
-#include "export_support.h"
+#include "test_support.h"
 #include "synth/synth.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,6 @@
 
 #include "synth/image_reading.h"
 
-#include <unistd.h>
-
 namespace tvx::test {
 
 namespace {
@@ -53,13 +51,6 @@ bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred) {
     });
 }
 
-TempFolder::TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = std::filesystem::temp_directory_path() / (std::string("tvx-play-") + info->test_suite_name() + "-" +
-                                                      info->name() + "-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(m_dir);
-}
-
 AnyReader::AnyReader(const TestImage& image, const PlaybackSetup& setup) {
     if (image.IsImg()) {
         m_img = std::make_unique<CImg>(setup);
@@ -89,7 +80,7 @@ std::string TestImage::Name() const {
     return kNames[static_cast<int>(kind)] + std::string(IsImg() ? "" : " of " + std::to_string(audio.storedBits) + "-bit");
 }
 
-std::string TestImage::Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken) const {
+std::string TestImage::Write(const TempDir& dir, const std::vector<std::uint32_t>& broken) const {
     std::vector<synth::Fault> faults;
     std::vector<synth::ImgFault> imgFaults;
     for (const std::uint32_t k : broken) {

@@ -290,7 +290,7 @@ void ExpectAWorkerLeftBehindKeepsOffTheReader(const std::string& path, Open open
 }
 
 TEST(WorkerLifetime, AWorkerLeftBehindNeverTouchesTheGoneReader) {
-    TempFolder dir;
+    TempDir dir;
     const auto openFile = [](auto& r, const std::string& path) { return r.OpenFile(path); };
     ExpectAWorkerLeftBehindKeepsOffTheReader<CIm2>(ImageOf(Kind::Im2, 20).Write(dir), openFile);
     ExpectAWorkerLeftBehindKeepsOffTheReader<CIx2>(ImageOf(Kind::Ix2Chain, 20).Write(dir), openFile);
