@@ -46,6 +46,15 @@ std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image) {
     return all;
 }
 
+std::vector<std::uint8_t> ImgAudio(const synth::ImgOptions& o, std::uint32_t first, std::uint32_t last) {
+    std::vector<std::uint8_t> out;
+    for (std::uint32_t n = first; n <= last; ++n) {
+        const std::vector<std::uint8_t> samples = synth::ImgSamples(o, n);
+        out.insert(out.end(), samples.begin(), samples.end());
+    }
+    return out;
+}
+
 std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t from = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hooks.h"
+#include "synth/img_synth.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,9 @@ std::vector<std::string> FolderEntries(const std::string& folder);   // sorted n
 
 // The decoded bytes of every whole data record of an IM2 image, straight from the core decoder.
 std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image);
+
+// The samples of IMG records first..last of an image of `o`.
+std::vector<std::uint8_t> ImgAudio(const synth::ImgOptions& o, std::uint32_t first, std::uint32_t last);
 
 // Lines split at LF, each keeping what stood before its LF (so a CR CR LF line ends in "\r").
 std::vector<std::string> LinesOf(const std::string& text);
