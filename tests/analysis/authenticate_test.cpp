@@ -184,7 +184,8 @@ TEST_F(AuthenticateTest, CancelKeepsTheCountsReached) {
     for (const std::string& path : {Im2("F.IM2", Plain16(100)), Ix2("F.IX2", Split(false, 100)),
                                     Img("V.IMG", {.records = 100})}) {
         SCOPED_TRACE(path);
-        const AuthReport r = Scan(path, 16, test::CountingHooks(2));   // two pieces of 16, the third dropped
+        // Two pieces of 16; the third is dropped.
+        const AuthReport r = Scan(path, 16, test::RecordingHooks([](int polls) { return polls > 2; }));
         EXPECT_EQ(std::tuple(r.cancelled, r.counts.verifiedBlocks), std::tuple(true, 32));
         EXPECT_EQ(r.durations.unauthenticatedMs, r.durations.durationMs - r.durations.verifiedMs);
         EXPECT_GT(r.durations.unauthenticatedMs, 0);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace tvx {
@@ -14,14 +15,8 @@ TEST(OutputVolume, EachSideScalesAroundSilenceTowardZero) {
     // 16-bit frames L 1000, R -1000, L -32768, R 32767, little-endian.
     const Bytes frames{0xE8, 0x03, 0x18, 0xFC, 0x00, 0x80, 0xFF, 0x7F};
     const Bytes eight{0, 1, 127, 128, 129, 200, 254, 255, 60};
-    struct Case {
-        const char* why;
-        PcmFormat format;
-        std::uint32_t volume;
-        std::size_t firstByte;
-        Bytes in, out;
-    };
-    const Case kCases[] = {
+    // Why, the format, the volume, the byte the piece starts at, the bytes in and out.
+    const std::tuple<const char*, PcmFormat, std::uint32_t, std::size_t, Bytes, Bytes> kCases[] = {
         {"full volume, 8-bit", {8000, 8, 1}, kFullVolume, 0, eight, eight},
         {"full volume, 16-bit", {8000, 16, 2}, kFullVolume, 0, frames, frames},
         {"8-bit mono follows the left", {8000, 8, 1}, 0xFFFF8000u, 0, eight,
@@ -33,11 +28,9 @@ TEST(OutputVolume, EachSideScalesAroundSilenceTowardZero) {
         {"16-bit mono ignores the right level", {8000, 16, 1}, 0xFFFF0000u, 0,
          {0xE8, 0x03, 0x18, 0xFC}, {0, 0, 0, 0}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.why);
-        Bytes bytes = c.in;
-        ApplyVolume(bytes, c.format, c.volume, c.firstByte);
-        EXPECT_EQ(bytes, c.out);
+    for (auto [why, format, volume, firstByte, bytes, out] : kCases) {
+        ApplyVolume(bytes, format, volume, firstByte);
+        EXPECT_EQ(bytes, out) << why;
     }
 }
 

@@ -1,7 +1,7 @@
 #include "audio/wave_play.h"
 
 #include "audio/test_backend.h"
-#include "eventually.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 

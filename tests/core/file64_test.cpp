@@ -4,15 +4,14 @@
 
 #include "core/error.h"
 #include "core/file64.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,17 +22,12 @@ namespace fs = std::filesystem;
 
 class File64 : public testing::Test {
 protected:
-    void SetUp() override { fs::create_directories(m_dir); }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string MakeFile(const std::string& name, const std::string& content) {
         std::ofstream(m_dir / name, std::ios::binary) << content;
         return m_dir / name;
     }
 
-    const fs::path m_dir = fs::temp_directory_path() /
-                           ("tvx_core_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                            "_" + std::to_string(::getpid()));
+    const test::TempDir m_dir;
 };
 
 // The access mode of the descriptor this process holds on `path`, or -1 when it holds none.
@@ -70,7 +64,7 @@ TEST_F(File64, SourcesThatDoNotOpen) {
     const std::tuple<std::string, Cause, int> kCases[] = {
         {m_dir / "missing.IM2", Cause::NotFound, ENOENT},
         {MakeFile("plain", "x") + "/image.IM2", Cause::NotFound, ENOTDIR},
-        {m_dir, Cause::Io, EISDIR},
+        {m_dir / "", Cause::Io, EISDIR},
         // A FIFO or a device would block or never end: refused before any read.
         {fifo, Cause::BadFormat, 0},
         {"/dev/zero", Cause::BadFormat, 0},
@@ -141,18 +135,14 @@ TEST_F(File64, WritingTruncatesAndAShortWriteIsADiskFull) {
     ASSERT_TRUE(f.Open(path, kGenericWrite, 0, kCreateAlways, nullptr));
     EXPECT_EQ(std::tuple(AccessModeOfOpen(path), f.GetLength()), std::tuple(O_WRONLY, 0u));
     // A file-size limit makes the kernel cut a write short, then refuse the next one.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const std::string block(600, 'x');
     f.Write(block.data(), 600);
-    const auto shortWrite = Thrown([&] { f.Write(block.data(), 600); });
-    const auto refused = Thrown([&] { f.Write(block.data(), 600); });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    std::tuple<Cause, int, std::string> shortWrite, refused;
+    {
+        const test::FileSizeLimit limit(1000);
+        shortWrite = Thrown([&] { f.Write(block.data(), 600); });
+        refused = Thrown([&] { f.Write(block.data(), 600); });
+    }
     EXPECT_EQ(shortWrite, std::tuple(Cause::DiskFull, -1, path));
     EXPECT_EQ(refused, std::tuple(Cause::DiskFull, EFBIG, path));
     EXPECT_EQ(f.GetLength(), 1000u);

@@ -2,12 +2,12 @@
 // summary texts, the segments' cuts and names, and what an earlier run or a failure leaves.
 #include "core/bytes.h"
 #include "core/format.h"
-#include "export_support.h"
 #include "formats/home_of.h"
 #include "formats/im2/convert_im2.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -41,12 +41,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 Ending Ended(const ConvertResult& r) { return {r.outcome, r.blocks, r.irregularBlocks}; }
 
 synth::Ix2Options Split(bool chain, std::uint32_t blocks = 60) {
-    synth::Ix2Options o;
-    o.audio.blocks = blocks;
-    o.chain = chain;
-    o.splitFirst = 100;
-    o.recordingLast = 5000;
-    return o;
+    return {.audio = {.blocks = blocks}, .chain = chain, .splitFirst = 100, .recordingLast = 5000};
 }
 
 // The decoded audio of a split's blocks, from an IM2 image of the whole recording.
@@ -58,16 +53,6 @@ Bytes SplitAudio(const synth::Ix2Options& o, const std::vector<Fault>& faults = 
         shifted.push_back({f.kind, f.block + o.splitFirst});
     const Bytes all = test::DecodeAll(synth::MakeIm2(whole, shifted));
     return {all.begin() + o.splitFirst * 512, all.end()};
-}
-
-// The samples of IMG records first..last.
-Bytes ImgAudio(const synth::ImgOptions& o, std::uint32_t first, std::uint32_t last) {
-    Bytes out;
-    for (std::uint32_t n = first; n <= last; ++n) {
-        const Bytes samples = synth::ImgSamples(o, n);
-        out.insert(out.end(), samples.begin(), samples.end());
-    }
-    return out;
 }
 
 struct Converted {
@@ -135,17 +120,10 @@ TEST_F(ConvertTest, CleanImagesMakeOneWavOfTheirAudioAndItsSummary) {
     const std::string im2Tail = counts + "Timestamp Errors: 0\r\nBlock Checksum Errors: 0\r\n" + tail + note;
     const Bytes im2 = synth::MakeIm2({.blocks = 4});
     const synth::ImgOptions img{.records = 20, .erased = 5};
-    struct Case {
-        std::string name;
-        Bytes image, audio;
-        std::uint64_t blocks;
-        std::uint32_t rate;
-        std::uint16_t bits;
-        std::string text;
-    };
-    const Case cases[] = {
+    // The name, the image and its audio, the blocks, the WAV's rate and width, the summary.
+    const std::tuple<std::string, Bytes, Bytes, std::uint64_t, std::uint32_t, std::uint16_t, std::string> cases[] = {
         // Record 1 is the header; the erased tail is not audio.
-        {"V00007.IMG", synth::MakeImg(img), ImgAudio(img, 2, 20), 19, 8000, 8,
+        {"V00007.IMG", synth::MakeImg(img), test::ImgAudio(img, 2, 20), 19, 8000, 8,
          Heading("IMG", "V00007.00.wav") + done + "IMG DECRYPTION SUMMARY\r\r\nUnit ID: 1A2B\r\nAudio Image Number: 7\r\n"
          "Recording Length:  0:00:01\r\nWAV Segment Length: 0:00:01\r\nSample Rate: 8,000 Hz\r\nBits Per Sample: 8\r\n"
          "Channels: 1\r\nSamples Per Channel: 9728\r\n" + counts + "Block Checksum Errors: 0\r\n"
@@ -161,28 +139,22 @@ TEST_F(ConvertTest, CleanImagesMakeOneWavOfTheirAudioAndItsSummary) {
          "Samples Per Channel: 1024\r\n" + im2Tail},
     };
     Converted got;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Make(c.name, c.image);
+    for (const auto& [name, image, audio, blocks, rate, bits, text] : cases) {
+        SCOPED_TRACE(name);
+        Make(name, image);
         got = Convert();
-        EXPECT_EQ(Ended(got.result), (Ending{kCompleted, c.blocks, 0}));
+        EXPECT_EQ(Ended(got.result), (Ending{kCompleted, blocks, 0}));
         EXPECT_EQ(got.result.files, (Lines{Segment(0, "wav"), Segment(0, "txt")}));
         EXPECT_EQ(test::FolderEntries(Out()).size(), 2u);
-        EXPECT_EQ(got.data, c.audio);
-        EXPECT_EQ(got.texts, Lines{c.text});
+        EXPECT_EQ(got.data, audio);
+        EXPECT_EQ(got.texts, Lines{text});
         const Bytes wav = ReadBytes(Segment(0, "wav"));
         EXPECT_EQ(std::tuple(LoadLe16(wav, 22), LoadLe32(wav, 24), LoadLe16(wav, 34)),
-                  std::tuple(std::uint16_t{1}, c.rate, c.bits));
+                  std::tuple(std::uint16_t{1}, rate, bits));
     }
     EXPECT_EQ(got.calls, (Lines{"SetMessage(Decrypting: F00012.IM2\r\n)", "SetRange(1000)", "Wait", "SetPos(0)", "Show",
                                 "Pump", "SetPos(250)", "Poll", "Pump", "SetPos(500)", "Poll", "Pump", "SetPos(750)",
                                 "Poll", "Pump", "SetPos(1000)", "Poll", "SetPos(1000)", "EndWait", "Hide"}));
-    const Bytes header = {'R', 'I', 'F', 'F', 0x24, 8, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                          16, 0, 0, 0, 1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0,
-                          2, 0, 16, 0, 'd', 'a', 't', 'a', 0, 8, 0, 0};
-    Bytes wav = ReadBytes(Segment(0, "wav"));
-    wav.resize(44);
-    EXPECT_EQ(wav, header);
 }
 
 TEST_F(ConvertTest, FaultsGetErrorLinesAndCounts) {
@@ -249,15 +221,10 @@ TEST_F(ConvertTest, TheHeaderAndTheFileLengthDecideTheBlocksRead) {
     // The cut outer block is deciphered over stale bytes: its last inner block is garbage,
     // reported, and every block before it is right.
     const Bytes chainAudio = SplitAudio(cut);
-    struct Case {
-        const char* what;
-        std::string name;
-        Bytes image;
-        std::uint64_t blocks, irregular;
-        int pumps;     // a cut record and the end of the file each take a turn of the loop
-        Bytes audio;   // of the blocks before the last
-    };
-    const Case cases[] = {
+    // Why, the name and the image; the blocks, the irregular ones, the pumps (a cut record and
+    // the end of the file each take a turn of the loop; -1: not counted), the audio of the
+    // blocks before the last.
+    const std::tuple<const char*, std::string, Bytes, std::uint64_t, std::uint64_t, int, Bytes> cases[] = {
         {"cut last record", "F00012.IM2", synth::MakeIm2({}, std::vector<Fault>{{FaultKind::TruncateLast, 0}}), 19, 0, 21, first(19)},
         {"fewer stated", "F00012.IM2", synth::MakeIm2({.statedBlocks = 12}), 12, 0, 12, first(12)},
         {"more stated", "F00012.IM2", synth::MakeIm2({.statedBlocks = 30}), 20, 0, 21, first(20)},
@@ -267,16 +234,16 @@ TEST_F(ConvertTest, TheHeaderAndTheFileLengthDecideTheBlocksRead) {
          Bytes(chainAudio.begin(), chainAudio.end() - 512)},
         {"nothing ever written", "V00007.IMG", synth::MakeImg({.records = 0, .erased = 6}), 0, 0, -1, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Make(c.name, c.image);
+    for (const auto& [what, name, image, blocks, irregular, pumps, audio] : cases) {
+        SCOPED_TRACE(what);
+        Make(name, image);
         const Converted got = Convert();
-        EXPECT_EQ(Ended(got.result), (Ending{kCompleted, c.blocks, c.irregular}));
-        if (c.pumps >= 0) {
-            EXPECT_EQ(std::pair(m_hooks.pumps, m_hooks.polls), std::pair(c.pumps, c.pumps));
+        EXPECT_EQ(Ended(got.result), (Ending{kCompleted, blocks, irregular}));
+        if (pumps >= 0) {
+            EXPECT_EQ(std::pair(m_hooks.pumps, m_hooks.polls), std::pair(pumps, pumps));
         }
-        ASSERT_EQ(got.data.size(), c.blocks * 512);
-        EXPECT_TRUE(std::equal(c.audio.begin(), c.audio.end(), got.data.begin()));
+        ASSERT_EQ(got.data.size(), blocks * 512);
+        EXPECT_TRUE(std::equal(audio.begin(), audio.end(), got.data.begin()));
         EXPECT_TRUE(Has(got.texts.at(0), "Decryption Completed.\r\n"));
     }
 }
@@ -306,16 +273,10 @@ TEST_F(ConvertTest, EachSegmentIsCutByteExactlyAndStartsWhereTheEarlierEnded) {
     const Bytes fourBit = synth::MakeIm2({.storedBits = 4, .blocks = 1100});
     const synth::Im2Options stereo{.storedBits = 8, .channels = 2, .rateCode = 3, .modelCode = 6, .blocks = 3000};
     const Bytes stereoAudio = test::DecodeAll(synth::MakeIm2(stereo));
-    struct Case {
-        const char* what;
-        std::string name;
-        Bytes image;
-        std::uint16_t megabytes, minutes;
-        std::vector<std::uint32_t> sizes;
-        Bytes audio;   // empty: not compared
-        Lines lines;   // "k:line" found in segment k's text
-    };
-    const Case cases[] = {
+    // Why, the name and the image, the limits; each segment's data bytes, the audio (empty: not
+    // compared) and "kline" found in segment k's text.
+    const std::tuple<const char*, std::string, Bytes, std::uint16_t, std::uint16_t, std::vector<std::uint32_t>, Bytes,
+                     Lines> cases[] = {
         {"five minutes of 16-bit mono", "F00012.IM2", fiveMinutes, 0, 5, {4'800'000, 4'800'000, 640'000},
          test::DecodeAll(fiveMinutes),
          {"0WAV Segment Length: 0:05:00", "2WAV Segment Start Time: 2008/03/14 09:36:53", "2Samples Per Channel: 320000"}},
@@ -335,17 +296,17 @@ TEST_F(ConvertTest, EachSegmentIsCutByteExactlyAndStartsWhereTheEarlierEnded) {
         {"an IMG rate of zero gives no time to cut by", "V00007.IMG",
          synth::MakeImg({.bits = 8, .sampleRate = 0, .records = 4}), 0, 1, {3 * 512}, {}, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Make(c.name, c.image);
-        const Converted got = Convert(c.megabytes, c.minutes);
+    for (const auto& [what, name, image, megabytes, minutes, sizes, audio, lines] : cases) {
+        SCOPED_TRACE(what);
+        Make(name, image);
+        const Converted got = Convert(megabytes, minutes);
         ASSERT_EQ(got.result.outcome, kCompleted);
-        EXPECT_EQ(got.sizes, c.sizes);
-        EXPECT_EQ(test::FolderEntries(Out()).size(), 2 * c.sizes.size());
-        if (!c.audio.empty()) {
-            EXPECT_EQ(got.data, c.audio);
+        EXPECT_EQ(got.sizes, sizes);
+        EXPECT_EQ(test::FolderEntries(Out()).size(), 2 * sizes.size());
+        if (!audio.empty()) {
+            EXPECT_EQ(got.data, audio);
         }
-        for (const std::string& line : c.lines)
+        for (const std::string& line : lines)
             EXPECT_TRUE(Has(got.texts.at(line[0] - '0'), line.substr(1) + "\r")) << line;
     }
     // Record 1 names 1 Hz: a minute is 60 bytes, so each 817-byte record fills several
@@ -356,21 +317,15 @@ TEST_F(ConvertTest, EachSegmentIsCutByteExactlyAndStartsWhereTheEarlierEnded) {
     std::vector<std::uint32_t> sizes(27, 60);   // 2 x 817 = 27 x 60 + 14
     sizes.push_back(14);
     EXPECT_EQ(slow.sizes, sizes);
-    EXPECT_EQ(slow.data, ImgAudio(oneHertz, 2, 3));
+    EXPECT_EQ(slow.data, test::ImgAudio(oneHertz, 2, 3));
     for (const std::string& text : slow.texts)
         EXPECT_TRUE(Has(text, "Decryption Completed.\r\n"));
 }
 
 TEST_F(ConvertTest, ReadingAheadChangesNothingThatAnyoneSees) {
-    struct Case {
-        const char* name;
-        synth::Im2Options options;
-        std::vector<Fault> faults;
-        std::uint16_t megabytes;
-        int cancelAt;
-    };
-    // Block counts around the worker's pieces of 128 records.
-    const Case cases[] = {
+    // Block counts around the worker's pieces of 128 records; the megabytes and the poll that
+    // cancels (0: none).
+    const std::tuple<const char*, synth::Im2Options, std::vector<Fault>, std::uint16_t, int> cases[] = {
         {"cut and split", {.storedBits = 4, .blocks = 1100},
          {{FaultKind::TruncateLast, 300}, {FaultKind::PayloadByte, 7}, {FaultKind::BlockOrder, 600}}, 1, 0},
         {"128 present, 129 stated", {.blocks = 128, .statedBlocks = 129}, {}, 0, 0},
@@ -379,14 +334,14 @@ TEST_F(ConvertTest, ReadingAheadChangesNothingThatAnyoneSees) {
         {"bad header", {.storedBits = 8, .modelCode = 37, .blocks = 257}, {{FaultKind::BadHeader}}, 0, 0},
         {"cancelled", {.blocks = 3000}, {{FaultKind::Timestamp, 999}}, 1, 2500},
     };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        m_hooks.cancelWhen = [&k](int polls) { return polls == k.cancelAt; };
-        Make("F00012.IM2", synth::MakeIm2(k.options, k.faults));
-        const Converted plain = Convert(k.megabytes, 0, false);
+    for (const auto& [name, options, faults, megabytes, cancelAt] : cases) {
+        SCOPED_TRACE(name);
+        m_hooks.cancelWhen = [at = cancelAt](int polls) { return polls == at; };
+        Make("F00012.IM2", synth::MakeIm2(options, faults));
+        const Converted plain = Convert(megabytes, 0, false);
         Make("F00012.IM2", m_image);
-        const Converted ahead = Convert(k.megabytes, 0, true);
-        EXPECT_EQ(plain.result.outcome, k.cancelAt ? ConvertOutcome::Cancelled : kCompleted);
+        const Converted ahead = Convert(megabytes, 0, true);
+        EXPECT_EQ(plain.result.outcome, cancelAt ? ConvertOutcome::Cancelled : kCompleted);
         EXPECT_EQ(Ended(ahead.result), Ended(plain.result));
         EXPECT_EQ(ahead.data, plain.data);
         EXPECT_EQ(ahead.texts, plain.texts);
@@ -450,16 +405,10 @@ TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
     const auto file = [&theirs](std::string name) -> Maker {
         return [=](const std::string& folder) { ASSERT_TRUE(synth::WriteBytes(folder + name, theirs)); };
     };
-    struct Case {
-        const char* what;
-        Maker before, during;
-        int atPoll;   // when `during` runs: -1 as the progress shows, before any file
-        std::string name;
-        const char* why;
-        ConvertOutcome outcome;
-    };
+    // Why, what is made before the run and during it, and when (-1: as the progress shows,
+    // before any file; else at that poll); the name refused, the cause and the outcome.
     const auto notStarted = ConvertOutcome::NotStarted;
-    const Case cases[] = {
+    const std::tuple<const char*, Maker, Maker, int, std::string, const char*, ConvertOutcome> cases[] = {
         // The summary beside it must not be lost to the attempt, Yes or not.
         {"the earlier run's first WAV is now a folder",
          [&](const std::string& f) { ::mkdir((f + "F00012.00.wav").c_str(), 0755); file("F00012.00.txt")(f); file("F00012.01.wav")(f); },
@@ -473,37 +422,37 @@ TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
          ConvertOutcome::Cancelled},
     };
     m_hooks.answer = true;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, before, during, atPoll, name, why, outcome] : cases) {
+        SCOPED_TRACE(what);
         test::TempDir out;   // a fresh folder for every case
-        if (c.before)
-            c.before(out / "");
+        if (before)
+            before(out / "");
         Lines expected = test::FolderEntries(out / "");
         m_hooks.onShow = [&] {
-            if (c.atPoll < 0)
-                c.during(out / "");
+            if (atPoll < 0)
+                during(out / "");
         };
         m_hooks.cancelWhen = [&](int polls) {
-            if (polls == c.atPoll)
-                c.during(out / "");
+            if (polls == atPoll)
+                during(out / "");
             return false;
         };
         m_hooks.questions = 0;
         const ConvertResult result = ConvertIm2({Source(), out / "", 1, 0}, m_hooks);
-        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.outcome, outcome);
         EXPECT_TRUE(result.outputFailed);
-        EXPECT_EQ(result.error.path, out / c.name);
-        EXPECT_TRUE(DescribeError(result.error).starts_with(c.why)) << DescribeError(result.error);
+        EXPECT_EQ(result.error.path, out / name);
+        EXPECT_TRUE(DescribeError(result.error).starts_with(why)) << DescribeError(result.error);
         EXPECT_EQ(ReadBytes(victim), theirs);
         EXPECT_EQ(ReadBytes(Source()), m_image);
         EXPECT_EQ(::access(elsewhere.c_str(), F_OK), -1);
-        if (c.outcome == ConvertOutcome::Cancelled) {
+        if (outcome == ConvertOutcome::Cancelled) {
             EXPECT_EQ(result.files, (Lines{out / "F00012.00.wav", out / "F00012.00.txt"}));
             continue;
         }
         EXPECT_EQ(m_hooks.questions, 0);
-        if (c.atPoll < 0)
-            expected.push_back(c.name);
+        if (atPoll < 0)
+            expected.push_back(name);
         EXPECT_EQ(test::FolderEntries(out / ""), expected);
         for (const std::string& name : expected) {
             const std::filesystem::path at = out / name;

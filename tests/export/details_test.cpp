@@ -1,5 +1,5 @@
 // What the Details dialog and `tessivox-cli details` show of each format, verbatim.
-#include "export_support.h"
+#include "test_support.h"
 #include "formats/home_of.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"

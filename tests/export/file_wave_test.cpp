@@ -1,7 +1,7 @@
 #include "export/file_wave.h"
 
 #include "core/bytes.h"
-#include "export_support.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -27,37 +27,33 @@ Header HeaderOf(const Bytes& b) {
 }
 
 TEST(FileWave, FormatAndSizesAfterClose) {
-    struct Case {
-        std::uint32_t rate;
-        std::uint16_t bits, channels;
-        std::uint32_t bytesPerSecond;
-        std::uint16_t align;
-        std::uint32_t dataBytes, wholeSeconds;
-    };
-    const Case cases[] = {{8000, 16, 1, 16000, 2, 16001, 1}, {22050, 8, 2, 44100, 2, 88200, 2},
+    // The format asked, then the bytes a second and the alignment it makes; the data bytes
+    // written and the whole seconds they last.
+    const std::tuple<std::uint32_t, std::uint16_t, std::uint16_t, std::uint32_t, std::uint16_t, std::uint32_t,
+                     std::uint32_t> cases[] = {{8000, 16, 1, 16000, 2, 16001, 1}, {22050, 8, 2, 44100, 2, 88200, 2},
                           {22050, 8, 2, 44100, 2, 88199, 1}, {16000, 16, 2, 64000, 4, 0, 0}};
     test::TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.rate) + "/" + std::to_string(c.bits) + "/" + std::to_string(c.channels) + " " +
-                     std::to_string(c.dataBytes));
-        const Bytes data = Ramp(c.dataBytes);
-        const std::uint32_t half = c.dataBytes / 2;
+    for (const auto& [rate, bits, channels, bytesPerSecond, align, dataBytes, wholeSeconds] : cases) {
+        SCOPED_TRACE(std::to_string(rate) + "/" + std::to_string(bits) + "/" + std::to_string(channels) + " " +
+                     std::to_string(dataBytes));
+        const Bytes data = Ramp(dataBytes);
+        const std::uint32_t half = dataBytes / 2;
         {
             CFileWave wave;
             ASSERT_TRUE(wave.Open(dir / "f.wav", kGenericWrite, kShareRead | kShareWrite, kCreateAlways, nullptr));
             wave.Write(data.data(), half);
             // Stamping the format rewrites the front and leaves the write position alone.
-            wave.SetFormat(c.rate, c.bits, c.channels);
-            wave.WriteAndSetEnd(data.data() + half, c.dataBytes - half);
-            EXPECT_EQ(wave.GetWholeSeconds(), c.wholeSeconds);
-            EXPECT_DOUBLE_EQ(wave.GetDurationSeconds(), double(c.dataBytes) / c.bytesPerSecond);
+            wave.SetFormat(rate, bits, channels);
+            wave.WriteAndSetEnd(data.data() + half, dataBytes - half);
+            EXPECT_EQ(wave.GetWholeSeconds(), wholeSeconds);
+            EXPECT_DOUBLE_EQ(wave.GetDurationSeconds(), double(dataBytes) / bytesPerSecond);
             EXPECT_EQ(LoadLe32(ReadBytes(dir / "f.wav"), 40), 0u) << "sized before Close";
             wave.Close();
         }
         const Bytes bytes = ReadBytes(dir / "f.wav");
-        ASSERT_EQ(bytes.size(), 44u + c.dataBytes);
+        ASSERT_EQ(bytes.size(), 44u + dataBytes);
         EXPECT_EQ(HeaderOf(bytes),
-                  Header(36 + c.dataBytes, c.channels, c.rate, c.bytesPerSecond, c.align, c.bits, c.dataBytes));
+                  Header(36 + dataBytes, channels, rate, bytesPerSecond, align, bits, dataBytes));
         EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 44));
     }
 }

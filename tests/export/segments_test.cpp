@@ -3,7 +3,7 @@
 #include "export/segments.h"
 #include "formats/im2/im2_summary.h"
 
-#include "export_support.h"
+#include "test_support.h"
 #include "synth/synth.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +24,9 @@ TEST(AddToCounters, EachErrorBitHasItsSlotAndEveryCallCountsInNine) {
 }
 
 TEST(SegmentByteLimit, MinutesWinThenMegabytesThenTheCeiling) {
-    struct Case {
-        int channels, outputBits, rate;
-        std::uint16_t megabytes, minutes;
-        std::uint32_t expected;
-    };
+    // Channels, output bits and rate, megabytes and minutes; the bytes a segment may hold.
     // Five minutes, 1 MiB, 1 Hz and 0 Hz are cut by the conversion's own tests.
-    const Case cases[] = {
+    const std::tuple<int, int, int, std::uint16_t, std::uint16_t, std::uint32_t> cases[] = {
         {2, 16, 22050, 0, 1, 5'292'000u},
         {1, 8, 8000, 0, 10, 4'800'000u},
         {1, 16, 8000, 7, 2, 1'920'000u},            // both given: minutes
@@ -41,28 +37,26 @@ TEST(SegmentByteLimit, MinutesWinThenMegabytesThenTheCeiling) {
         {2, 16, 22050, 0, 65535, 2'146'435'072u},   // and this past 32 bits
         {1, 8, 0, 3, 1, 3'145'728u},                // 0 Hz: no time to cut by, so the megabytes count
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.megabytes) + " MB, " + std::to_string(c.minutes) + " min");
-        EXPECT_EQ(SegmentByteLimit(c.channels, c.outputBits, c.rate, c.megabytes, c.minutes), c.expected);
+    for (const auto& [channels, outputBits, rate, megabytes, minutes, expected] : cases) {
+        SCOPED_TRACE(std::to_string(megabytes) + " MB, " + std::to_string(minutes) + " min");
+        EXPECT_EQ(SegmentByteLimit(channels, outputBits, rate, megabytes, minutes), expected);
     }
 }
 
 TEST(SegmentNames, FolderNameAndIndexMakeTheFileNames) {
-    struct Case {
-        std::string source, folder, wav0, txt1;
-    };
-    const Case cases[] = {
+    // The source and the folder; segment 0's WAV and segment 1's text.
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"/rec/F00012.IM2", "/out", "/out/F00012.00.wav", "/out/F00012.01.txt"},
         {"/rec/F00012.IM2", "/out/", "/out/F00012.00.wav", "/out/F00012.01.txt"},
         {"F00012.IM2", "out", "out/F00012.00.wav", "out/F00012.01.txt"},
         {"/rec.d/take.two.im2", "/o", "/o/take.two.00.wav", "/o/take.two.01.txt"},
         {"/rec/noext", "/o", "/o/n.00.wav", "/o/n.01.txt"},   // the last four go, whatever
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.source + " -> " + c.folder);
-        const SegmentNames names = NameSegments(c.source, c.folder);
-        EXPECT_EQ(names.WavPath(0), c.wav0);
-        EXPECT_EQ(names.TextPath(1), c.txt1);
+    for (const auto& [source, folder, wav0, txt1] : cases) {
+        SCOPED_TRACE(source + " -> " + folder);
+        const SegmentNames names = NameSegments(source, folder);
+        EXPECT_EQ(names.WavPath(0), wav0);
+        EXPECT_EQ(names.TextPath(1), txt1);
     }
     EXPECT_EQ(NameSegments("/rec/F00012.IM2", "/out").WavPath(100), "/out/F00012.100.wav");
 }

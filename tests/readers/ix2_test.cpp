@@ -34,7 +34,7 @@ protected:
         return {R().m_nSplitFirst, R().m_nSplitLast, R().m_nSplitBlocks, R().m_nStatedBlocks, R().m_nFileBlocks};
     }
 
-    TempFolder m_dir;
+    TempDir m_dir;
     std::unique_ptr<Ix2Source> m_source;
 };
 

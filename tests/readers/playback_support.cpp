@@ -2,20 +2,9 @@
 
 #include "synth/image_reading.h"
 
-#include <unistd.h>
-
 namespace tvx::test {
 
-namespace {
-
 constexpr std::uint32_t kSplitFirst = 100;
-
-std::vector<std::uint8_t> WholeBuffers(std::vector<std::uint8_t> pcm) {
-    pcm.resize(pcm.size() / 512 * 512);
-    return pcm;
-}
-
-}  // namespace
 
 void VerdictLog::OnBlock(std::int32_t index, BlockStatus status) {
     std::function<void()> act;
@@ -53,13 +42,6 @@ bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred) {
     });
 }
 
-TempFolder::TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = std::filesystem::temp_directory_path() / (std::string("tvx-play-") + info->test_suite_name() + "-" +
-                                                      info->name() + "-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(m_dir);
-}
-
 AnyReader::AnyReader(const TestImage& image, const PlaybackSetup& setup) {
     if (image.IsImg()) {
         m_img = std::make_unique<CImg>(setup);
@@ -78,10 +60,8 @@ TestImage ImageOf(Kind kind, std::uint32_t blocks, int storedBits) {
 }
 
 std::vector<TestImage> EveryFormat(std::uint32_t blocks) {
-    std::vector<TestImage> out;
-    for (const Kind kind : {Kind::Im2, Kind::Ix2Plain, Kind::Ix2Chain, Kind::Img8, Kind::Img5})
-        out.push_back(ImageOf(kind, blocks));
-    return out;
+    return {ImageOf(Kind::Im2, blocks), ImageOf(Kind::Ix2Plain, blocks), ImageOf(Kind::Ix2Chain, blocks),
+            ImageOf(Kind::Img8, blocks), ImageOf(Kind::Img5, blocks)};
 }
 
 std::string TestImage::Name() const {
@@ -89,7 +69,7 @@ std::string TestImage::Name() const {
     return kNames[static_cast<int>(kind)] + std::string(IsImg() ? "" : " of " + std::to_string(audio.storedBits) + "-bit");
 }
 
-std::string TestImage::Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken) const {
+std::string TestImage::Write(const TempDir& dir, const std::vector<std::uint32_t>& broken) const {
     std::vector<synth::Fault> faults;
     std::vector<synth::ImgFault> imgFaults;
     for (const std::uint32_t k : broken) {
@@ -123,27 +103,21 @@ std::uint32_t TestImage::PastTheEnd() const {
 
 std::vector<std::uint8_t> TestImage::HeardFrom(std::uint32_t first) const {
     std::vector<std::uint8_t> out;
-    if (IsImg()) {
-        for (std::uint32_t n = first + 1; n <= img.records; ++n) {
-            const auto samples = synth::ImgSamples(img, n);
-            out.insert(out.end(), samples.begin(), samples.end());
-        }
-        return WholeBuffers(out);
-    }
     synth::Im2Options whole = audio;
     const std::uint32_t skip = IsIx2() ? kSplitFirst : 0;
     whole.blocks += skip;
     const std::size_t perBlock = synth::LayoutOf(audio).samplesPerChannel;
-    if (audio.storedBits == 16) {
-        for (const std::int16_t s : synth::Signal(whole, (skip + first) * perBlock, (audio.blocks - first) * perBlock)) {
-            out.push_back(static_cast<std::uint8_t>(s & 0xFF));
-            out.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
-        }
-        return WholeBuffers(out);
+    if (IsImg()) {
+        out = ImgAudio(img, first + 1, img.records);
+    } else if (audio.storedBits == 16) {
+        for (const std::int16_t s : synth::Signal(whole, (skip + first) * perBlock, (audio.blocks - first) * perBlock))
+            out.insert(out.end(), {static_cast<std::uint8_t>(s & 0xFF), static_cast<std::uint8_t>((s >> 8) & 0xFF)});
+    } else {
+        synth::DecodeImage(synth::MakeIm2(whole), out);
+        out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(out.size() / whole.blocks * (skip + first)));
     }
-    synth::DecodeImage(synth::MakeIm2(whole), out);
-    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(out.size() / whole.blocks * (skip + first)));
-    return WholeBuffers(out);
+    out.resize(out.size() / 512 * 512);
+    return out;
 }
 
 void PlaybackTest::ExpectPlays(AnyReader& reader, const TestImage& image, std::uint32_t first) {

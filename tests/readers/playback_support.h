@@ -2,8 +2,6 @@
 
 #include "audio/test_backend.h"
 #include "core/block_status.h"
-#include "core/hooks.h"
-#include "eventually.h"
 #include "formats/im2/im2.h"
 #include "formats/img/img.h"
 #include "formats/ix2/ix2.h"
@@ -11,8 +9,7 @@
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
-
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -63,36 +60,8 @@ struct VerdictLog {
 // Indices first..last, in order.
 std::vector<std::int32_t> Blocks(std::int32_t first, std::int32_t last);
 
-// Shell hooks that remember the notices.
-class RecordingHooks : public Hooks {
-public:
-    void Notice(const std::string&, const std::string& text) override {
-        const std::lock_guard lock(m_lock);
-        m_notices.push_back(text);
-    }
-    std::vector<std::string> Notices() const {
-        const std::lock_guard lock(m_lock);
-        return m_notices;
-    }
-
-private:
-    mutable std::mutex m_lock;
-    std::vector<std::string> m_notices;
-};
-
 // Moves the test clock on until `pred` holds.
 bool AdvanceUntil(TestAudio& audio, const std::function<bool()>& pred);
-
-// A fresh folder per test, removed with it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(m_dir, ignored); }
-    std::string operator/(const std::string& name) const { return (m_dir / name).string(); }
-
-private:
-    std::filesystem::path m_dir;
-};
 
 enum class Kind { Im2, Ix2Plain, Ix2Chain, Img8, Img5 };
 
@@ -108,7 +77,7 @@ struct TestImage {
     bool IsIx2() const { return kind == Kind::Ix2Plain || kind == Kind::Ix2Chain; }
     std::uint32_t Blocks() const { return IsImg() ? img.records : audio.blocks; }
     // Written into `dir`, the blocks named broken by a changed payload byte.
-    std::string Write(const TempFolder& dir, const std::vector<std::uint32_t>& broken = {}) const;
+    std::string Write(const TempDir& dir, const std::vector<std::uint32_t>& broken = {}) const;
     std::int64_t MsOfBlock(std::uint32_t k) const;   // where block k starts
     std::uint32_t PastTheEnd() const;                // the first block the file does not hold
     std::int32_t HeaderVerdicts() const { return IsImg() ? 0 : IsIx2() ? 3 : 1; }   // before block 0
@@ -185,7 +154,7 @@ protected:
 
     TestAudio m_audio;
     RecordingHooks m_hooks;
-    TempFolder m_dir;
+    TempDir m_dir;
 };
 
 }  // namespace tvx::test

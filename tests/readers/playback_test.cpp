@@ -3,7 +3,7 @@
 #include "playback_support.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -220,27 +220,14 @@ TEST_F(PlaybackTest, AnIm2BadHeaderIsKnownAtOpenAndReportedAgainByRewindAndWitho
 // A sound device that holds the worker inside its first Queue call until let go: a worker
 // the reader's destructor cannot wait for. Its state outlives the reader and the device.
 struct StuckState {
-    std::mutex lock;
-    std::condition_variable changed;
-    bool holding = false, letGo = false;
-    int alive = 0;
-    void Change(const std::function<void()>& change) {
-        const std::lock_guard guard(lock);
-        change();
-        changed.notify_all();
-    }
-    bool Wait(const std::function<bool()>& until) {
-        std::unique_lock guard(lock);
-        return changed.wait_for(guard, 20s, until);
-    }
+    std::atomic<bool> holding = false, letGo = false;
+    std::atomic<int> alive = 0;
 };
 
 class StuckDevice : public OutputBackend {
 public:
-    explicit StuckDevice(std::shared_ptr<StuckState> state) : m_state(std::move(state)) {
-        m_state->Change([&] { ++m_state->alive; });
-    }
-    ~StuckDevice() override { m_state->Change([&] { --m_state->alive; }); }
+    explicit StuckDevice(std::shared_ptr<StuckState> state) : m_state(std::move(state)) { ++m_state->alive; }
+    ~StuckDevice() override { --m_state->alive; }
     std::uint32_t Open(const PcmFormat&, Completion onDone) override {
         m_onDone = std::move(onDone);
         return 0;
@@ -248,8 +235,8 @@ public:
     void Close() override { GiveBack(); }
     void Queue(std::span<const std::uint8_t>) override {
         ++m_queued;
-        m_state->Change([&] { m_state->holding = true; });
-        m_state->Wait([&] { return m_state->letGo; });
+        m_state->holding = true;
+        Eventually([&] { return m_state->letGo.load(); });
     }
     void Reset() override { GiveBack(); }
     void Pause() override {}
@@ -280,17 +267,17 @@ void ExpectAWorkerLeftBehindKeepsOffTheReader(const std::string& path, Open open
     auto* reader = new (storage->bytes) Reader(setup);
     ASSERT_TRUE(open(*reader, path));
     reader->Play();
-    ASSERT_TRUE(state->Wait([&] { return state->holding; }));
+    ASSERT_TRUE(Eventually([&] { return state->holding.load(); }));
     reader->~Reader();
     std::memset(storage->bytes, 0xA5, sizeof storage->bytes);
-    state->Change([&] { state->letGo = true; });
+    state->letGo = true;
     // The worker ended, and dropped its device.
-    ASSERT_TRUE(state->Wait([&] { return state->alive == 0; }));
+    ASSERT_TRUE(Eventually([&] { return state->alive == 0; }));
     EXPECT_TRUE(std::all_of(std::begin(storage->bytes), std::end(storage->bytes), [](unsigned char b) { return b == 0xA5; }));
 }
 
 TEST(WorkerLifetime, AWorkerLeftBehindNeverTouchesTheGoneReader) {
-    TempFolder dir;
+    TempDir dir;
     const auto openFile = [](auto& r, const std::string& path) { return r.OpenFile(path); };
     ExpectAWorkerLeftBehindKeepsOffTheReader<CIm2>(ImageOf(Kind::Im2, 20).Write(dir), openFile);
     ExpectAWorkerLeftBehindKeepsOffTheReader<CIx2>(ImageOf(Kind::Ix2Chain, 20).Write(dir), openFile);
@@ -326,10 +313,9 @@ TEST_F(PlaybackTest, TheImgBoostReachesTheNextRecords) {
     reader.SetGain(2.0);
     reader.Play();
     ASSERT_TRUE(AdvanceUntil(m_audio, [&] { return !reader.IsPlaying(); }));
-    std::vector<std::uint8_t> expected;
-    for (std::uint32_t n = 1; n <= 8; ++n)
-        for (const std::uint8_t s : synth::ImgSamples(o, n))
-            expected.push_back(static_cast<std::uint8_t>(std::clamp(2 * (s - 128) + 128, 0, 255)));
+    std::vector<std::uint8_t> expected = ImgAudio(o, 1, 8);
+    for (std::uint8_t& s : expected)
+        s = static_cast<std::uint8_t>(std::clamp(2 * (s - 128) + 128, 0, 255));
     EXPECT_EQ(m_audio.Played(), expected);
 }
 

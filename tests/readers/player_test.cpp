@@ -31,7 +31,7 @@ TEST(Player, EachFormatAnswersForItselfAndPlaysOnlyTheLastBlockFromItsLastMillis
         {"F00012.IMG", [](const std::string& p) { return synth::WriteImgFile(p, {.records = 30}); },
          {0, 30, 30, "00:00:01.920", 1920, 1920, ""}},
     };
-    test::TempFolder dir;
+    test::TempDir dir;
     std::filesystem::create_directories(dir / "x.IX2");
     for (const auto& [name, write, answers] : cases) {
         SCOPED_TRACE(name);

@@ -1,10 +1,9 @@
-#include "export_support.h"
+#include "test_support.h"
 
 #include "synth/image_reading.h"
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,9 +12,7 @@
 
 namespace tvx::test {
 
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    m_path = std::string(base && *base ? base : "/tmp") + "/tvx-export-XXXXXX";
+TempDir::TempDir() : m_path((std::filesystem::temp_directory_path() / "tvx-XXXXXX").string()) {
     if (::mkdtemp(m_path.data()) == nullptr)
         ADD_FAILURE() << "cannot create a temporary folder: " << std::strerror(errno);
 }
@@ -49,6 +46,15 @@ std::vector<std::uint8_t> DecodeAll(const std::vector<std::uint8_t>& image) {
     return all;
 }
 
+std::vector<std::uint8_t> ImgAudio(const synth::ImgOptions& o, std::uint32_t first, std::uint32_t last) {
+    std::vector<std::uint8_t> out;
+    for (std::uint32_t n = first; n <= last; ++n) {
+        const std::vector<std::uint8_t> samples = synth::ImgSamples(o, n);
+        out.insert(out.end(), samples.begin(), samples.end());
+    }
+    return out;
+}
+
 std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t from = 0;
@@ -57,6 +63,12 @@ std::vector<std::string> LinesOf(const std::string& text) {
         from = lf + 1;
     }
     return lines;
+}
+
+void RecordingHooks::ShowProgress(bool visible) {
+    calls.push_back(visible ? "Show" : "Hide");
+    if (visible && onShow)
+        onShow();
 }
 
 bool RecordingHooks::IsCancelled() {
@@ -76,6 +88,16 @@ bool RecordingHooks::PumpWaitingMessage() {
     ++pumps;
     calls.push_back("Pump");
     return true;
+}
+
+void RecordingHooks::Notice(const std::string&, const std::string& text) {
+    const std::lock_guard lock(m_lock);
+    m_notices.push_back(text);
+}
+
+std::vector<std::string> RecordingHooks::Notices() const {
+    const std::lock_guard lock(m_lock);
+    return m_notices;
 }
 
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
