@@ -143,11 +143,12 @@ int RedColumns(QWidget& strip) {
     return reds;
 }
 
-QString SettingsFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tessivox/tessivox.ini"; }
-QString SettingsText() {
-    QFile file(SettingsFile());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+QString SettingsFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tessivox/tessivox.ini"; }
+QString SettingsText() { return QString::fromUtf8(FileBytes(SettingsFile())); }
 
 // What a load or a pass says of a file that is not there: the pass in `caption`, then the reader.
 QStringList Unopened(const QString& caption, const QString& path) {
@@ -436,7 +437,7 @@ private slots:
     }
 
     void ConvertLetsGoOfTheFileAndGivesItBackOrSaysWhyItCannot() {
-        const std::string original = desktest::Slurp(m_im2.toStdString());
+        const QByteArray original = FileBytes(m_im2);
         const QString out = m_dir.filePath("out");
         QVERIFY(QDir().mkpath(out + "/again"));
         TestWindow w(PlayersWith(m_audio.Factory()));
@@ -482,7 +483,7 @@ private slots:
         QCOMPARE(Shown(w), kEmpty);
         QCOMPARE(Buttons(w), kButtonsEmpty);
         // Loading, playing and converting left the evidence as it was.
-        QCOMPARE(desktest::Slurp(m_im2.toStdString()), original);
+        QCOMPARE(FileBytes(m_im2), original);
         // A pass that stopped on a failure says where and why; one that ended, or stopped at
         // Cancel or No, says nothing.
         const auto text = [](ConvertOutcome outcome, Error error) {
