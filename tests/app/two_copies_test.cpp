@@ -1,6 +1,8 @@
-// Two starts of the real tessivox program for one user: the second hands its image to the
-// first and ends, and the first loads it. What the first loaded is read from its settings file,
-// where only a successful load writes "Last File".
+// One copy of the program per user: the first copy's side of the hand-over, spoken to as any
+// client would, then two starts of the real tessivox program, where the second hands its image
+// to the first and ends, and the first loads it. What the first loaded is read from its settings
+// file, where only a successful load writes "Last File".
+#include "desk/single_copy.h"
 #include "synth/img_synth.h"
 #include "synth/synth.h"
 
@@ -9,6 +11,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace tvx;
 
 namespace {
 
@@ -52,10 +56,52 @@ class TwoCopiesTest : public QObject {
     static QString LastFile(const QString& path) { return "[SETTINGS]\nLast File=" + path + "\n"; }
 
 private slots:
+    void TheFirstCopyTakesCountedZeroTerminatedPathsRefusesTheRestAndHoldsTheLastWhileHeld() {
+        // A path of 1,024 bytes or more is refused, never cut.
+        QCOMPARE(*HandOverRecord("/a"), QByteArray("\x03\x00\x00\x00/a\x00", 7));
+        QVERIFY(!HandOverRecord(std::string(1024, 'p')).has_value());
+        SingleCopy copy(m_dir.filePath("copy"));
+        QVERIFY(copy.Listen());
+        QStringList seen;
+        connect(&copy, &SingleCopy::ToFront, [&seen] { seen << "front"; });
+        connect(&copy, &SingleCopy::PathReceived, [&seen](const QString& p) { seen << "path:" + p; });
+        // Sends the bytes as a record; the one-byte answer ("" for none within 5 s).
+        const auto send = [&copy](const QByteArray& bytes) {
+            QLocalSocket client;
+            client.connectToServer(copy.Name());
+            client.write(bytes);
+            for (int waited = 0; client.bytesAvailable() < 1 && waited < 5000; waited += 5)
+                QTest::qWait(5);
+            return client.read(1);
+        };
+        const QByteArray longest = '/' + QByteArray(1022, 'a');
+        // A count past 1,024 is refused before anything is read, as is a record without its zero.
+        const std::pair<QByteArray, QByteArray> sends[] = {
+            {*HandOverRecord(longest.toStdString()), "1"},
+            {QByteArray("\x01\x04\x00\x00/", 5) + QByteArray(1023, 'c') + '\0', "0"},
+            {QByteArray("\xff\xff\xff\xff", 4), "0"},
+            {QByteArray(4, '\0'), "0"},
+            {QByteArray("\x04\x00\x00\x00/abc", 8), "0"},
+            {*HandOverRecord(""), "1"},   // an empty start only brings the copy to the front
+        };
+        for (const auto& [bytes, answer] : sends)
+            QCOMPARE(send(bytes), answer);
+        QTRY_COMPARE(seen, (QStringList{"front", "path:" + longest, "front"}));
+        seen.clear();
+        copy.SetHeld(true);
+        for (const char* path : {"/first.IM2", "/second.IMG"})
+            QCOMPARE(send(*HandOverRecord(path)), QByteArray("1"));   // taken at once
+        QTest::qWait(50);
+        QVERIFY(seen.isEmpty());
+        copy.SetHeld(false);
+        QVERIFY(seen.isEmpty());   // never inside the release itself
+        QTRY_COMPARE(seen, (QStringList{"front", "path:/second.IMG"}));
+    }
+
     void ASecondStartHandsItsImageToTheFirst() {
         const QString im2 = m_dir.filePath("F00012.IM2");
-        QVERIFY(tvx::synth::WriteIm2File(im2.toStdString(), {.storedBits = 16, .blocks = 200}));
-        QVERIFY(tvx::synth::WriteImgFile(m_dir.filePath("F00013.IMG").toStdString(), {.records = 100}));
+        QVERIFY(synth::WriteIm2File(im2.toStdString(), {.storedBits = 16, .blocks = 200}));
+        QVERIFY(synth::WriteImgFile(m_dir.filePath("F00013.IMG").toStdString(), {.records = 100}));
         QProcess first;   // in the folder the test runs in
         Start(first);
         QTRY_VERIFY_WITH_TIMEOUT(Answers(), 20000);

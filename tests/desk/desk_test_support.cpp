@@ -1,8 +1,8 @@
 #include "desk_test_support.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QAbstractItemView>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -15,8 +15,7 @@
 namespace tvx::desktest {
 
 // Polls for the window and answers it once; an answer must close it before it returns.
-void AnswerModal(std::function<QWidget*()> find, std::function<void(QWidget*)> act,
-                 const char* type, int deadlineMs) {
+void AnswerModal(const char* type, std::function<void(QWidget*)> act, int deadlineMs) {
     auto* timer = new QTimer;
     QElapsedTimer since;
     since.start();
@@ -24,7 +23,8 @@ void AnswerModal(std::function<QWidget*()> find, std::function<void(QWidget*)> a
         // A later test's window is not its to answer; one that never came is given up (the
         // test's own checks say so).
         const bool ours = QByteArray(QTest::currentTestFunction()) == test;
-        const QPointer<QWidget> window = ours ? find() : nullptr;
+        QWidget* modal = QApplication::activeModalWidget();
+        const QPointer<QWidget> window = ours && modal != nullptr && modal->inherits(type) ? modal : nullptr;
         if (ours && window.isNull() && since.elapsed() < deadlineMs)
             return;
         timer->stop();   // not re-entered while the answer runs a nested loop of its own
@@ -51,12 +51,7 @@ void ChooseFile(QFileDialog* dialog, const QString& path) {
     // what the dialog selected as it read the folder: either would choose another file.
     if (auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView")))
         list->selectionModel()->clear();
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (name == nullptr) {
-        QTest::qFail("the file dialog has no name field", __FILE__, __LINE__);
-        return static_cast<QDialog*>(dialog)->reject();
-    }
-    name->setText(path);
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     static_cast<QDialog*>(dialog)->accept();   // as its Open button does
 }
 
@@ -71,13 +66,8 @@ void AnswerMessageBox(int button, QString* text) {
     });
 }
 
-void FillConvert(QWidget* dialog, const QString& folder, const char* box, const QString& number) {
+void FillConvert(QWidget* dialog, const QString& folder) {
     dialog->findChild<QLineEdit*>(QStringLiteral("folder"))->setText(folder);
-    if (box != nullptr) {
-        dialog->findChild<QCheckBox*>(QString::fromLatin1(box))->click();
-        const QString field = QString::fromLatin1(box).chopped(3);   // "minutes", "megabytes"
-        dialog->findChild<QLineEdit*>(field)->setText(number);
-    }
     dialog->findChild<QPushButton*>(QStringLiteral("convert"))->click();
 }
 
