@@ -329,11 +329,11 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnEarlierRunAloneWithoutYes) {
     EXPECT_EQ(Slurp(Path("out/F00012.00.txt")), before);
     EXPECT_FALSE(fs::exists(Path("out/F00012.02.wav")));
 
-    // One segment replaces the earlier run's three: none of theirs stays beside it.
+    // One segment and its manifest replace the earlier run's: none of theirs stays beside them.
     const ToolRun forced = RunTool({"convert", path, "--out", Out(), "--yes"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(fs::file_size(Path("out/F00012.00.wav")), 44u + 4000u * 512u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Out()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Out()), fs::directory_iterator()), 3);
 
     const ToolRun noFolder = RunTool({"convert", path, "--out", Path("nope")});
     EXPECT_EQ(noFolder.status, 2);

@@ -44,7 +44,7 @@ void ExpectUntouched(const Snapshot& before, const std::string& path) {
 // Every command that reads an image; IMAGE, OUT and BESIDE stand for the paths.
 const std::vector<std::vector<std::string>> kCommandsThatReadAnImage = {
     {"verify", "IMAGE"},
-    {"verify", "--json", "IMAGE"},
+    {"verify", "--json", "--hash", "IMAGE"},
     {"details", "IMAGE"},
     {"peaks", "IMAGE", "--width", "300"},
     {"convert", "IMAGE", "--out", "OUT", "--minutes", "1", "--yes"},
@@ -111,11 +111,12 @@ TEST_F(SourceUntouched, EveryCommandLeavesEveryImageAsItWas) {
             ExpectUntouched(before, image);
         }
     }
-    // Nothing appeared beside the images but the segments converted there.
+    // Nothing appeared beside the images but the segments converted there and their manifests.
     for (const auto& entry : fs::directory_iterator(m_dir / "images")) {
         const std::string file = entry.path().filename().string();
         const bool image = std::find(names.begin(), names.end(), file) != names.end();
-        EXPECT_TRUE(image || file.ends_with(".00.wav") || file.ends_with(".00.txt")) << file;
+        EXPECT_TRUE(image || file.ends_with(".00.wav") || file.ends_with(".00.txt") ||
+                    file.ends_with(".sha256")) << file;
     }
 }
 

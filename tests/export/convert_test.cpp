@@ -135,11 +135,12 @@ TEST_F(ConvertTest, CleanImagesMakeOneWavOfTheirAudioAndItsSummary) {
         EXPECT_EQ(result.blocks, c.blocks);
         EXPECT_EQ(result.irregularBlocks, 0u);
         EXPECT_EQ(result.files, (Lines{Segment(0, "wav"), Segment(0, "txt")}));
-        EXPECT_EQ(test::FolderEntries(Out()), (Lines{Stem() + ".00.txt", Stem() + ".00.wav"}));
+        EXPECT_EQ(test::FolderEntries(Out()), (Lines{Stem() + ".00.txt", Stem() + ".00.wav", Stem() + ".sha256"}));
         EXPECT_EQ(test::WavData(Segment(0, "wav")), c.audio);
         EXPECT_EQ(ReadText(Segment(0, "txt")), c.text);
         ::unlink(Segment(0, "wav").c_str());
         ::unlink(Segment(0, "txt").c_str());
+        ::unlink(Out(Stem() + ".sha256").c_str());
     }
     Make("F00012.IM2", im2);
     Convert();
@@ -335,7 +336,8 @@ Converted ConvertInto(const std::string& name, const Bytes& image, std::uint16_t
         c.segmentBytes.push_back(Le32(wav, 40));
         c.texts.push_back(ReadText(stem + ".txt"));
     }
-    EXPECT_EQ(test::FolderEntries(dir / "out").size(), 2u * c.result.segments);
+    EXPECT_EQ(test::FolderEntries(dir / "out").size(),
+              2u * c.result.segments + (c.result.outcome == ConvertOutcome::Completed));   // + manifest
     c.hookCalls = hooks.calls;
     return c;
 }
@@ -471,7 +473,8 @@ TEST_F(ConvertTest, AnEarlierRunIsAskedAboutAndReplacedAsAWhole) {
     EXPECT_EQ(replaced.segments, 2u);
     EXPECT_EQ(m_hooks.questions, 3);   // one a run
     Lines expected = strangers;
-    expected.insert(expected.end(), {"F00012.00.txt", "F00012.00.wav", "F00012.01.txt", "F00012.01.wav"});
+    expected.insert(expected.end(), {"F00012.00.txt", "F00012.00.wav", "F00012.01.txt", "F00012.01.wav",
+                                     "F00012.sha256"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::FolderEntries(Out()), expected);
     for (const std::string& name : strangers)
