@@ -281,7 +281,8 @@ private slots:
         QVERIFY(!readerHadFile.isEmpty());
         QVERIFY(!readerHadFile.contains(true));
         QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"F00020.00.txt", "F00020.00.wav", "F00020.01.txt", "F00020.01.wav"}));
+                 (QStringList{"F00020.00.txt", "F00020.00.wav", "F00020.01.txt", "F00020.01.wav",
+                              "F00020.sha256"}));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\nLast File=" + image + "\n");
         // Back as after a stop, with the file.
         QVERIFY(w.told.isEmpty());

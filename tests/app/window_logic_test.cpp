@@ -370,7 +370,7 @@ private slots:
         QVERIFY(busyInDialog);
         QCOMPARE(busy.size(), 2);
         QCOMPARE(closes, (std::vector<bool>{false, false}));   // stopped, released; then deleted
-        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav", "F00012.sha256"}));
         QCOMPARE(w.told, QStringList{kCannotOpen.arg(m_im2)});
         QVERIFY(w.Player() == nullptr);
         QCOMPARE(Shown(w), kEmpty);

@@ -49,11 +49,11 @@ private slots:
             int megabytes, files;
         };
         const Case cases[] = {
-            {"F00012.IM2", [&](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 2500}, im2Faults); }, 1, 4},
-            {"C00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain, {&payload, 1}); }, 0, 2},
+            {"F00012.IM2", [&](const std::string& p) { return synth::WriteIm2File(p, {.blocks = 2500}, im2Faults); }, 1, 5},   // + NAME.sha256
+            {"C00012.IX2", [&](const std::string& p) { return synth::WriteIx2File(p, chain, {&payload, 1}); }, 0, 3},
             {"W00007.IMG", [&](const std::string& p) {
                  return synth::WriteImgFile(p, {.bits = 5, .records = 2500, .erased = 3}, {&voice, 1});
-             }, 1, 4},
+             }, 1, 5},
         };
         for (const Case& c : cases) {
             const TempFolder temp(std::string("same-") + c.name[0]);
@@ -132,12 +132,12 @@ private slots:
                                                   "recreate its (.Txt) file?"));
         QCOMPARE(Slurp(temp / "out/F00012.00.txt"), std::string("kept"));
         QCOMPARE(Slurp(temp / "out/F00012.00.wav"), std::string("kept too"));
-        QCOMPARE(FileNames(temp / "out").size(), std::size_t{3});
+        QCOMPARE(FileNames(temp / "out").size(), std::size_t{4});   // the first run's manifest too
 
         AnswerMessageBox(QMessageBox::Yes);
         QCOMPARE(int(Convert(image, choice)), int(ConvertOutcome::Completed));
         QCOMPARE(fs::file_size(temp / "out/F00012.00.wav"), std::uintmax_t{44 + 50 * 512});
-        QCOMPARE(FileNames(temp / "out"), (std::vector<std::string>{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(FileNames(temp / "out"), (std::vector<std::string>{"F00012.00.txt", "F00012.00.wav", "F00012.sha256"}));
     }
 };
 
