@@ -41,6 +41,9 @@ std::string ConvertFailureText(const ConvertResult& result) {
     const bool failed = e.osError != 0 || !e.path.empty() || !e.detail.empty();
     if (!failed || result.outcome == ConvertOutcome::Declined)
         return {};
+    if (result.outcome == ConvertOutcome::Completed && result.outputFailed)
+        return Format("The segments are complete, but their checksum list could not be written:"
+                      "\n\n%s\n\nCause: %s", e.path.c_str(), cause.c_str());
     // The files written so far stay; the last one says how it ended.
     return Format("Error - The conversion could not finish:\n\n%s\n\nCause: %s", e.path.c_str(),
                   cause.c_str());

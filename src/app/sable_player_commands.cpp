@@ -48,7 +48,7 @@ void CSablePlayerDlg::OnCopyData(const QString& path) {
 
 void CSablePlayerDlg::OnDetails() {
     if (HasImage())
-        ShowDetails(this, m_player->Details());
+        ShowDetails(this, m_player->Details(), LocalPath(m_strPathName));
 }
 
 void CSablePlayerDlg::OnConvert() {

@@ -21,6 +21,8 @@ bool IsFolder(const std::string& path) {
 void ListFiles(const ConvertResult& result) {
     for (const std::string& file : result.files)
         std::printf("%s\n", file.c_str());
+    if (!result.manifest.empty())
+        std::printf("%s\n", result.manifest.c_str());
 }
 
 // A read of the image that failed part-way: the pass ends as a Cancel does, or stops early
@@ -42,6 +44,11 @@ int Outcome(const ConvertResult& result, const ConvertRequest& request,
     switch (result.outcome) {
     case ConvertOutcome::Completed:
         ListFiles(result);
+        // Whole segments, but their manifest could not be written: which file, and why.
+        if (result.outputFailed) {
+            std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(result.error).c_str());
+            return kExitOutput;
+        }
         std::fprintf(stderr, "Converted %llu blocks into %u segment%s.\n",
                      static_cast<unsigned long long>(result.blocks), result.segments,
                      result.segments == 1 ? "" : "s");

@@ -91,6 +91,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             return {o, {}};
         } else if (arg == "--json" && o.command == Command::Verify) {
             o.json = true;
+        } else if (arg == "--hash" && o.command == Command::Verify) {
+            o.hash = true;
         } else if (arg == "--yes" && o.command == Command::Convert) {
             o.assumeYes = true;
         } else if (Matches(arg, "--out") && o.command == Command::Convert) {
@@ -131,13 +133,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
 
 const char* UsageText() {
     return "Usage:\n"
-           "  tessivox-cli verify IMAGE... [--json]\n"
-           "      Authenticate every block of each image and print the results.\n"
+           "  tessivox-cli verify IMAGE... [--json] [--hash]\n"
+           "      Authenticate every block of each image and print the results. --hash adds\n"
+           "      the file's size, modification time (UTC) and the SHA-256 of every byte.\n"
            "  tessivox-cli convert IMAGE --out FOLDER [--minutes N | --megabytes N] [--yes]\n"
            "      Convert the image into WAV segments, each with a summary text beside it.\n"
            "      A new segment starts after N minutes or N megabytes of audio (at most\n"
            "      2047 MiB each). An existing first segment is only overwritten with --yes.\n"
-           "      Ctrl-C cancels; the current segment is kept and marked cancelled.\n"
+           "      Ctrl-C cancels; the current segment is kept and marked cancelled. A finished\n"
+           "      conversion writes NAME.sha256 beside them: the image's SHA-256 and every\n"
+           "      file's, for `cd FOLDER && sha256sum -c NAME.sha256`.\n"
            "  tessivox-cli details IMAGE\n"
            "      Print the image's identity, audio format, start and length.\n"
            "  tessivox-cli peaks IMAGE [--width N]\n"
@@ -158,9 +163,11 @@ const char* UsageText() {
            "      chain unbroken); play: every block played was authentic\n"
            "  1   not authentic: irregular, incomplete or padded\n"
            "  2   usage error\n"
-           "  3   an image could not be opened or read\n"
+           "  3   an image could not be opened or read (verify --hash: or it changed while\n"
+           "      it was read)\n"
            "  4   an output could not be written or was refused (standard output, a\n"
-           "      segment, an earlier conversion's files without --yes, the sound output)\n"
+           "      segment or the manifest, an earlier conversion's files without --yes, the\n"
+           "      sound output)\n"
            "  130 interrupted by Ctrl-C, SIGTERM or SIGHUP\n"
            "With several images, verify exits with the gravest status among them.\n";
 }

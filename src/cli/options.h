@@ -13,6 +13,7 @@ struct Options {
     Command command = Command::Help;
     std::vector<std::string> images;
     bool json = false;
+    bool hash = false;            // verify: size, modification time and SHA-256 too
     bool assumeYes = false;
     std::string outFolder;
     std::uint16_t minutes = 0;

@@ -80,9 +80,14 @@ void WriteSplit(JsonWriter& json, const AuthReport& r) {
 
 }  // namespace
 
-void WriteReportJson(JsonWriter& json, const AuthReport& r) {
+void WriteReportJson(JsonWriter& json, const AuthReport& r, const FileHash* hash) {
     json.BeginObject();
     Member(json, "path", r.path);
+    if (hash != nullptr) {
+        Member(json, "size", static_cast<std::int64_t>(hash->size));
+        Member(json, "mtime", hash->mtime);
+        Member(json, "sha256", hash->sha256);
+    }
     Member(json, "format", r.format);
     Member(json, "unit_id", r.unitId);
     Member(json, "file_number", r.fileNumber);

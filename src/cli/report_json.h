@@ -3,6 +3,7 @@
 #include "analysis/authenticate.h"
 #include "cli/json_writer.h"
 #include "core/error.h"
+#include "core/file_hash.h"
 
 namespace tvx::cli {
 
@@ -10,7 +11,8 @@ namespace tvx::cli {
 void BeginReportsJson(JsonWriter& json);
 void EndReportsJson(JsonWriter& json);
 
-void WriteReportJson(JsonWriter& json, const AuthReport& report);
+// With a hash (verify --hash), "size", "mtime" and "sha256" follow the path.
+void WriteReportJson(JsonWriter& json, const AuthReport& report, const FileHash* hash = nullptr);
 void WriteFailureJson(JsonWriter& json, const Error& error);
 
 }  // namespace tvx::cli

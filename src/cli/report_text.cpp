@@ -64,8 +64,13 @@ std::string FileNumberText(const AuthReport& r) {
 
 bool IsAllAuthentic(const AuthReport& r) { return IsAuthentic(VerdictOf(r)); }
 
-std::string VerifyText(const AuthReport& r) {
+std::string VerifyText(const AuthReport& r, const FileHash* hash) {
     std::string out = r.path + "\n";
+    if (hash != nullptr) {
+        out += Line("Size:", Format("%llu bytes", static_cast<unsigned long long>(hash->size)));
+        out += Line("Modified:", hash->mtime);
+        out += Line("SHA-256:", hash->sha256);
+    }
     out += Line("Format:", Format("%s, %d Hz, %d bits, %d channel%s", r.format.c_str(),
                                   r.sampleRate, r.bits, r.channels, r.channels == 1 ? "" : "s"));
     if (r.structureJudged)

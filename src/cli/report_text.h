@@ -2,6 +2,7 @@
 
 #include "analysis/authenticate.h"
 #include "core/error.h"
+#include "core/file_hash.h"
 
 #include <string>
 
@@ -17,8 +18,9 @@ bool IsAllAuthentic(const AuthReport& report);
 std::string UnitIdText(const AuthReport& report);
 std::string FileNumberText(const AuthReport& report);
 
-// The report as the main window would show it, for a reader.
-std::string VerifyText(const AuthReport& report);
+// The report as the main window would show it, for a reader; with a hash, the file's size,
+// modification time and SHA-256 under its path.
+std::string VerifyText(const AuthReport& report, const FileHash* hash = nullptr);
 
 // "PATH: reason" for an image that could not be examined.
 std::string FailureText(const Error& error);

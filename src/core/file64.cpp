@@ -162,6 +162,13 @@ std::uint64_t CFile64::GetLength() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+FileStamp CFile64::GetStamp() const {
+    struct stat st {};
+    if (::fstat(m_hFile, &st) != 0)
+        ThrowErrno(errno, false);
+    return {static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
 void CFile64::SetEndOfFile() {
     const std::uint64_t at = GetPosition();
     if (::ftruncate(m_hFile, static_cast<off_t>(at)) != 0)

@@ -34,6 +34,14 @@ inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kFlagSequentialScan = 0x08000000u;
 inline constexpr std::uint32_t kFlagNoFollow = 0x00200000u;   // a symbolic link fails (ELOOP)
 
+// What fstat says of an open file that a change of its bytes would move.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t mtimeSeconds = 0;   // since the epoch, UTC
+    long mtimeNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 enum SeekOrigin : int { kSeekBegin = 0, kSeekCurrent = 1, kSeekEnd = 2 };
 
 // A file with 64-bit offsets. Every failure throws CFileException, except Open, which answers
@@ -59,6 +67,7 @@ public:
     std::uint64_t SeekToBegin();
     std::uint64_t GetPosition() const;
     std::uint64_t GetLength() const;
+    FileStamp GetStamp() const;
     void SetEndOfFile();          // the end of the file becomes the current position
 
     bool IsOpen() const { return m_hFile != kInvalidHandle; }

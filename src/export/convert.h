@@ -31,12 +31,14 @@ struct ConvertResult {
     std::uint64_t unjudgedBlocks = 0;  // IMG: erased records inside the recording, converted as
                                        // silence without a verdict
     std::vector<std::string> files;    // every WAV and TXT written, in order
+    std::string manifest;              // NAME.sha256 once it is written, after a whole run
     // NotStarted: the path and errno that stopped it. Cancelled by a failure, or Completed
     // after a read failure ended the blocks early: that failure. Declined: the path of the
     // first file of the earlier run, the one the question named.
     Error error;
     // The failure in `error` is an output's (a name refused, a file that could not be created,
-    // written or closed), not the image's.
+    // written or closed, the manifest), not the image's. A Completed run with a failure has
+    // whole segments but no manifest.
     bool outputFailed = false;
 };
 

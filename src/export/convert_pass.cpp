@@ -3,6 +3,8 @@
 #include "core/file64.h"
 #include "core/format.h"
 #include "core/string_table.h"
+#include "export/background_hash.h"
+#include "export/manifest.h"
 #include "export/output_files.h"
 
 namespace tvx {
@@ -14,6 +16,36 @@ ConvertResult Refused(const Error& error) {
     result.error = error;
     result.outputFailed = true;
     return result;
+}
+
+bool Failed(const Error& error) {
+    return error.osError != 0 || !error.path.empty() || !error.detail.empty();
+}
+
+// Only a conversion that ran to its end unharmed gets a manifest: a cancelled or failed one
+// leaves its segments as they ended and no list that would vouch for them. A failed hash of
+// the image is the image's failure; everything after it is the manifest's, an output's.
+void AddManifest(const OutputTarget& target, BackgroundHash& source, Hooks& hooks,
+                 ConvertResult& result) {
+    if (result.outcome != ConvertOutcome::Completed || Failed(result.error)) {
+        source.Stop();
+        return;
+    }
+    const Result<FileHash> sourceHash = source.Take();
+    if (!sourceHash) {
+        result.error = sourceHash.GetError();
+        return;
+    }
+    // One turn of the message loop per MiB hashed, so the window stays alive over gigabytes.
+    int reads = 0;
+    const auto keepGoing = [&] { return ++reads % 4 != 0 || hooks.PumpWaitingMessage(); };
+    const std::string manifest = ManifestPath(target.names);
+    if (auto failed = WriteManifest(manifest, target.source, *sourceHash, result.files, keepGoing)) {
+        result.error = *failed;
+        result.outputFailed = true;
+        return;
+    }
+    result.manifest = manifest;
 }
 
 }  // namespace
@@ -50,7 +82,9 @@ ConvertResult RunPass(const ConvertRequest& request, Hooks& hooks,
     hooks.SetMessage(Format(LoadString(111), FileNameOf(request.source).c_str()));
     hooks.SetRange(1000);
     hooks.BeginWaitCursor();
+    BackgroundHash sourceHash(request.source);
     pass(target, result);
+    AddManifest(target, sourceHash, hooks, result);
     hooks.EndWaitCursor();
     hooks.ShowProgress(false);
     return result;

@@ -1,5 +1,7 @@
 #include "export/output_files.h"
 
+#include "export/manifest.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -26,10 +28,13 @@ Result<std::vector<std::string>> FindSegmentFiles(const SegmentNames& names) {
     }
     // (segment, 0 for the WAV or 1 for the text) orders the names as a conversion makes them.
     std::vector<std::pair<std::pair<unsigned, int>, std::string>> found;
+    const std::string manifest = FileNameOf(ManifestPath(names));
     while (const dirent* entry = ::readdir(dir)) {
         const std::string file = entry->d_name;
         if (const auto segment = names.SegmentOf(file))
             found.push_back({{*segment, file.ends_with(".txt") ? 1 : 0}, names.folder + file});
+        else if (file == manifest)
+            found.push_back({{0x10000, 0}, names.folder + file});
     }
     ::closedir(dir);
     std::sort(found.begin(), found.end());

@@ -26,8 +26,10 @@ struct OutputTarget {
 };
 
 // Every name in the folder that is a segment file of this conversion ("NAME.NN.wav" or
-// ".txt"), whatever kind of file it is; by segment, the WAV before its text. A folder that
-// does not exist holds none; one that cannot be listed is an error, as its files are unknown.
+// ".txt") or its manifest ("NAME.sha256"), whatever kind of file it is; by segment, the WAV
+// before its text, the manifest last (so it is the first to go: no list outlives its files).
+// A folder that does not exist holds none; one that cannot be listed is an error, as its
+// files are unknown.
 Result<std::vector<std::string>> FindSegmentFiles(const SegmentNames& names);
 
 // Why an existing name must not be replaced: it is no regular file (a link, a folder, a FIFO),

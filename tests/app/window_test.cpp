@@ -367,8 +367,8 @@ private slots:
         const auto details = [&w](int deadlineMs) {
             auto shown = std::make_shared<QStringList>();
             desktest::WhenModal<CDetails>([shown](CDetails* d) {
-                for (const QLineEdit* field : d->findChildren<QLineEdit*>())
-                    *shown << field->text();
+                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
+                    *shown << d->findChild<QLineEdit*>(field)->text();
                 *shown << d->findChild<QLabel*>("caption")->text() << d->findChild<QPlainTextEdit*>()->toPlainText();
                 d->accept();
             }, deadlineMs);
@@ -432,7 +432,7 @@ private slots:
         w.MenuCommand(id::kConvert)->trigger();
         watch.stop();
         QVERIFY(busyInDialog && busy.size() == 2 && readerHadFile.contains(false) && !readerHadFile.contains(true));
-        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav"}));
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"F00012.00.txt", "F00012.00.wav", "F00012.sha256"}));
         QCOMPARE(SettingsText(), "[SETTINGS]\nLast Convert Path=" + out + "\nLast File=" + m_im2 + "\n");
         QCOMPARE(Buttons(w), kButtonsStopped);   // as after a stop, with the file
         QVERIFY(w.Player()->HasFile() && w.told.isEmpty());

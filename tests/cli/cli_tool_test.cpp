@@ -139,7 +139,7 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnEarlierRunAloneWithoutYes) {
     const ToolRun first = RunTool({"convert", path, "--out", Out(), "--minutes", "1"});
     EXPECT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(fs::file_size(Path("out/F00012.00.wav")), 44u + 960000u);
-    EXPECT_TRUE(first.out.ends_with(Path("out/F00012.02.wav\n") + Path("out/F00012.02.txt\n"))) << first.out;
+    EXPECT_TRUE(first.out.ends_with(Path("out/F00012.02.txt\n") + Path("out/F00012.sha256\n"))) << first.out;
 
     const std::string before = Slurp(Path("out/F00012.00.txt"));
     const ToolRun again = RunTool({"convert", path, "--out", Out()});
@@ -147,10 +147,10 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnEarlierRunAloneWithoutYes) {
     EXPECT_TRUE(Has(again.err, "--yes"));
     EXPECT_EQ(Slurp(Path("out/F00012.00.txt")), before);
 
-    // One segment replaces the earlier run's three: none of theirs stays beside it.
+    // One segment and its manifest replace the earlier run's: none of theirs stays beside them.
     EXPECT_EQ(RunTool({"convert", path, "--out", Out(), "--yes"}).status, 0);
     EXPECT_EQ(fs::file_size(Path("out/F00012.00.wav")), 44u + 4000u * 512u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Out()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Out()), fs::directory_iterator()), 3);
 
     const ToolRun noFolder = RunTool({"convert", path, "--out", Path("nope")});
     EXPECT_EQ(noFolder.status, 2);

@@ -68,7 +68,7 @@ TEST_F(SourceUntouched, EveryCommandGivesTheVerdictAndLeavesTheImageAsItWas) {
         std::ofstream(image, std::ios::binary | std::ios::app) << std::string(appended, '\x5A');
         const std::string before = Evidence(image);
         // Converting beside the image writes into its folder.
-        for (const auto& args : {std::vector<std::string>{"verify", image}, {"verify", "--json", image},
+        for (const auto& args : {std::vector<std::string>{"verify", image}, {"verify", "--json", "--hash", image},
                                  {"convert", image, "--out", Out(), "--minutes", "1", "--yes"},
                                  {"convert", image, "--out", m_dir.string(), "--yes"}, {"details", image},
                                  {"peaks", image}, {"play", image}}) {

@@ -145,7 +145,7 @@ TEST_F(ConvertTest, CleanImagesMakeOneWavOfTheirAudioAndItsSummary) {
         got = Convert();
         EXPECT_EQ(Ended(got.result), (Ending{kCompleted, blocks, 0}));
         EXPECT_EQ(got.result.files, (Lines{Segment(0, "wav"), Segment(0, "txt")}));
-        EXPECT_EQ(test::FolderEntries(Out()).size(), 2u);
+        EXPECT_EQ(test::FolderEntries(Out()).size(), 3u);   // and the manifest
         EXPECT_EQ(got.data, audio);
         EXPECT_EQ(got.texts, Lines{text});
         const Bytes wav = ReadBytes(Segment(0, "wav"));
@@ -302,7 +302,7 @@ TEST_F(ConvertTest, EachSegmentIsCutByteExactlyAndStartsWhereTheEarlierEnded) {
         const Converted got = Convert(megabytes, minutes);
         ASSERT_EQ(got.result.outcome, kCompleted);
         EXPECT_EQ(got.sizes, sizes);
-        EXPECT_EQ(test::FolderEntries(Out()).size(), 2 * sizes.size());
+        EXPECT_EQ(test::FolderEntries(Out()).size(), 2 * sizes.size() + 1);
         if (!audio.empty()) {
             EXPECT_EQ(got.data, audio);
         }
@@ -383,7 +383,8 @@ TEST_F(ConvertTest, AnEarlierRunIsAskedAboutAndReplacedAsAWhole) {
     EXPECT_EQ(replaced.sizes, (std::vector<std::uint32_t>{1'048'576, 52 * 512}));
     EXPECT_EQ(m_hooks.questions, 3);   // one a run
     Lines expected = strangers;
-    expected.insert(expected.end(), {"F00012.00.txt", "F00012.00.wav", "F00012.01.txt", "F00012.01.wav"});
+    expected.insert(expected.end(), {"F00012.00.txt", "F00012.00.wav", "F00012.01.txt", "F00012.01.wav",
+                                     "F00012.sha256"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::FolderEntries(Out()), expected);
     for (const std::string& name : strangers)
