@@ -1,5 +1,7 @@
 #include "analysis/auth_tally.h"
 
+#include <utility>
+
 namespace tvx {
 
 namespace {
@@ -18,6 +20,7 @@ void Put(std::atomic<T>& value, V v) {
 }  // namespace
 
 void AuthTally::Reset() {
+    Restart();
     m_strip.Reset();
     for (auto* c : {&m_nUnitIdErrors, &m_nFileNumberErrors, &m_nSequenceErrors,
                     &m_nChecksumErrors, &m_nVerifiedBlocks, &m_nIrregularBlocks})
@@ -34,10 +37,13 @@ bool AuthTally::OnBlockResult(std::int32_t index, BlockStatus status) {
         return false;
     }
     Put(m_blink, m_blink.load(std::memory_order_relaxed) + 1);
-    if (IsIrregular(status))
+    if (IsIrregular(status)) {
         CountIrregular(status);
-    else
+        const std::lock_guard lock(m_newsLock);
+        m_news.runs.Add(index, status, 0, 0);
+    } else {
         CountRegular(status);
+    }
     return true;
 }
 
@@ -75,6 +81,16 @@ void AuthTally::CountRegular(BlockStatus status) {
 void AuthTally::SetStatusEnabled(bool enabled) {
     const std::uint32_t writes = (m_statusEnabled.load(std::memory_order_relaxed) >> 1) + 1;
     Put(m_statusEnabled, writes << 1 | (enabled ? 1u : 0u));
+}
+
+void AuthTally::Restart() {
+    const std::lock_guard lock(m_newsLock);
+    m_news = {.restarted = true, .runs = {}};
+}
+
+IrregularNews AuthTally::TakeIrregular() {
+    const std::lock_guard lock(m_newsLock);
+    return std::exchange(m_news, {});
 }
 
 TallyCounts AuthTally::GetCounts() const {

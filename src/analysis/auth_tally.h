@@ -1,13 +1,21 @@
 #pragma once
 
+#include "analysis/irregular_runs.h"
 #include "analysis/strip_states.h"
 #include "core/block_status.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace tvx {
+
+// The irregular records a tally counted since it was last asked.
+struct IrregularNews {
+    bool restarted = false;   // a new run or image since: what was taken before is void
+    IrregularRuns runs;       // in record order; the tally knows no times (all 0)
+};
 
 // A copy of the tally's counters at one moment.
 struct TallyCounts {
@@ -38,6 +46,7 @@ public:
 
     // extra: slots for the header records (1 for IM2).
     bool Allocate(std::uint32_t blocks, std::uint32_t extra) {
+        Restart();
         return m_strip.Allocate(blocks, extra);
     }
     // Before a new run: the strip back to not judged, every counter to 0.
@@ -47,6 +56,8 @@ public:
     bool OnBlockResult(std::int32_t index, BlockStatus status);
 
     TallyCounts GetCounts() const;
+    // Any thread: the counted irregular records with their statuses, for a list of the runs.
+    IrregularNews TakeIrregular();
     const StripStates& GetStrip() const { return m_strip; }
     std::uint32_t GetStatusColour() const { return m_statusColour.load(); }
     bool IsStatusEnabled() const { return (m_statusEnabled.load() & 1u) != 0; }
@@ -59,6 +70,7 @@ private:
     void CountIrregular(BlockStatus status);
     void CountRegular(BlockStatus status);
     void SetStatusEnabled(bool enabled);
+    void Restart();
 
     StripStates m_strip;
     std::atomic<std::int32_t> m_nUnitIdErrors{0};
@@ -70,6 +82,9 @@ private:
     std::atomic<std::uint8_t> m_blink{0};   // consecutive regular blocks, blinks the status line
     std::atomic<std::uint32_t> m_statusColour{kStatusGreen};
     std::atomic<std::uint32_t> m_statusEnabled{0};   // writes << 1 | bright, in one word
+    // Irregular records are few next to the rest, so only they take this lock.
+    std::mutex m_newsLock;
+    IrregularNews m_news;
 };
 
 // Verified, Irregularities and Unauthenticated from the counters, with the reader's

@@ -60,6 +60,14 @@ inline constexpr int kDetails = 32773;
 inline constexpr int kAbout = 32774;
 inline constexpr int kHelp = 32775;
 inline constexpr int kConvert = 32776;
+// Commands of this program's own, beyond the original menu: the transport's keys shown in a
+// menu, walking through the irregular runs and their table.
+inline constexpr int kIrregularBlocks = 32780;
+inline constexpr int kPlayPause = 32781;
+inline constexpr int kStopCommand = 32782;
+inline constexpr int kToStart = 32783;
+inline constexpr int kNextRun = 32784;
+inline constexpr int kPreviousRun = 32785;
 }  // namespace id
 
 enum class ControlKind {

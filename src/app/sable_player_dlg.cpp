@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/dialog_template.h"
 #include "app/gui_hooks.h"
+#include "app/irregular_blocks_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/output_volume.h"
 #include "controls/bitmaps.h"
@@ -26,7 +27,6 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -60,6 +60,15 @@ TransportBitmaps BitmapsOf(int id) {
     case id::kPlay: return {143, 142, 144};
     case id::kPause: return {140, 148, 141};
     default: return {145, 0, 146};   // Stop
+    }
+}
+
+const char* TransportTip(int id) {
+    switch (id) {
+    case id::kBackTrack: return "Back to the start (Home)";
+    case id::kPlay: return "Play (Space)";
+    case id::kPause: return "Pause or resume (Space)";
+    default: return "Stop (S)";
     }
 }
 
@@ -100,6 +109,7 @@ QWidget* MakeControl(const TemplateItem& item, QWidget* client) {
         const TransportBitmaps b = BitmapsOf(item.id);
         button->SetBitmaps(b.normal, b.down, b.disabled);
         button->setText(text);   // read by accessibility tools; the picture is what shows
+        button->setToolTip(TransportTip(item.id));
         button->setFocusPolicy(Qt::NoFocus);
         return button;
     }
@@ -147,7 +157,6 @@ CSablePlayerDlg::CSablePlayerDlg(PlayerFactory makePlayer, const QString& startP
 
     CreateControls(client);
     CreateMenu(bar);
-    CreateShortcuts();
     m_pWaitDlg = new CWaitDlg(this);
     m_hooks = std::make_unique<GuiHooks>(*m_pWaitDlg, *m_waveView, *this);
     m_timer1.callOnTimeout(this, &CSablePlayerDlg::OnPlaybackTick);
@@ -188,6 +197,8 @@ void CSablePlayerDlg::CreateControls(QWidget* client) {
     m_btnStop = qobject_cast<CImageButton*>(GetDlgItem(id::kStop));
     m_headerIcon = qobject_cast<CImageStatic*>(GetDlgItem(id::kFileHeaderIcon));
     m_lengthIcon = qobject_cast<CImageStatic*>(GetDlgItem(id::kFileLengthIcon));
+    SetVerdictIcon(m_headerIcon, 0);
+    SetVerdictIcon(m_lengthIcon, 0);
     m_slider = qobject_cast<QSlider*>(GetDlgItem(id::kSlider));
     m_boost = qobject_cast<QCheckBox*>(GetDlgItem(id::kBoost));
     m_decryptBar->SetStates(&m_tally.GetStrip());
@@ -208,33 +219,41 @@ void CSablePlayerDlg::CreateControls(QWidget* client) {
 }
 
 void CSablePlayerDlg::CreateMenu(QMenuBar* bar) {
-    auto add = [this](QMenu* menu, int id, const QString& text, void (CSablePlayerDlg::*slot)()) {
+    auto add = [this](QMenu* menu, int id, const QString& text, void (CSablePlayerDlg::*slot)(),
+                      const QKeySequence& keys = {}) {
         QAction* action = menu->addAction(text);
         action->setProperty("commandId", id);
+        action->setShortcut(keys);
         connect(action, &QAction::triggered, this, slot);
         m_commands.insert(id, action);
     };
     QMenu* file = bar->addMenu("&File");
-    add(file, id::kFileOpen, "&Open", &CSablePlayerDlg::OnFileOpen);
+    add(file, id::kFileOpen, "&Open", &CSablePlayerDlg::OnFileOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
     file->addSeparator();
     add(file, id::kAuthenticate, "&Authenticate", &CSablePlayerDlg::OnAuthenticationCommand);
     add(file, id::kDetails, "&Details", &CSablePlayerDlg::OnDetails);
+    add(file, id::kIrregularBlocks, "&Irregular Blocks...", &CSablePlayerDlg::OnIrregularBlocks);
     add(file, id::kConvert, "Convert to &Wav", &CSablePlayerDlg::OnConvert);
     file->addSeparator();
     add(file, id::kAppExit, "E&xit", &CSablePlayerDlg::reject);
+    // The keys of the window, each shown beside its command.
+    QMenu* play = bar->addMenu("&Play");
+    add(play, id::kPlayPause, "&Play / Pause", &CSablePlayerDlg::OnPlayPause, Qt::Key_Space);
+    add(play, id::kStopCommand, "&Stop", &CSablePlayerDlg::OnStop, Qt::Key_S);
+    add(play, id::kToStart, "&Back to the Start", &CSablePlayerDlg::OnToStart, Qt::Key_Home);
+    play->addSeparator();
+    add(play, id::kNextRun, "&Next Irregular Run", &CSablePlayerDlg::OnNextRun, Qt::Key_N);
+    add(play, id::kPreviousRun, "P&revious Irregular Run", &CSablePlayerDlg::OnPreviousRun, Qt::Key_P);
     QMenu* help = bar->addMenu("&Help");
-    add(help, id::kHelp, "&Help", &CSablePlayerDlg::OnHelp);
+    add(help, id::kHelp, "&Help", &CSablePlayerDlg::OnHelp, Qt::Key_F1);
     add(help, id::kAbout, "&About", &CSablePlayerDlg::OnAbout);
 }
 
-void CSablePlayerDlg::CreateShortcuts() {
-    auto* playPause = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    connect(playPause, &QShortcut::activated, this, [this] { m_bPlaying ? OnPause() : OnPlay(); });
-    auto* home = new QShortcut(QKeySequence(Qt::Key_Home), this);
-    connect(home, &QShortcut::activated, this, [this] {
-        if (m_btnBackTrack->isEnabled())
-            OnBackTrack();
-    });
+void CSablePlayerDlg::OnPlayPause() { m_bPlaying ? OnPause() : OnPlay(); }
+
+void CSablePlayerDlg::OnToStart() {
+    if (m_btnBackTrack->isEnabled())
+        OnBackTrack();
 }
 
 void CSablePlayerDlg::InitialState() {
@@ -257,8 +276,8 @@ void CSablePlayerDlg::Reset() {
     // The playback tick of the image let go has nothing left to stop its spinners.
     m_timer1.stop();
     ClearSpinners();
-    m_headerIcon->ClearBitmap();
-    m_lengthIcon->ClearBitmap();
+    SetVerdictIcon(m_headerIcon, 0);
+    SetVerdictIcon(m_lengthIcon, 0);
     m_tally.Allocate(0, 0);
     m_results = EmptyTexts();
     SetStatusIdle();
@@ -267,6 +286,7 @@ void CSablePlayerDlg::Reset() {
     SetTransport(Transport::Empty);
     m_nFileType = {};
     m_readAs = {};
+    CollectRuns();
     RefreshControls();
     update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/auth_tally.h"
+#include "analysis/irregular_runs.h"
 #include "app/prompter.h"
 #include "app/result_texts.h"
 #include "app/transport_state.h"
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -36,8 +38,10 @@ class CWaveView;
 
 namespace tvx::app {
 
+class CIrregularBlocksDlg;
 class CWaitDlg;
 class GuiHooks;
+class IrregularRunsModel;
 class CSablePlayerDlg;
 
 // The one main window, set while it lives.
@@ -75,15 +79,24 @@ public:
     void OnConvert();
     void OnHelp();
     void OnAbout();
+    // "Irregular Blocks...": the table of the runs, filled as verdicts arrive.
+    void OnIrregularBlocks();
 
     // --- transport
     void OnPlay();
     void OnPause();
     void OnStop();
     void OnBackTrack();
+    void OnPlayPause();   // Space
+    void OnToStart();     // Home, while BackTrack is offered
     void OnSeek(double fraction);
     void OnBoost(bool checked);
     void OnVolume(int position);
+    // N and P: to the next or previous irregular run from where playback stands; the status
+    // line says which run of how many.
+    void OnNextRun();
+    void OnPreviousRun();
+    void GoToRun(std::size_t run);
 
     // --- timers
     void OnPlaybackTick();
@@ -100,6 +113,8 @@ public:
     bool IsPlaybackTimerActive() const { return m_timer1.isActive(); }
     bool IsAuthenticationTimerActive() const { return m_timer2.isActive(); }
     bool IsBusy() const { return m_busy > 0; }
+    const std::vector<IrregularRun>& Runs() const { return m_runs.Runs(); }
+    CIrregularBlocksDlg* IrregularBlocksDlg() const { return m_blocksDlg; }
 
     // --- Prompter: message boxes; a test answers them itself
     bool AskYesNo(const QString& caption, const QString& text) override;
@@ -137,7 +152,6 @@ private:
     // construction
     void CreateControls(QWidget* client);
     void CreateMenu(QMenuBar* bar);
-    void CreateShortcuts();
     void InitialState();
 
     // loading
@@ -168,6 +182,13 @@ private:
     void SetTransport(Transport state);
     void OnSeekMs(std::int64_t ms);
     void SetStatusIdle();
+    // An icon of "File Header:" or "File Length:" with its tooltip; 0 clears it.
+    void SetVerdictIcon(CImageStatic* icon, std::uint32_t bitmap);
+    // The tally's new irregular records into the window's runs and the table.
+    void CollectRuns();
+    void StepToRun(bool forward);
+    // A seek of the user's own: N and P walk from where it lands.
+    void ForgetWalk();
     bool HasImage() const { return m_player && m_player->HasFile(); }
 
     PlayerFactory m_makePlayer;
@@ -200,6 +221,14 @@ private:
     // holds until the next verdict that writes one.
     std::uint32_t m_seenStatusColour = AuthTally::kStatusGreen;
     std::uint32_t m_seenStatusWrites = 0;
+
+    IrregularRuns m_runs;   // what the tally counted, with the player's times
+    RunWalk m_walk;
+    // Where a stopped reader stands: where the window last sent it. Its published position
+    // then still names the last record it read (after a load, the header's: the end).
+    std::int64_t m_standMs = 0;
+    std::unique_ptr<IrregularRunsModel> m_runsModel;
+    CIrregularBlocksDlg* m_blocksDlg = nullptr;
 
     QTimer m_timer1;   // playback tick, one block long
     QTimer m_timer2;   // authentication tick, 10 ms

@@ -22,7 +22,26 @@ constexpr std::uint32_t kBitmapSound = 165;
 constexpr std::uint32_t kBitmapFaulty = 166;
 constexpr std::uint32_t kBitmapNotJudged = 167;
 
+// What an icon says, in the command-line tool's words; 0 is no icon.
+QString VerdictTip(bool header, std::uint32_t bitmap) {
+    const QString label = header ? "File Header: " : "File Length: ";
+    switch (bitmap) {
+    case kBitmapSound: return label + (header ? "sound" : "complete");
+    case kBitmapFaulty: return label + (header ? "faulty" : "faulty (incomplete)");
+    case kBitmapNotJudged: return label + "not judged";
+    default: return label + "no image loaded";
+    }
+}
+
 }  // namespace
+
+void CSablePlayerDlg::SetVerdictIcon(CImageStatic* icon, std::uint32_t bitmap) {
+    if (bitmap == 0)
+        icon->ClearBitmap();
+    else
+        icon->SetBitmap(bitmap);
+    icon->setToolTip(VerdictTip(icon == m_headerIcon, bitmap));
+}
 
 bool CSablePlayerDlg::LoadRecording(const QString& path) {
     const BusyScope busy(*this);
@@ -50,8 +69,8 @@ bool CSablePlayerDlg::LoadRecording(const QString& path) {
 
 bool CSablePlayerDlg::LoadWithHeader(const std::string& path,
                                      std::unique_ptr<tvx::Player> player) {
-    m_headerIcon->ClearBitmap();
-    m_lengthIcon->ClearBitmap();
+    SetVerdictIcon(m_headerIcon, 0);
+    SetVerdictIcon(m_lengthIcon, 0);
     m_tally.Allocate(0, 0);
     update();
     const std::uint32_t blocks = BuildPeaks();
@@ -68,11 +87,11 @@ bool CSablePlayerDlg::LoadWithHeader(const std::string& path,
             DeleteReader();
             return false;
         }
-        m_headerIcon->SetBitmap(kBitmapFaulty);
+        SetVerdictIcon(m_headerIcon, kBitmapFaulty);
     } else {
-        m_headerIcon->SetBitmap(kBitmapSound);
+        SetVerdictIcon(m_headerIcon, kBitmapSound);
     }
-    m_lengthIcon->SetBitmap(m_player->IsComplete() ? kBitmapSound : kBitmapFaulty);
+    SetVerdictIcon(m_lengthIcon, m_player->IsComplete() ? kBitmapSound : kBitmapFaulty);
     if (!m_tally.Allocate(blocks, m_player->StripExtra())) {
         Tell(kFileLoad, LoadString(152), Icon::Exclamation);
         DeleteReader();
@@ -92,8 +111,8 @@ bool CSablePlayerDlg::LoadImg(const std::string& path, std::unique_ptr<tvx::Play
     m_tally.Reset();
     m_player = std::move(player);
     // IMG records carry no header or stated length to judge.
-    m_headerIcon->SetBitmap(kBitmapNotJudged);
-    m_lengthIcon->SetBitmap(kBitmapNotJudged);
+    SetVerdictIcon(m_headerIcon, kBitmapNotJudged);
+    SetVerdictIcon(m_lengthIcon, kBitmapNotJudged);
     if (!m_player->OpenFile(path)) {
         // A file without one whole record has nothing to show.
         TellOpenFailure(path);

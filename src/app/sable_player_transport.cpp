@@ -55,10 +55,13 @@ void CSablePlayerDlg::OnStop() {
     if (m_transport != Transport::Empty)
         SetTransport(Transport::Stopped);
     m_waveView->SetPosition(0.0);
+    m_standMs = 0;
+    ForgetWalk();
     // Timer 1 runs on: its next tick finds playback ended and stops the spinners.
 }
 
 void CSablePlayerDlg::OnBackTrack() {
+    ForgetWalk();
     OnSeekMs(0);
     m_waveView->SetPosition(0.0);
     RefreshControls();
@@ -67,6 +70,7 @@ void CSablePlayerDlg::OnBackTrack() {
 void CSablePlayerDlg::OnSeek(double fraction) {
     if (!HasImage())
         return;
+    ForgetWalk();
     OnSeekMs(static_cast<std::int64_t>(fraction * static_cast<double>(m_player->SeekSpanMs())));
     if (!m_bPlaying)
         m_waveView->SetPosition(fraction);
@@ -77,6 +81,7 @@ void CSablePlayerDlg::OnSeekMs(std::int64_t ms) {
     if (!HasImage())
         return;
     m_player->SeekMs(ms);
+    m_standMs = ms;
     QThread::msleep(kSeekSettleMs);
     ShowPosition();
     RefreshIdentity();
@@ -117,6 +122,8 @@ void CSablePlayerDlg::OnPlaybackTick() {
         SetTransport(Transport::Stopped);
         m_timer1.stop();
         ClearSpinners();
+        m_standMs = 0;
+        ForgetWalk();
     }
     RefreshControls();
 }
@@ -146,6 +153,7 @@ void CSablePlayerDlg::RefreshIdentity() {
 void CSablePlayerDlg::UpdateResults() {
     if (!m_player)
         return;
+    CollectRuns();
     const TallyCounts counts = m_tally.GetCounts();
     const std::string duration = m_results.duration;   // set at load, as it was shown
     m_results = TickTexts(m_player->Durations(counts), counts);

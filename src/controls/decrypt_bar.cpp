@@ -2,14 +2,25 @@
 
 #include "controls/strip_layout.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace tvx {
 
 namespace {
 constexpr int kCellInset = 3;   // rows of black above and below the cells
+
+const char* VerdictWords(std::uint8_t cell) {
+    switch (cell) {
+    case StripStates::kAuthentic: return "authentic";
+    case StripStates::kIrregular: return "irregular";
+    case kMixedCell: return "authentic so far, some not judged yet";
+    default: return "not judged yet";
+    }
 }
+}  // namespace
 
 QColor CellColour(std::uint8_t state) {
     switch (state) {
@@ -60,6 +71,38 @@ int CDecryptBar::ColumnOf(std::size_t entry) const {
 void CDecryptBar::PollStates() {
     if (m_shown->GetVersion() != m_paintedVersion)
         update();
+}
+
+QString CDecryptBar::TipAt(int x) const {
+    const std::size_t entries = m_shown->GetEntries();
+    const int cell = CellAtX(x, entries, Usable());
+    if (cell < 0)
+        return {};
+    const EntryRange range = EntriesOfCell(cell, entries, Usable());
+    const std::uint8_t state =
+        StateOfRange(range, m_shown->GetJudgedEnd(), [this](std::size_t first, std::size_t last) {
+            return m_shown->StatesIn(first, last);
+        });
+    // Header records come first, with negative numbers.
+    const auto record = [this](std::size_t entry) {
+        return static_cast<qlonglong>(entry) - static_cast<qlonglong>(m_shown->GetExtra());
+    };
+    const QString records = range.last - range.first == 1
+                                ? QString("Block %1").arg(record(range.first))
+                                : QString("Blocks %1 to %2").arg(record(range.first)).arg(record(range.last - 1));
+    return records + ": " + VerdictWords(state);
+}
+
+bool CDecryptBar::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = TipAt(help->pos().x());
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, this);
+    return true;
 }
 
 void CDecryptBar::paintEvent(QPaintEvent*) {

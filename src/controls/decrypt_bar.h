@@ -46,6 +46,8 @@ public:
     // Repaint now if the shown states changed since the last paint.
     void PollStates();
     double GetClickFraction() const { return m_dClickFraction; }
+    // The records under column x and their verdict: "Block 900: irregular"; empty outside.
+    QString TipAt(int x) const;
 
     QSize sizeHint() const override { return {560, 20}; }
 
@@ -54,6 +56,7 @@ signals:
     void clicked(double fraction);
 
 protected:
+    bool event(QEvent* event) override;   // the tooltip
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "controls/strip_layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tvx {
@@ -29,6 +30,20 @@ StripCell CellGeometry(int cell, std::size_t entries, int usable) {
     const int left = static_cast<int>(std::trunc(cell * p)) + 1;
     const int right = static_cast<int>(std::trunc((cell + 1) * p)) + 1;
     return {left, right - left, 0};
+}
+
+int CellAtX(int x, std::size_t entries, int usable) {
+    if (entries == 0 || usable <= 0 || x < 1 || x > usable)
+        return -1;
+    const int count = OneCellPerEntry(entries, usable) ? static_cast<int>(entries) : usable;
+    // The cells' edges are truncated multiples of their width: start from the estimate and
+    // step to the cell that holds x.
+    int cell = std::clamp(static_cast<int>(static_cast<double>(x - 1) * count / usable), 0, count - 1);
+    while (cell > 0 && x < CellGeometry(cell, entries, usable).left)
+        --cell;
+    while (cell + 1 < count && x >= CellGeometry(cell + 1, entries, usable).left)
+        ++cell;
+    return cell;
 }
 
 EntryRange EntriesOfCell(int cell, std::size_t entries, int usable) {

@@ -56,6 +56,20 @@ struct EntryRange {
 };
 EntryRange EntriesOfCell(int cell, std::size_t entries, int usable);
 
+// The cell under column x of the strip's client area, or -1 outside every cell.
+int CellAtX(int x, std::size_t entries, int usable);
+
+// The colour rule over the entries of a range; entries from judgedEnd on are known not judged.
+template <typename StatesIn>
+std::uint8_t StateOfRange(EntryRange range, std::size_t judgedEnd, StatesIn statesIn) {
+    ColumnRule rule;
+    if (range.first < judgedEnd)
+        rule.AddSeen(statesIn(range.first, std::min(range.last, judgedEnd)));
+    if (range.last > judgedEnd)
+        rule.Add(StripStates::kNotJudged);   // the rest were never touched
+    return rule.Cell();
+}
+
 // Every cell with its state. statesIn(first, last) answers which states occur among those
 // entries (bit s for state s); entries from judgedEnd on are known not judged and not asked.
 template <typename StatesIn>
@@ -69,13 +83,7 @@ std::vector<StripCell> LayoutStripWith(std::size_t entries, std::size_t judgedEn
     cells.reserve(static_cast<std::size_t>(count));
     for (int k = 0; k < count; ++k) {
         StripCell cell = CellGeometry(k, entries, usable);
-        const EntryRange range = EntriesOfCell(k, entries, usable);
-        ColumnRule rule;
-        if (range.first < judgedEnd)
-            rule.AddSeen(statesIn(range.first, std::min(range.last, judgedEnd)));
-        if (range.last > judgedEnd)
-            rule.Add(StripStates::kNotJudged);   // the rest were never touched
-        cell.state = rule.Cell();
+        cell.state = StateOfRange(EntriesOfCell(k, entries, usable), judgedEnd, statesIn);
         cells.push_back(cell);
     }
     return cells;

@@ -66,6 +66,9 @@ public:
     // IX2 and IMG what the file holds, IM2 its stated length.
     virtual std::int64_t SeekSpanMs() const = 0;
     virtual std::int64_t OneBlockMs() const = 0;
+    // Where record `index` starts in the recording, as a scan's runs give it; header records
+    // (negative) at 0.
+    virtual std::int64_t RecordStartMs(std::int64_t index) const = 0;
     virtual AuthDurations Durations(const TallyCounts& counts) const = 0;
     virtual TimelineSpan Timeline() const = 0;
 

@@ -1,9 +1,12 @@
 #include "analysis/auth_tally.h"
+#include "core/format.h"
 #include "formats/format_of.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
+#include <string>
 #include <tuple>
 #include <unistd.h>
 
@@ -99,6 +102,65 @@ TEST(AuthTally, CountsEachRecordOnceHoweverOftenItIsJudged) {
     tally.OnBlockResult(1, kIrregular | kTimestampError);
     tally.OnBlockResult(2, kIrregular | kFileNumberError);
     EXPECT_EQ(Counts(tally.GetCounts()), std::tuple(1, 4, 1, 1, 2, 1));
+    // The counted irregular records reach a list of runs once each, in the order of their records; a
+    // new run voids what was taken before.
+    IrregularNews news = tally.TakeIrregular();
+    std::vector<std::tuple<int, int, std::string>> runs;
+    for (const IrregularRun& run : news.runs.Runs())
+        runs.emplace_back(run.first, run.last, CauseWords(run.status));
+    EXPECT_EQ(runs, (std::vector<std::tuple<int, int, std::string>>{
+                        {0, 0, "Sequence / Timing"}, {1, 1, "Sequence / Timing"}, {2, 2, "File Number"},
+                        {5, 5, "Unit ID, CheckSum"}}));
+    EXPECT_TRUE(tally.TakeIrregular().runs.Empty());
+    tally.Reset();
+    EXPECT_TRUE(tally.TakeIrregular().restarted);
+}
+
+TEST(RunWalk, NAndPStepFromWherePlaybackStandsAndFromTheRunLastSteppedTo) {
+    // A header record, blocks 10-11 and 12 (adjacent, another status); block 50 comes later.
+    std::vector<IrregularRun> runs{{-1, -1, kIrregular | kHeaderRecord, 0, 0},
+                                   {10, 11, kIrregular | kTimestampError, 320, 384},
+                                   {12, 12, kIrregular | kChecksumError, 384, 416}};
+    const IrregularRun later{50, 50, kIrregular | kUnitIdError, 1600, 1632};
+    RunWalk walk;
+    EXPECT_EQ(walk.Next({}, 0), std::nullopt);   // no runs
+    enum Step { N, P, Forget };
+    const std::tuple<Step, std::int64_t, std::optional<std::size_t>> kSteps[] = {
+        {N, 0, 0},                     // before the first: the one right at the start
+        {N, 0, 1},  {N, 352, 2},       // played on into the run: still the next one after it
+        {N, 390, std::nullopt},        // after the last, until block 50 is found
+        {N, 400, 3},  {P, 1610, 2},    // P walks back though playback moved past the start
+        {P, 385, 1},  {P, 330, 0},     {P, 0, std::nullopt},
+        {Forget, 0, {}}, {P, 352, 1},  // inside a run: back to its start
+        {Forget, 0, {}}, {N, 352, 2},  {Forget, 0, {}}, {P, 5000, 3}, {Forget, 0, {}},
+        {N, 2000, std::nullopt},       {P, 100, 0},   // between runs
+        {P, 1700, 3},                  // playback went past the next runs: from where it stands
+    };
+    for (const auto& [step, played, expected] : kSteps) {
+        if (step == Forget) {
+            walk.Forget();
+            continue;
+        }
+        EXPECT_EQ(step == N ? walk.Next(runs, played) : walk.Previous(runs, played), expected)
+            << (step == N ? "N at " : "P at ") << played;
+        if (runs.size() == 3 && played == 390)
+            runs.push_back(later);
+    }
+}
+
+TEST(IrregularRuns, RecordsOutOfOrderGoWhereTheyBelongAndCloseGaps) {
+    IrregularRuns runs;
+    const BlockStatus sum = kIrregular | kChecksumError;
+    for (const int index : {7, 3, 5, 4, 8, 1})
+        runs.Add(index, sum, index * 10, index * 10 + 10);
+    runs.Add(6, kIrregular | kUnitIdError, 60, 70);
+    std::vector<std::string> shown;
+    for (const IrregularRun& run : runs.Runs())
+        shown.push_back(RunBlocksText(run) + Format(" %lld-%lld", static_cast<long long>(run.startMs),
+                                                    static_cast<long long>(run.endMs)));
+    EXPECT_EQ(shown, (std::vector<std::string>{"block 1 10-20", "blocks 3-5 30-60", "block 6 60-70",
+                                               "blocks 7-8 70-90"}));
+    EXPECT_EQ(runs.Records(), 7u);
 }
 
 TEST(AuthTally, HeaderRecordsCountInErrorsButNeverInDurations) {

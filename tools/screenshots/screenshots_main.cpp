@@ -1,9 +1,10 @@
 // tvx-screenshots OUTDIR: pictures of the main window for people to look at, taken from the
 // display it runs on (scripts/screenshots gives it a virtual one): empty, loaded,
-// authenticating, authenticated with irregular blocks, playing, paused, the wait window, the
-// about box, a chain IX2 and an IMG image authenticated, the conversion's dialogs as the
+// authenticating, authenticated with irregular blocks, their table and the first of them
+// sought, playing, paused, the wait window, the about box, a chain IX2 and an IMG image authenticated, the conversion's dialogs as the
 // window's command brings them up, and the Details of each format.
 #include "app/about_dlg.h"
+#include "app/irregular_blocks_dlg.h"
 #include "app/sable_player_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/sdl_backend.h"
@@ -168,6 +169,16 @@ int main(int argc, char** argv) {
     Settle();
     ok &= midRunShot;
     ok &= Shoot(window, out.filePath("window-authenticated.png"));
+
+    // The table of the irregular runs beside the window, and N: the status line names the run.
+    window.OnIrregularBlocks();
+    QWidget& table = *window.IrregularBlocksDlg();
+    table.move(window.frameGeometry().right() + 8, 40);
+    window.OnNextRun();
+    Settle();
+    ok &= Shoot(table, out.filePath("irregular-blocks.png"));
+    ok &= Shoot(window, out.filePath("window-at-irregular-run.png"));
+    table.hide();
 
     // Playing from a third of the way in, then paused: Play latched, Pause latched.
     window.OnSeek(1.0 / 3.0);

@@ -39,6 +39,9 @@ public:
     std::int64_t FileMs() const override { return m_pIm2->FileMs(); }
     std::int64_t SeekSpanMs() const override { return m_pIm2->StatedMs(); }
     std::int64_t OneBlockMs() const override { return m_pIm2->BlocksToMs(1); }
+    std::int64_t RecordStartMs(std::int64_t index) const override {
+        return index < 0 ? 0 : m_pIm2->BlocksToMs(static_cast<std::uint64_t>(index));
+    }
     AuthDurations Durations(const TallyCounts& counts) const override;
     TimelineSpan Timeline() const override;
 

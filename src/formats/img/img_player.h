@@ -32,6 +32,7 @@ public:
     std::int64_t FileMs() const override { return TotalMs(); }
     std::int64_t SeekSpanMs() const override { return TotalMs(); }
     std::int64_t OneBlockMs() const override { return m_img.TimeOfRecord(1); }
+    std::int64_t RecordStartMs(std::int64_t index) const override { return m_img.TimeOfRecord(index); }
     AuthDurations Durations(const TallyCounts& counts) const override;
     TimelineSpan Timeline() const override { return {false, {}, {}, m_img.GetLength()}; }
 
