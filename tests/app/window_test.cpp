@@ -3,12 +3,14 @@
 // file it lets go of for a conversion. The numbers behind the texts are the engine's tests'.
 #include "app/dialog_template.h"
 #include "app/gui_hooks.h"
+#include "app/irregular_blocks_dlg.h"
 #include "app/sable_player_dlg.h"
 #include "app/wait_dlg.h"
 #include "audio/output_volume.h"
 #include "audio/test_backend.h"
 #include "controls/image_button.h"
 #include "controls/image_static.h"
+#include "controls/strip_layout.h"
 #include "controls/text.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
@@ -21,8 +23,10 @@
 #include "synth/synth.h"
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -30,7 +34,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 #include <cerrno>
@@ -347,6 +353,75 @@ private slots:
         QTRY_COMPARE(w.told, QStringList{"Wave|no device"});
     }
 
+    void NAndPAndTheTableSeekToTheRunsAndTheStatusLineSaysWhichOfHowMany() {
+        // 100 blocks of 32 ms from 09:26:53; the window asks the engine for the run and seeks there.
+        const QString image = m_dir.filePath("F00014.IM2");
+        QVERIFY(synth::WriteIm2File(image.toStdString(), {.storedBits = 16, .blocks = 100}));
+        TestWindow w(Still());
+        Show(w);
+        QVERIFY(w.LoadRecording(image));
+        w.MenuCommand(id::kIrregularBlocks)->trigger();
+        QTableView& table = w.IrregularBlocksDlg()->Table();
+        QVERIFY(QTest::qWaitForWindowExposed(w.IrregularBlocksDlg()));
+        const auto rows = [&table] {
+            QStringList lines;
+            for (int r = 0; r < table.model()->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table.model()->columnCount(); ++c)
+                    cells << table.model()->index(r, c).data().toString();
+                lines << cells.join(" | ");
+            }
+            return lines;
+        };
+
+        // The table fills while the run goes on, from the verdicts the window counts.
+        w.OnAuthenticationCommand();
+        OnBlockResult(60, kIrregular | kTimestampError);
+        OnBlockResult(61, kIrregular | kTimestampError);
+        for (int tick = 0; tick < 4; ++tick)
+            w.OnAuthenticationTick();
+        QCOMPARE(rows(), QStringList{"00:00:01.920 | Fri, 14 Mar 2008, 09:26:55 | blocks 60-61 | Sequence / Timing"});
+        OnBlockResult(62, kIrregular | kChecksumError);
+        OnBlockResult(80, kIrregular | kFileNumberError | kChecksumError);
+        m_still->scanning = false;
+        w.OnAuthenticationTick();
+        QCOMPARE(rows().mid(1), (QStringList{"00:00:01.984 | Fri, 14 Mar 2008, 09:26:55 | block 62 | CheckSum",
+                                       "00:00:02.560 | Fri, 14 Mar 2008, 09:26:56 | block 80 | File Number, CheckSum"}));
+
+        // N and P from the start; one too many says so and stays.
+        const auto key = [&](Qt::Key k) {
+            QTest::keyClick(&w, k);
+            return QString("%1 %2").arg(m_still->seeks.empty() ? -1 : m_still->seeks.back()).arg(Status(w).GetText());
+        };
+        QCOMPARE(key(Qt::Key_N), "1920 Irregular 1 of 3: blocks 60-61, Sequence / Timing");
+        QCOMPARE(key(Qt::Key_N), "1984 Irregular 2 of 3: block 62, CheckSum");
+        QCOMPARE(key(Qt::Key_P), "1920 Irregular 1 of 3: blocks 60-61, Sequence / Timing");
+        QCOMPARE(key(Qt::Key_P), "1920 No irregular block found before here");
+        const QPoint at = table.visualRect(table.model()->index(2, 0)).center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                        QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
+            QMouseEvent click(type, at, table.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(table.viewport(), &click);
+        }
+        QCOMPARE(m_still->seeks.back(), 2560);
+        QCOMPARE(key(Qt::Key_P), "1984 Irregular 2 of 3: block 62, CheckSum");
+        // A click elsewhere ends the walk: N goes on from where the click landed.
+        w.OnSeek(0.7);   // 2240 ms, block 70
+        QCOMPARE(key(Qt::Key_N), "2560 Irregular 3 of 3: block 80, File Number, CheckSum");
+        QCOMPARE(m_still->seeks, (std::vector<std::int64_t>{1920, 1984, 1920, 2560, 1984, 2240, 2560}));
+        // S stops.
+        w.OnPlay();
+        QTest::keyClick(&w, Qt::Key_S);
+        QVERIFY(!m_still->playing);
+
+        // The strip names the record under the pointer and its verdict.
+        QWidget& strip = *w.GetDlgItem(id::kDecryptBar);
+        const int x = CellGeometry(81, 101, strip.width() - 2).left;   // block 80 after the header slot
+        QHelpEvent help(QEvent::ToolTip, QPoint(x, 5), strip.mapToGlobal(QPoint(x, 5)));
+        QApplication::sendEvent(&strip, &help);
+        QTRY_COMPARE(QToolTip::text(), QString("Block 80: irregular"));
+    }
+
     void LoadsThatFailSayWhyConvertLetsGoOfTheFileAndOnlyWhatTheUserAskedForIsRemembered() {
         const QByteArray original = FileBytes(m_im2);
         const QString remembered = "[SETTINGS]\nLast File=" + m_im2 + "\n";
@@ -367,7 +442,10 @@ private slots:
         const auto details = [&w](int deadlineMs) {
             auto shown = std::make_shared<QStringList>();
             desktest::WhenModal<CDetails>([shown](CDetails* d) {
-                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels"})
+                auto* sha256 = d->findChild<QLineEdit*>("sha256");
+                *shown << sha256->text();   // the image is hashed while the dialog's loop runs
+                QTRY_VERIFY_WITH_TIMEOUT(sha256->text() != "Computing...", 10000);
+                for (const char* field : {"unitText", "number", "sampleRate", "bits", "channels", "size", "sha256"})
                     *shown << d->findChild<QLineEdit*>(field)->text();
                 *shown << d->findChild<QLabel*>("caption")->text() << d->findChild<QPlainTextEdit*>()->toPlainText();
                 d->accept();
@@ -376,7 +454,9 @@ private slots:
             return *shown;
         };
         const QString engineText = QString::fromStdString(w.Player()->Details().details).replace("\r\n", "\n");
-        QCOMPARE(details(10000), (QStringList{"QM-04242", "12", "8000", "16", "1",
+        const QString digest = QCryptographicHash::hash(original, QCryptographicHash::Sha256).toHex();
+        QCOMPARE(details(10000), (QStringList{"Computing...", "QM-04242", "12", "8000", "16", "1",
+                                              QString::number(original.size()), digest,
                                               "The details of the loaded IM2 file are:", engineText}));
         // A hand-over that fails, unopened or declined, names the file and leaves the rest shown;
         // with no image behind it, Details stays shut.
