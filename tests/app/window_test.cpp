@@ -128,12 +128,11 @@ bool DropFile(QWidget& w, const QString& path) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(&w, &enter);
-    if (!enter.isAccepted())
-        return false;
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(&w, &drop);
-    return true;
+    QApplication::sendEvent(&w, &enter);
+    if (enter.isAccepted())
+        QApplication::sendEvent(&w, &drop);
+    return enter.isAccepted();
 }
 
 void Show(QWidget& w) {
@@ -166,33 +165,13 @@ class WindowTest : public QObject {
     // 1,000 blocks of 32 ms from Fri, 14 Mar 2008, 09:26:53; among the last hundred one of
     // another unit, two of another file number, three with a bad checksum, four out of time.
     QString m_im2;
-    StillPlayer* m_still = nullptr;
-
-    PlayerFactory Still() {
-        return [this](ImageKind, Hooks& hooks) {
-            auto player = std::make_unique<StillPlayer>(m_audio.Factory(), hooks);
-            m_still = player.get();
-            return player;
-        };
-    }
-
-    // Whether playback ended before the device's clock ran 20 s on.
-    bool PlayedOut(const CSablePlayerDlg& w) {
-        for (int step = 0; step < 400 && w.IsPlaybackTimerActive(); ++step) {
-            m_audio.Advance(50ms);
-            QTest::qWait(5);
-        }
-        return !w.IsPlaybackTimerActive();
-    }
 
 private slots:
     void initTestCase() {
-        using synth::FaultKind;
-        const synth::Fault faults[] = {{FaultKind::UnitNumber, 950},  {FaultKind::FileNumber, 960},
-                                       {FaultKind::FileNumber, 962},  {FaultKind::PayloadByte, 970},
-                                       {FaultKind::PayloadByte, 972}, {FaultKind::PayloadByte, 974},
-                                       {FaultKind::Timestamp, 980},   {FaultKind::Timestamp, 982},
-                                       {FaultKind::Timestamp, 984},   {FaultKind::Timestamp, 986}};
+        using enum synth::FaultKind;
+        const synth::Fault faults[] = {{UnitNumber, 950},  {FileNumber, 960}, {FileNumber, 962}, {PayloadByte, 970},
+                                       {PayloadByte, 972}, {PayloadByte, 974}, {Timestamp, 980}, {Timestamp, 982},
+                                       {Timestamp, 984},   {Timestamp, 986}};
         m_im2 = m_dir.filePath("F00012.IM2");
         QVERIFY(synth::WriteIm2File(m_im2.toStdString(), {.storedBits = 16, .blocks = 1000}, faults));
     }
@@ -236,7 +215,11 @@ private slots:
         w.OnSeek(0.9);
         w.OnPlay();
         QCOMPARE(Buttons(w), kButtonsPlaying);
-        QVERIFY(PlayedOut(w));
+        for (int step = 0; step < 400 && w.IsPlaybackTimerActive(); ++step) {   // the device's clock runs 20 s on
+            m_audio.Advance(50ms);
+            QTest::qWait(5);
+        }
+        QVERIFY(!w.IsPlaybackTimerActive());
         QCOMPARE(Buttons(w), kButtonsStopped);
         QVERIFY(!Status(w).IsBright());
         QCOMPARE(Results(w), (QStringList{"00:00:02.880", "00:00:00.320", "00:00:28.800", "1", "2", "4", "3"}));
@@ -273,7 +256,12 @@ private slots:
     }
 
     void TheButtonsKeysStatusLineAndWaitWindowFollowPlaybackAndTheRun() {
-        TestWindow w(Still());
+        StillPlayer* still = nullptr;
+        TestWindow w([&](ImageKind, Hooks& hooks) {
+            auto player = std::make_unique<StillPlayer>(m_audio.Factory(), hooks);
+            still = player.get();
+            return player;
+        });
         Show(w);
         QSignalSpy busy(&w, &CSablePlayerDlg::Busy);
         QVERIFY(w.LoadRecording(m_im2));
@@ -302,7 +290,7 @@ private slots:
         // Boost plays on from where playback stands with the louder gain.
         qobject_cast<QAbstractButton*>(w.GetDlgItem(id::kBoost))->click();
         QCOMPARE(w.Player()->Gain(), 3.0);
-        QCOMPARE(m_still->seeks, std::vector<std::int64_t>{w.Player()->PlayedMs()});
+        QCOMPARE(still->seeks, std::vector<std::int64_t>{w.Player()->PlayedMs()});
 
         // A run holds the window once, whatever the commands; the wait window sits over the
         // wave, follows the window and shows the run's progress.
@@ -332,7 +320,7 @@ private slots:
         QTest::keyClick(wait.windowHandle(), Qt::Key_Escape);
         QVERIFY(wait.m_bCancel && wait.isVisible());
         w.OnAuthenticationTick();
-        QVERIFY(!wait.isVisible() && !m_still->IsScanning() && !Status(w).IsBright());
+        QVERIFY(!wait.isVisible() && !still->IsScanning() && !Status(w).IsBright());
         QVERIFY(!w.IsAuthenticationTimerActive() && !w.IsBusy());
         QCOMPARE(Buttons(w), kButtonsStopped);
         QCOMPARE(TextOf(w, id::kChecksumCount), QString("1"));
@@ -366,7 +354,7 @@ private slots:
         QCOMPARE(rows(), first);
         OnBlockResult(62, kIrregular | kChecksumError);
         OnBlockResult(80, kIrregular | kFileNumberError | kChecksumError);
-        m_still->scanning = false;
+        still->scanning = false;
         w.OnAuthenticationTick();
         QCOMPARE(rows(), first + " | 00:00:01.984 | Fri, 14 Mar 2008, 09:26:55 | block 62 | CheckSum | "
                                  "00:00:02.560 | Fri, 14 Mar 2008, 09:26:56 | block 80 | File Number, CheckSum");
@@ -374,7 +362,7 @@ private slots:
         // N and P from the start; one too many says so and stays.
         const auto key = [&](Qt::Key k) {
             QTest::keyClick(&w, k);
-            return QString("%1 %2").arg(m_still->seeks.empty() ? -1 : m_still->seeks.back()).arg(Status(w).GetText());
+            return QString("%1 %2").arg(still->seeks.empty() ? -1 : still->seeks.back()).arg(Status(w).GetText());
         };
         QCOMPARE(key(Qt::Key_N), "1920 Irregular 1 of 3: blocks 60-61, Sequence / Timing");
         QCOMPARE(key(Qt::Key_N), "1984 Irregular 2 of 3: block 62, CheckSum");
@@ -386,16 +374,16 @@ private slots:
             QMouseEvent click(type, row, table.viewport()->mapToGlobal(row), Qt::LeftButton, Qt::LeftButton, {});
             QApplication::sendEvent(table.viewport(), &click);
         }
-        QCOMPARE(m_still->seeks.back(), 2560);
+        QCOMPARE(still->seeks.back(), 2560);
         QCOMPARE(key(Qt::Key_P), "1984 Irregular 2 of 3: block 62, CheckSum");
         // A click elsewhere ends the walk: N goes on from where the click landed.
         w.OnSeek(0.07);   // 2240 ms, block 70
         QCOMPARE(key(Qt::Key_N), "2560 Irregular 3 of 3: block 80, File Number, CheckSum");
-        QCOMPARE(m_still->seeks, (std::vector<std::int64_t>{1920, 1984, 1920, 2560, 1984, 2240, 2560}));
+        QCOMPARE(still->seeks, (std::vector<std::int64_t>{1920, 1984, 1920, 2560, 1984, 2240, 2560}));
         // S stops.
         w.OnPlay();
         QTest::keyClick(&w, Qt::Key_S);
-        QVERIFY(!m_still->playing);
+        QVERIFY(!still->playing);
 
         // The strip names the record under the pointer and its verdict.
         QWidget& strip = *w.GetDlgItem(id::kDecryptBar);

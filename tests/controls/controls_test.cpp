@@ -150,14 +150,11 @@ TEST_F(ImageControls, ButtonShowsItsSlotRaisedSunkenOrGreyButNotForItsWindow) {
                                               {22, 15, face}, {0, 0, r.corner}, {29, 19, r.far}}, Qt::red);
         EXPECT_EQ(red, r.image == face ? 40 : r.image == kRed ? 80 : 0) << r.image;
     }
-    // An image of each width in 30 pixels: offset/source offset.
-    std::string placed;
-    for (const auto& [align, width] : {std::pair{Align::Start, 10}, {Align::End, 10}, {Align::Centre, 40},
-                                       {Align::End, 40}, {Align::Centre, 33}}) {
-        const ImagePlacement p = PlaceImage(align, 30, width);
-        placed += std::to_string(p.offset) + "/" + std::to_string(p.sourceOffset) + " ";
-    }
-    EXPECT_EQ(placed, "0/0 20/0 0/5 0/10 0/1 ");   // an odd difference halves toward zero
+    // An image of each width in 30 pixels: offset/source offset; an odd difference halves toward zero.
+    for (const auto& [align, width, at] : {std::tuple{Align::Start, 10, "0/0"}, {Align::End, 10, "20/0"},
+                                           {Align::Centre, 40, "0/5"}, {Align::End, 40, "0/10"}, {Align::Centre, 33, "0/1"}})
+        EXPECT_EQ(std::to_string(PlaceImage(align, 30, width).offset) + "/" +
+                  std::to_string(PlaceImage(align, 30, width).sourceOffset), at);
 }
 
 TEST_F(ImageControls, StaticShowsItsBitmapFromTheCornerUntilClearedAndEveryProgramBitmapIsBuiltIn) {
