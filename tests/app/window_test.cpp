@@ -59,8 +59,7 @@ public:
     void Tell(const QString& caption, const QString& text, Icon) override { told << caption + "|" + text; }
 
     bool answer = true;
-    QStringList asked;
-    QStringList told;
+    QStringList asked, told;
 };
 
 // A real IM2 player whose playback and scan stand still: every verdict comes from the test.

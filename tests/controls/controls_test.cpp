@@ -107,21 +107,10 @@ TEST(DecryptBar, PaintsEachColumnByItsEntriesOnBlackMarginsAndRepaintsOnlyOnACha
     }
 }
 
-// Pictures made here, under ids the program does not use: 10 x 8 solid colours.
+// Pictures made in main(), under ids the program does not use: 10 x 8 solid colours.
 constexpr std::uint32_t kRedId = 9001, kBlueId = 9002, kGreenId = 9003;
 
-class ImageControls : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        for (const auto& [id, colour] : {std::pair{kRedId, Qt::red}, {kBlueId, Qt::blue}, {kGreenId, Qt::green}}) {
-            QImage image(10, 8, QImage::Format_ARGB32);
-            image.fill(colour);
-            RegisterBitmap(id, image);
-        }
-    }
-};
-
-TEST_F(ImageControls, ButtonShowsItsSlotRaisedSunkenOrGreyButNotForItsWindow) {
+TEST(ImageControls, ButtonShowsItsSlotRaisedSunkenOrGreyButNotForItsWindow) {
     QWidget window;
     CImageButton button(&window);
     button.resize(30, 20);
@@ -157,7 +146,7 @@ TEST_F(ImageControls, ButtonShowsItsSlotRaisedSunkenOrGreyButNotForItsWindow) {
                   std::to_string(PlaceImage(align, 30, width).sourceOffset), at);
 }
 
-TEST_F(ImageControls, StaticShowsItsBitmapFromTheCornerUntilClearedAndEveryProgramBitmapIsBuiltIn) {
+TEST(ImageControls, StaticShowsItsBitmapFromTheCornerUntilClearedAndEveryProgramBitmapIsBuiltIn) {
     CImageStatic icon;
     icon.resize(20, 20);
     for (const std::uint32_t id : {0u, kRedId, 4242u}) {   // none, one, one that does not exist
@@ -265,6 +254,12 @@ TEST(WaveView, PeaksAreGreenAroundTheGreyCentresOfOneOrTwoBandsUnderARedXoredCur
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");   // the tests read pixels, whatever the display
     QApplication app(argc, argv);
+    using namespace tvx;
+    for (const auto& [id, colour] : {std::pair{kRedId, Qt::red}, {kBlueId, Qt::blue}, {kGreenId, Qt::green}}) {
+        QImage image(10, 8, QImage::Format_ARGB32);
+        image.fill(colour);
+        RegisterBitmap(id, image);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
