@@ -429,11 +429,11 @@ TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
         if (before)
             before(out / "");
         Lines expected = test::FolderEntries(out / "");
-        m_hooks.onShow = [&] {
+        m_hooks.onShow = [&, &during = during, atPoll = atPoll] {
             if (atPoll < 0)
                 during(out / "");
         };
-        m_hooks.cancelWhen = [&](int polls) {
+        m_hooks.cancelWhen = [&, &during = during, atPoll = atPoll](int polls) {
             if (polls == atPoll)
                 during(out / "");
             return false;
@@ -455,11 +455,11 @@ TEST_F(ConvertTest, NoSegmentIsWrittenThroughALinkOrOverAnotherRunsFile) {
         if (atPoll < 0)
             expected.push_back(name);
         EXPECT_EQ(test::FolderEntries(out / ""), expected);
-        for (const std::string& name : expected) {
-            const std::filesystem::path at = out / name;
+        for (const std::string& entry : expected) {
+            const std::filesystem::path at = out / entry;
             if (std::filesystem::is_regular_file(std::filesystem::symlink_status(at)) &&
                 std::filesystem::hard_link_count(at) == 1) {
-                EXPECT_EQ(ReadBytes(at), theirs) << name;
+                EXPECT_EQ(ReadBytes(at), theirs) << entry;
             }
         }
     }
