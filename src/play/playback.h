@@ -21,7 +21,7 @@ struct PlaybackSetup {
     Notices* notices = nullptr;
     // How long the reader's destructor waits for its worker before leaving it behind.
     std::chrono::milliseconds quitWait{10000};
-    std::function<bool()> pump;
+    std::function<bool()> pump{};
 };
 
 // Told of every record judged on the worker: its index (header records negative) and verdict.
