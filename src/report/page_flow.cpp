@@ -1,0 +1,39 @@
+#include "report/page_flow.h"
+
+namespace tvx::report {
+
+QFont ReportFont(int pixels, bool bold) {
+    QFont font("DejaVu Sans");
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+PageFlow::PageFlow(QPagedPaintDevice& device, QPainter& painter)
+    : m_device(device), m_painter(painter) {
+    Footer();
+}
+
+bool PageFlow::Reserve(int height) {
+    return height <= Room() || NewPage();
+}
+
+bool PageFlow::NewPage() {
+    if (!m_device.newPage())
+        return false;
+    ++m_page;
+    m_y = kMargin;
+    Footer();
+    return true;
+}
+
+void PageFlow::Footer() {
+    m_painter.setFont(ReportFont(14));
+    m_painter.setPen(Qt::darkGray);
+    m_painter.drawText(QRect(kMargin, kPageHeight - kMargin + 20, kContentWidth, 24),
+                       Qt::AlignRight | Qt::AlignVCenter, QString("Page %1").arg(m_page));
+    m_painter.setPen(Qt::black);
+}
+
+}  // namespace tvx::report
