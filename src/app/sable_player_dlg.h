@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -77,6 +79,8 @@ public:
     void OnAuthenticationCommand();
     void OnDetails();
     void OnConvert();
+    // "Save Report...": a save dialog, then the image examined afresh into a PDF report.
+    void OnSaveReport();
     void OnHelp();
     void OnAbout();
     // "Irregular Blocks...": the table of the runs, filled as verdicts arrive.
@@ -190,6 +194,8 @@ private:
     // A seek of the user's own: N and P walk from where it lands.
     void ForgetWalk();
     bool HasImage() const { return m_player && m_player->HasFile(); }
+    // The examination report of the loaded image to `target`; why not, or nothing.
+    std::optional<std::string> SaveReport(const std::string& target);
 
     PlayerFactory m_makePlayer;
     Profile m_profile;

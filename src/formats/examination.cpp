@@ -29,6 +29,7 @@ Examined ExamineImage(const std::string& path, Hooks& hooks, AuthTally& tally, b
     while (!digest.IsReady(std::chrono::milliseconds(50))) {
         if (hooks.IsCancelled())
             digest.Stop();
+        hooks.PumpWaitingMessage();
     }
     const Result<FileHash> taken = digest.Take();
     if (shown && taken)
