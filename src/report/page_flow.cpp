@@ -7,6 +7,8 @@ QFont ReportFont(int pixels, bool bold) {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixels);
     font.setBold(bold);
+    // No ligatures: the PDF's text stays the letters themselves, for search and copying.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
