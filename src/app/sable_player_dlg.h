@@ -81,6 +81,8 @@ public:
     void OnConvert();
     // "Save Report...": a save dialog, then the image examined afresh into a PDF report.
     void OnSaveReport();
+    // The examination report of the loaded image to `target`; why not, or nothing.
+    std::optional<std::string> SaveReport(const std::string& target);
     void OnHelp();
     void OnAbout();
     // "Irregular Blocks...": the table of the runs, filled as verdicts arrive.
@@ -194,8 +196,6 @@ private:
     // A seek of the user's own: N and P walk from where it lands.
     void ForgetWalk();
     bool HasImage() const { return m_player && m_player->HasFile(); }
-    // The examination report of the loaded image to `target`; why not, or nothing.
-    std::optional<std::string> SaveReport(const std::string& target);
 
     PlayerFactory m_makePlayer;
     Profile m_profile;
