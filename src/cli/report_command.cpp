@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 
 namespace tvx::cli {
@@ -51,7 +53,11 @@ int RunReport(const Options& options) {
     if (!write)
         return Complain(kExitOutput, "the report cannot be made by this installation: " +
                                          FailureText(write.GetError()));
-    const std::string& image = options.images.front();
+    // The report names the image by a path that means something away from this shell.
+    std::error_code ignored;
+    const std::filesystem::path given = options.images.front();
+    const std::filesystem::path absolute = std::filesystem::absolute(given, ignored);
+    const std::string image = absolute.empty() ? given.string() : absolute.string();
     Result<PendingOutput> output = PendingOutput::Begin(options.outFolder, image, options.assumeYes);
     if (!output)
         return Complain(kExitOutput, FailureText(output.GetError()));

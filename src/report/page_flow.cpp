@@ -1,5 +1,7 @@
 #include "report/page_flow.h"
 
+#include <utility>
+
 namespace tvx::report {
 
 QFont ReportFont(int pixels, bool bold) {
@@ -12,8 +14,8 @@ QFont ReportFont(int pixels, bool bold) {
     return font;
 }
 
-PageFlow::PageFlow(QPagedPaintDevice& device, QPainter& painter)
-    : m_device(device), m_painter(painter) {
+PageFlow::PageFlow(QPagedPaintDevice& device, QPainter& painter, QString footer)
+    : m_device(device), m_painter(painter), m_footer(std::move(footer)) {
     Footer();
 }
 
@@ -33,8 +35,9 @@ bool PageFlow::NewPage() {
 void PageFlow::Footer() {
     m_painter.setFont(ReportFont(14));
     m_painter.setPen(Qt::darkGray);
-    m_painter.drawText(QRect(kMargin, kPageHeight - kMargin + 20, kContentWidth, 24),
-                       Qt::AlignRight | Qt::AlignVCenter, QString("Page %1").arg(m_page));
+    const QRect foot(kMargin, kPageHeight - kMargin + 20, kContentWidth, 24);
+    m_painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter, m_footer);
+    m_painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter, QString("Page %1").arg(m_page));
     m_painter.setPen(Qt::black);
 }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPagedPaintDevice>
+#include <QString>
 
 namespace tvx::report {
 
@@ -16,7 +17,9 @@ public:
     static constexpr int kMargin = 95;
     static constexpr int kContentWidth = kPageWidth - 2 * kMargin;
 
-    PageFlow(QPagedPaintDevice& device, QPainter& painter);
+    // `footer` goes at the foot of every page beside its number, so a page that is separated
+    // from the others still names its image.
+    PageFlow(QPagedPaintDevice& device, QPainter& painter, QString footer);
 
     QPainter& Painter() { return m_painter; }
     int Left() const { return kMargin; }
@@ -36,6 +39,7 @@ private:
     QPainter& m_painter;
     int m_y = kMargin;
     int m_page = 1;
+    QString m_footer;
 };
 
 // A sans-serif font `pixels` high on the report's pages.

@@ -22,6 +22,12 @@ bool DrawReport(PageFlow& flow, const ReportData& data) {
            DrawOverview(flow, data) && DrawRuns(flow, data);
 }
 
+QString Footer(const ReportData& data) {
+    const std::string& path = data.report.path;
+    return QString::fromStdString(path.substr(path.find_last_of('/') + 1) + "   SHA-256 " +
+                                  data.hash.sha256);
+}
+
 void SetUpWriter(QPdfWriter& writer, const ReportData& data) {
     writer.setResolution(PageFlow::kDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
@@ -42,7 +48,7 @@ std::optional<std::string> WriteReportPdf(const ReportData& data, int fd) {
         QPainter painter;
         if (!painter.begin(&writer))
             return std::string("the PDF could not be begun");
-        PageFlow flow(writer, painter);
+        PageFlow flow(writer, painter, Footer(data));
         drawn = DrawReport(flow, data);
         painter.end();
     }

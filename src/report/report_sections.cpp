@@ -147,6 +147,7 @@ bool DrawRuns(PageFlow& flow, const ReportData& data) {
         if (lastRoom) {
             if (!flow.NewPage())
                 return false;
+            DrawHeading(flow, "Irregular Blocks (continued)");
             DrawRunRow(flow, heads, true);
         }
         DrawRunRow(flow, RunCells(runs[i], data.report), false);
