@@ -46,6 +46,20 @@ int Write(WriteReport* write, const ReportData& data, PendingOutput& output) {
     return IsAllAuthentic(data.report) ? kExitAuthentic : kExitIrregular;
 }
 
+// The report names the image by a path that means something away from this shell. Only "."
+// goes: "dir/.." may not lead where the letters suggest when dir is a link.
+std::string AbsolutePath(const std::string& given) {
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(given, ignored);
+    if (absolute.empty())
+        return given;
+    std::filesystem::path clean;
+    for (const std::filesystem::path& part : absolute)
+        if (part != ".")
+            clean /= part;
+    return clean.string();
+}
+
 }  // namespace
 
 int RunReport(const Options& options) {
@@ -53,11 +67,7 @@ int RunReport(const Options& options) {
     if (!write)
         return Complain(kExitOutput, "the report cannot be made by this installation: " +
                                          FailureText(write.GetError()));
-    // The report names the image by a path that means something away from this shell.
-    std::error_code ignored;
-    const std::filesystem::path given = options.images.front();
-    const std::filesystem::path absolute = std::filesystem::absolute(given, ignored);
-    const std::string image = absolute.empty() ? given.string() : absolute.string();
+    const std::string image = AbsolutePath(options.images.front());
     Result<PendingOutput> output = PendingOutput::Begin(options.outFolder, image, options.assumeYes);
     if (!output)
         return Complain(kExitOutput, FailureText(output.GetError()));
