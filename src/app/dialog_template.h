@@ -68,6 +68,7 @@ inline constexpr int kStopCommand = 32782;
 inline constexpr int kToStart = 32783;
 inline constexpr int kNextRun = 32784;
 inline constexpr int kPreviousRun = 32785;
+inline constexpr int kSaveReport = 32786;
 }  // namespace id
 
 enum class ControlKind {

@@ -234,6 +234,7 @@ void CSablePlayerDlg::CreateMenu(QMenuBar* bar) {
     add(file, id::kDetails, "&Details", &CSablePlayerDlg::OnDetails);
     add(file, id::kIrregularBlocks, "&Irregular Blocks...", &CSablePlayerDlg::OnIrregularBlocks);
     add(file, id::kConvert, "Convert to &Wav", &CSablePlayerDlg::OnConvert);
+    add(file, id::kSaveReport, "Save &Report...", &CSablePlayerDlg::OnSaveReport);
     file->addSeparator();
     add(file, id::kAppExit, "E&xit", &CSablePlayerDlg::reject);
     // The keys of the window, each shown beside its command.
@@ -308,7 +309,7 @@ void CSablePlayerDlg::SetTransport(Transport state) {
     m_btnBackTrack->setEnabled(v.backTrack);
     m_btnPlay->SetLatched(v.playLatched);
     m_btnPause->SetLatched(v.pauseLatched);
-    for (int command : {id::kAuthenticate, id::kDetails, id::kConvert})
+    for (int command : {id::kAuthenticate, id::kDetails, id::kConvert, id::kSaveReport})
         m_commands.value(command)->setEnabled(v.imageCommands);
 }
 

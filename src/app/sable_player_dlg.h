@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -77,6 +79,10 @@ public:
     void OnAuthenticationCommand();
     void OnDetails();
     void OnConvert();
+    // "Save Report...": a save dialog, then the image examined afresh into a PDF report.
+    void OnSaveReport();
+    // The examination report of the loaded image to `target`; why not, or nothing.
+    std::optional<std::string> SaveReport(const std::string& target);
     void OnHelp();
     void OnAbout();
     // "Irregular Blocks...": the table of the runs, filled as verdicts arrive.

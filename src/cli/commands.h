@@ -10,5 +10,6 @@ int RunConvert(const Options& options);
 int RunDetails(const Options& options);
 int RunPeaks(const Options& options);
 int RunPlay(const Options& options);
+int RunReport(const Options& options);
 
 }  // namespace tvx::cli

@@ -28,6 +28,8 @@ int Run(const tvx::cli::Options& options) {
         return RunPeaks(options);
     case Command::Play:
         return RunPlay(options);
+    case Command::Report:
+        return RunReport(options);
     }
     return kExitUsage;
 }

@@ -19,6 +19,8 @@ std::optional<Command> CommandOf(const std::string& word) {
         return Command::Peaks;
     if (word == "play")
         return Command::Play;
+    if (word == "report")
+        return Command::Report;
     if (word == "help" || word == "--help" || word == "-h")
         return Command::Help;
     if (word == "--version" || word == "-V")
@@ -60,6 +62,8 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
     return true;
 }
 
+bool WritesFiles(Command command) { return command == Command::Convert || command == Command::Report; }
+
 bool Matches(const std::string& arg, const std::string& name) {
     return arg == name || arg.rfind(name + "=", 0) == 0;
 }
@@ -93,11 +97,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             o.json = true;
         } else if (arg == "--hash" && o.command == Command::Verify) {
             o.hash = true;
-        } else if (arg == "--yes" && o.command == Command::Convert) {
+        } else if (arg == "--yes" && WritesFiles(o.command)) {
             o.assumeYes = true;
-        } else if (Matches(arg, "--out") && o.command == Command::Convert) {
+        } else if (Matches(arg, "--out") && WritesFiles(o.command)) {
             if (!TakeValue(args, i, "--out", value) || value.empty())
-                return Fail("--out needs a folder");
+                return Fail(o.command == Command::Convert ? "--out needs a folder" : "--out needs a file");
             o.outFolder = value;
         } else if ((Matches(arg, "--minutes") || Matches(arg, "--megabytes")) &&
                    o.command == Command::Convert) {
@@ -126,6 +130,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         return Fail("this command takes one image");
     if (o.command == Command::Convert && o.outFolder.empty())
         return Fail("convert needs --out FOLDER");
+    if (o.command == Command::Report && o.outFolder.empty())
+        return Fail("report needs --out REPORT.pdf");
     if (sawMinutes && sawMegabytes)
         return Fail("give --minutes or --megabytes, not both");
     return {o, {}};
@@ -143,6 +149,12 @@ const char* UsageText() {
            "      Ctrl-C cancels; the current segment is kept and marked cancelled. A finished\n"
            "      conversion writes NAME.sha256 beside them: the image's SHA-256 and every\n"
            "      file's, for `cd FOLDER && sha256sum -c NAME.sha256`.\n"
+           "  tessivox-cli report IMAGE --out REPORT.pdf [--yes]\n"
+           "      Authenticate and hash the image and write an examination report of one or\n"
+           "      two A4 pages: the file and its SHA-256, the recording, the verdicts and\n"
+           "      counts, the waveform, strip and timeline, the irregular runs. An existing\n"
+           "      REPORT.pdf is only replaced with --yes; a symbolic link never. The exit\n"
+           "      status is the image's verdict, as for verify.\n"
            "  tessivox-cli details IMAGE\n"
            "      Print the image's identity, audio format, start and length.\n"
            "  tessivox-cli peaks IMAGE [--width N]\n"
@@ -155,7 +167,8 @@ const char* UsageText() {
            "  tessivox-cli --help | --version\n"
            "\n"
            "verify --json prints one object, {\"tool\", \"version\", \"images\": [...]}, with each\n"
-           "image's irregular blocks as runs of the same status.\n"
+           "image's irregular blocks as runs of the same status; verify.schema.json in the\n"
+           "documentation describes every field and names the report's label for it.\n"
            "\n"
            "Exit status:\n"
            "  0   authentic: header or index sound, exactly the blocks it states and nothing\n"
@@ -167,7 +180,7 @@ const char* UsageText() {
            "      it was read)\n"
            "  4   an output could not be written or was refused (standard output, a\n"
            "      segment or the manifest, an earlier conversion's files without --yes, the\n"
-           "      sound output)\n"
+           "      sound output, the report or its component)\n"
            "  130 interrupted by Ctrl-C, SIGTERM or SIGHUP\n"
            "With several images, verify exits with the gravest status among them.\n";
 }

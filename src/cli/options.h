@@ -7,7 +7,7 @@
 
 namespace tvx::cli {
 
-enum class Command { Help, Version, Verify, Convert, Details, Peaks, Play };
+enum class Command { Help, Version, Verify, Convert, Details, Peaks, Play, Report };
 
 struct Options {
     Command command = Command::Help;
@@ -15,7 +15,7 @@ struct Options {
     bool json = false;
     bool hash = false;            // verify: size, modification time and SHA-256 too
     bool assumeYes = false;
-    std::string outFolder;
+    std::string outFolder;        // convert: the folder; report: the PDF
     std::uint16_t minutes = 0;
     std::uint16_t megabytes = 0;
     std::uint16_t width = 1000;   // peaks: columns of the overview

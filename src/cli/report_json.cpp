@@ -44,6 +44,11 @@ void WriteIrregular(JsonWriter& json, const AuthReport& r) {
         Member(json, "status", Format("0x%08X", run.status));
         Member(json, "start_ms", run.startMs);
         Member(json, "end_ms", run.endMs);
+        const RunTexts texts = RunTextsOf(run, r);
+        Member(json, "causes", texts.causes);
+        Member(json, "position", texts.position);
+        json.Key("clock_time");
+        texts.clockTime ? json.String(*texts.clockTime) : json.Null();
         json.EndObject();
     }
     json.EndArray();

@@ -53,17 +53,6 @@ std::string SplitLines(const AuthReport& r) {
 
 }  // namespace
 
-std::string UnitIdText(const AuthReport& r) {
-    return r.chain ? Format("%s (Slave %s)", r.unitId.c_str(), r.slaveUnitId.c_str()) : r.unitId;
-}
-
-std::string FileNumberText(const AuthReport& r) {
-    return r.chain ? Format("%u (Slave %u)", unsigned{r.fileNumber}, unsigned{r.slaveFileNumber})
-                   : Format("%u", unsigned{r.fileNumber});
-}
-
-bool IsAllAuthentic(const AuthReport& r) { return IsAuthentic(VerdictOf(r)); }
-
 std::string VerifyText(const AuthReport& r, const FileHash* hash) {
     std::string out = r.path + "\n";
     if (hash != nullptr) {
@@ -77,10 +66,8 @@ std::string VerifyText(const AuthReport& r, const FileHash* hash) {
         out += Line("Start:", r.start.Format(kDateFormat));   // IMG images carry no date
     out += Line("Unit ID:", UnitIdText(r));
     out += Line("File Number:", FileNumberText(r));
-    out += Line("File Header:", !r.structureJudged ? "not judged" : r.headerOk ? "sound" : "faulty");
-    out += Line("File Length:", !r.structureJudged ? "not judged"
-                                : r.complete       ? "complete"
-                                                   : "faulty (incomplete)");
+    out += Line("File Header:", HeaderVerdictText(r));
+    out += Line("File Length:", LengthVerdictText(r));
     out += Line("Blocks:", LengthText(r));
     if (r.isIx2)
         out += SplitLines(r);

@@ -7,10 +7,8 @@
 #include "cli/standard_output.h"
 #include "cli/terminal_hooks.h"
 #include "core/file_hash.h"
-#include "export/background_hash.h"
-#include "formats/home_of.h"
+#include "formats/examination.h"
 
-#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -21,39 +19,6 @@ namespace {
 
 // Large reads keep the scan at the speed of the disk; the verdicts are the reader's own.
 constexpr std::size_t kBatchPieceRecords = 2048;
-
-// One image's result; with --hash, a result that is shown carries its digest.
-struct Examined {
-    Result<AuthReport> report;
-    std::optional<FileHash> hash;
-};
-
-Result<AuthReport> Authenticate(const std::string& path, Hooks& hooks) {
-    AuthTally tally;
-    return HomeFor(path).Authenticate(path, hooks, tally, kBatchPieceRecords);
-}
-
-// With --hash the digest is taken on the second core while the scan runs; Ctrl-C, or a scan
-// whose outcome makes it moot, stops it.
-Examined Examine(const std::string& path, Hooks& hooks, bool hash) {
-    if (!hash)
-        return {Authenticate(path, hooks), std::nullopt};
-    BackgroundHash digest(path);
-    Examined out{Authenticate(path, hooks), std::nullopt};
-    const bool shown = out.report && !out.report->cancelled;
-    if (!shown)
-        digest.Stop();
-    while (!digest.IsReady(std::chrono::milliseconds(50))) {
-        if (WasInterrupted())
-            digest.Stop();
-    }
-    const Result<FileHash> taken = digest.Take();
-    if (shown && taken)
-        out.hash = *taken;
-    else if (shown && !WasInterrupted())
-        out.report = taken.GetError();   // a file that changed under the scan has no verdict
-    return out;
-}
 
 int StatusOf(const Result<AuthReport>& result) {
     if (!result)
@@ -92,7 +57,8 @@ int RunVerify(const Options& options) {
     for (const std::string& path : options.images) {
         TerminalHooks hooks(false, progress);
         hooks.SetMessage("Authenticating " + path);
-        const Examined examined = Examine(path, hooks, options.hash);
+        AuthTally tally;
+        const Examined examined = ExamineImage(path, hooks, tally, options.hash, kBatchPieceRecords);
         hooks.ShowProgress(false);
         status = Worse(status, StatusOf(examined.report));
         Print(examined, first, options.json ? &json : nullptr);

@@ -9,7 +9,9 @@
 #include "audio/output_volume.h"
 #include "audio/test_backend.h"
 #include "controls/image_button.h"
+#include "controls/decrypt_bar.h"
 #include "controls/image_static.h"
+#include "controls/strip_layout.h"
 #include "controls/text.h"
 #include "core/string_table.h"
 #include "desk/details_dialog.h"
@@ -17,6 +19,8 @@
 #include "desk/wav_convert_dialog.h"
 #include "desk_test_support.h"
 #include "formats/im2/im2_player.h"
+#include "report/page_flow.h"
+#include "report/report_pictures.h"
 #include "synth/img_synth.h"
 #include "synth/ix2_synth.h"
 #include "synth/synth.h"
@@ -30,6 +34,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -39,6 +44,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <set>
 #include <thread>
 
 using namespace tvx;
@@ -144,6 +150,32 @@ QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+// Page 1 of a PDF as poppler draws it at 50 dots per inch; a null image when it cannot.
+QImage FirstPage(const QString& pdf, int dpi) {
+    QProcess render;
+    render.start("pdftoppm", {"-r", QString::number(dpi), "-png", "-f", "1", "-l", "1", "-singlefile",
+                              pdf, pdf + "-page"});
+    if (!render.waitForFinished(30000) || render.exitCode() != 0)
+        return {};
+    return QImage(pdf + "-page.png").convertToFormat(QImage::Format_RGB32);
+}
+
+// The row of the page where the strip's green cells lie: the waveform's green differs.
+int StripRow(const QImage& page) {
+    const QRgb strip = CellColour(StripStates::kAuthentic).rgb();
+    int best = -1, most = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < page.width(); ++x)
+            n += page.pixel(x, y) == strip;
+        if (n > most) {
+            best = y;
+            most = n;
+        }
+    }
+    return best;
+}
+
 QString SettingsFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Tessivox/tessivox.ini"; }
 QString SettingsText() { return QString::fromUtf8(FileBytes(SettingsFile())); }
 
@@ -533,6 +565,40 @@ private slots:
         QTRY_COMPARE(failed.told, Unopened("", missing));
         QCOMPARE(Shown(failed), kEmpty);
         QCOMPARE(SettingsText(), QString());
+    }
+
+    // Save Report examines the image afresh: on the PDF's first page the strip is red exactly
+    // where the strip's own layout puts the irregular blocks, green elsewhere.
+    void SavesAReportWhoseStripIsRedAtTheIrregularBlocks() {
+        TestWindow w(PlayersWith(m_audio.Factory()));
+        QVERIFY(w.LoadRecording(m_im2));
+        const QString pdf = m_dir.filePath("F00012 report.pdf");
+        QCOMPARE(w.SaveReport(pdf.toStdString()), std::nullopt);
+        constexpr int kDpi = 50;
+        const QImage page = FirstPage(pdf, kDpi);
+        QVERIFY(!page.isNull());
+        const int y = StripRow(page);
+        QVERIFY(y >= 0);
+        const std::set<std::size_t> irregular{951, 961, 963, 971, 973, 975, 981, 983, 985, 987};  // + 1 header
+        using report::PictureLayout;
+        const int usable = PictureLayout::kStripWidth - 2;
+        // Whether the strip's column (its own client x) shows an irregular block; -1 off the cells.
+        auto redAt = [&](double pagePixel) {
+            const int cell = CellAtX(static_cast<int>((pagePixel - report::PageFlow::kMargin) /
+                                                      PictureLayout::kStripScale), 1001, usable);
+            const EntryRange r = EntriesOfCell(cell, 1001, usable);
+            return cell < 0 ? -1 : int{irregular.lower_bound(r.first) != irregular.lower_bound(r.last)};
+        };
+        int red = 0, green = 0;
+        for (int x = 0; x < page.width(); ++x) {
+            const double scale = double{report::PageFlow::kDpi} / kDpi;
+            const int isRed = redAt(x * scale);
+            if (isRed < 0 || redAt((x + 1) * scale - 0.01) != isRed)
+                continue;   // a pixel over a margin or over cells of two colours
+            QCOMPARE(page.pixelColor(x, y), CellColour(isRed ? StripStates::kIrregular : StripStates::kAuthentic));
+            ++(isRed ? red : green);
+        }
+        QVERIFY(red > 0 && green > 100);
     }
 };
 

@@ -67,9 +67,13 @@ Verdict:              not authentic
                   R"("counts": {"unit_id": 1,"file_number": 0,"sequence": 0,"checksum": 4},)"
                   R"("verified_blocks": 16,"irregular_blocks": 4,"voice_checksum_errors": null,)"
                   R"("irregular_runs": [{"first_index": -1,"last_index": -1,"status": "0x84000008",)"
-                  R"("start_ms": 0,"end_ms": 0},{"first_index": 2,"last_index": 4,"status": "0x80000008",)"
-                  R"("start_ms": 64,"end_ms": 160},{"first_index": 7,"last_index": 7,)"
-                  R"("status": "0x80000001","start_ms": 224,"end_ms": 256}]},{"path": ")" + Path("none.IM2") +
+                  R"("start_ms": 0,"end_ms": 0,"causes": "CheckSum","position": "00:00:00.000",)"
+                  R"("clock_time": "Fri, 14 Mar 2008, 09:26:53"},{"first_index": 2,"last_index": 4,)"
+                  R"("status": "0x80000008","start_ms": 64,"end_ms": 160,"causes": "CheckSum",)"
+                  R"("position": "00:00:00.064","clock_time": "Fri, 14 Mar 2008, 09:26:53"},)"
+                  R"({"first_index": 7,"last_index": 7,"status": "0x80000001","start_ms": 224,)"
+                  R"("end_ms": 256,"causes": "Unit ID","position": "00:00:00.224",)"
+                  R"("clock_time": "Fri, 14 Mar 2008, 09:26:53"}]},{"path": ")" + Path("none.IM2") +
                   R"(","error": "No such file or directory"}]})");
     synth::Ix2Options indexOnly;   // index blocks but no audio: judged, with the split unknown
     indexOnly.cutTo = 2000;

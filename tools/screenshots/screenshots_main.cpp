@@ -1,6 +1,6 @@
 // tvx-screenshots OUTDIR: pictures of the main window for people to look at, taken from the
 // display it runs on (scripts/screenshots gives it a virtual one): empty, loaded,
-// authenticating, authenticated with irregular blocks, their table and the first of them
+// authenticating, authenticated with irregular blocks, its File menu and examination report, their table and the first of them
 // sought, playing, paused, the wait window, the about box, a chain IX2 and an IMG image authenticated, the conversion's dialogs as the
 // window's command brings them up, and the Details of each format.
 #include "app/about_dlg.h"
@@ -19,7 +19,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -124,6 +127,19 @@ bool ShootConversion(CSablePlayerDlg& window, const QString& folder, const QDir&
     return ok && chooserShot && progressShot;
 }
 
+// The File menu pulled down over the window, Save Report... among its commands.
+bool ShootFileMenu(CSablePlayerDlg& window, const QString& file) {
+    QMenuBar* bar = window.findChild<QMenuBar*>();
+    QMenu* menu = bar ? bar->actions().front()->menu() : nullptr;
+    if (menu == nullptr)
+        return false;
+    menu->popup(bar->mapToGlobal(bar->actionGeometry(bar->actions().front()).bottomLeft()));
+    Settle();
+    const bool ok = Shoot(window, file);
+    menu->hide();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,6 +185,9 @@ int main(int argc, char** argv) {
     Settle();
     ok &= midRunShot;
     ok &= Shoot(window, out.filePath("window-authenticated.png"));
+    ok &= ShootFileMenu(window, out.filePath("file-menu.png"));
+    // The examination report of the same image, as File > Save Report... writes it.
+    ok &= !window.SaveReport(QFile::encodeName(out.filePath("report.pdf")).toStdString());
 
     // The table of the irregular runs beside the window, and N: the status line names the run.
     window.OnIrregularBlocks();
