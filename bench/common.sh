@@ -26,3 +26,18 @@ best_of() {
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# result WORK TESSIVOX_S PEER PEER_S TARGET: the line bench/all collects into its table, after
+# the script's own words. TARGET is a ratio ("1.3x": at most 1.3 times the peer), a difference
+# ("+1ms": at most a millisecond more than the peer), a limit without a peer ("20ms", "1s")
+# or "-" (none set).
+result() {
+    local measure
+    case $5 in
+        +*ms) measure=$(awk -v a="$2" -v b="$4" 'BEGIN { printf "%+.2fms", (a - b) * 1000 }') ;;
+        *ms) measure=$(awk -v a="$2" 'BEGIN { printf "%.1fms", a * 1000 }') ;;
+        *x | -) measure=$(ratio "$2" "$4")x ;;
+        *s) measure="$2s" ;;
+    esac
+    printf 'RESULT\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" "$measure" "$5"
+}

@@ -22,4 +22,5 @@ echo "image: $(du -h "$image" | cut -f1) $image; WAV written: $(du -ch "$out"/*.
 echo "sox copy: ${sox_s} s"
 echo "convert:  ${convert_s} s"
 echo "convert / sox = $(ratio "$convert_s" "$sox_s")"
+result "convert 10 h 5-bit IMG" "$convert_s" "sox WAV copy" "$sox_s" "-"
 rm -f "$out"/*.wav "$out"/*.txt

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main window against tessivox-cli on the same images, in the same run:
 #  - "&Authenticate" of a 1 GiB IM2 image in the page cache against `tessivox-cli verify`.
-#    Target: at most 1.5x the time. The window must stay responsive meanwhile: a 10 ms timer
-#    on its thread keeps ticking (the longest gap is printed) and Cancel ends the run at once.
+#    Target: at most 1.15x the time. The window must stay responsive meanwhile: a 10 ms timer
+#    on its thread keeps ticking (the longest gap, at most 20 ms) and Cancel ends the run at once.
 #    Processor time is printed beside wall time: on a busy machine the wall time follows it.
 #  - Loading a 4 GiB IM2 image (the peaks pass). Target: under 1 s.
 set -euo pipefail
@@ -57,9 +57,12 @@ echo "image: $(du -h "$image" | cut -f1) $image (best of $runs, taking turns)"
 echo "tessivox-cli verify:    ${cli_s} s   (processor ${cli_cpu} s)"
 echo "window Authenticate:    ${window_s} s   (processor $(pick process_cpu_s <<<"$report") s," \
      "of it the window's thread $(pick window_thread_cpu_s <<<"$report") s)"
-echo "window / cli = $(ratio "$window_s" "$cli_s")   (target <= 1.5)"
+echo "window / cli = $(ratio "$window_s" "$cli_s")   (target <= 1.15)"
 echo "  event loop ticks of a 10 ms timer during the run: $(pick probe_ticks <<<"$report")"
-echo "  longest the event loop went without turning: $(pick max_loop_gap_ms <<<"$report") ms"
+echo "  longest the event loop went without turning: $(pick max_loop_gap_ms <<<"$report") ms   (target <= 20)"
 echo "  Cancel to the end of the run: $(pick cancel_ms <<<"$report") ms" \
      "(cancelled at $(pick cancelled_at_percent <<<"$report") % of the recording)"
 echo "load of a $(stat -c %s "$big")-byte image (peaks pass): ${load_s} s   (target < 1)"
+result "window Authenticate 1 GiB IM2" "$window_s" "tessivox-cli verify" "$cli_s" "1.15x"
+result "window event loop's longest stall" "$(awk -v g="$(pick max_loop_gap_ms <<<"$report")" 'BEGIN { print g / 1000 }')" "-" "-" "20ms"
+result "window load of a 4 GiB IM2" "$load_s" "-" "-" "1s"

@@ -1,9 +1,10 @@
 #include "analysis/auth_tally.h"
-#include "audio/sdl_backend.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "cli/key_input.h"
+#include "cli/plugin.h"
 #include "cli/report_text.h"
+#include "cli/sdl_plugin.h"
 #include "cli/terminal_hooks.h"
 #include "cli/unknown_format.h"
 #include "core/format.h"
@@ -34,6 +35,9 @@ constexpr char kCtrlC = 3;
 // is made and again for the image's format, and only the last open tells whether it plays.
 std::atomic<std::uint32_t> g_lastDeviceOpen{0};
 
+// The sound output's factory from libtvx_sdl, set before the player is made.
+decltype(tvx_sdl_make_backend)* g_makeSdlBackend = nullptr;
+
 class WatchedBackend final : public OutputBackend {
 public:
     explicit WatchedBackend(std::unique_ptr<OutputBackend> inner) : m_inner(std::move(inner)) {}
@@ -55,7 +59,7 @@ private:
 };
 
 std::unique_ptr<OutputBackend> MakeWatchedBackend() {
-    return std::make_unique<WatchedBackend>(MakeSdlBackend());
+    return std::make_unique<WatchedBackend>(std::unique_ptr<OutputBackend>(g_makeSdlBackend()));
 }
 
 std::string OneLine(const std::string& text) {
@@ -174,6 +178,13 @@ int RunPlay(const Options& options) {
     if (auto unknown = UnknownFormat(path)) {
         std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(*unknown).c_str());
         return kExitUnreadable;
+    }
+    const Result<Plugin> sdl = Plugin::Open("sdl");
+    g_makeSdlBackend = sdl ? sdl->Entry<decltype(tvx_sdl_make_backend)>("tvx_sdl_make_backend") : nullptr;
+    if (!g_makeSdlBackend) {
+        std::fprintf(stderr, "tessivox-cli: %s: no sound output to play it on (%s)\n", path.c_str(),
+                     sdl ? "the sdl component has no backend" : sdl.GetError().detail.c_str());
+        return kExitOutput;
     }
     PlayTerminal terminal(::isatty(STDERR_FILENO) != 0);
     AuthTally tally;

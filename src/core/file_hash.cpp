@@ -2,6 +2,7 @@
 
 #include "core/file64.h"
 
+#include <dlfcn.h>
 #include <openssl/evp.h>
 
 #include <ctime>
@@ -14,8 +15,47 @@ namespace {
 // Large enough that a read call costs little beside hashing it, small enough to stay in cache.
 constexpr std::uint32_t kHashRead = 256 * 1024;
 
+// The digest functions of libcrypto, opened on the first hash: a run that hashes nothing
+// (most of them) starts without that large library.
+struct Digest {
+    decltype(&EVP_MD_CTX_new) newContext = nullptr;
+    decltype(&EVP_MD_CTX_free) freeContext = nullptr;
+    decltype(&EVP_sha256) sha256 = nullptr;
+    decltype(&EVP_DigestInit_ex) init = nullptr;
+    decltype(&EVP_DigestUpdate) update = nullptr;
+    decltype(&EVP_DigestFinal_ex) final = nullptr;
+    std::string why;   // when a function is missing, what the loader said
+};
+
+template <typename Function>
+void Bind(void* library, const char* name, Function& function, std::string& why) {
+    function = library ? reinterpret_cast<Function>(::dlsym(library, name)) : nullptr;
+    if (!function && why.empty())
+        why = ::dlerror();
+}
+
+Digest LoadDigest() {
+    Digest d;
+    // Never closed: the library stays for the rest of the run, as a linked one would.
+    void* library = ::dlopen(TVX_LIBCRYPTO, RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        d.why = ::dlerror();
+    Bind(library, "EVP_MD_CTX_new", d.newContext, d.why);
+    Bind(library, "EVP_MD_CTX_free", d.freeContext, d.why);
+    Bind(library, "EVP_sha256", d.sha256, d.why);
+    Bind(library, "EVP_DigestInit_ex", d.init, d.why);
+    Bind(library, "EVP_DigestUpdate", d.update, d.why);
+    Bind(library, "EVP_DigestFinal_ex", d.final, d.why);
+    return d;
+}
+
+const Digest& TheDigest() {
+    static const Digest digest = LoadDigest();
+    return digest;
+}
+
 struct ContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD_CTX* context) const { TheDigest().freeContext(context); }
 };
 using Context = std::unique_ptr<EVP_MD_CTX, ContextFree>;
 
@@ -52,8 +92,11 @@ Result<FileHash> HashFile(const std::string& path, const std::function<bool()>& 
     if (!file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure,
                    flags | kFlagSequentialScan))
         return failure.ToError();
-    const Context context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+    const Digest& digest = TheDigest();
+    if (!digest.why.empty())
+        return HashError(path, ("The SHA-256 digest is not available: " + digest.why).c_str());
+    const Context context(digest.newContext());
+    if (!context || digest.init(context.get(), digest.sha256(), nullptr) != 1)
         return HashError(path, "The SHA-256 digest is not available");
     try {
         const FileStamp before = file.GetStamp();
@@ -65,17 +108,17 @@ Result<FileHash> HashFile(const std::string& path, const std::function<bool()>& 
             const std::uint32_t n = file.Read(buffer.data(), kHashRead);
             if (n == 0)
                 break;
-            EVP_DigestUpdate(context.get(), buffer.data(), n);
+            digest.update(context.get(), buffer.data(), n);
             read += n;
             if (keepGoing && !keepGoing())
                 return HashError(path, "The hash was stopped before the end");
         }
         if (read != before.size || !(file.GetStamp() == before))
             return HashError(path, "Changed while it was read; its hash describes no state it was in");
-        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned char sum[EVP_MAX_MD_SIZE];
         unsigned length = 0;
-        EVP_DigestFinal_ex(context.get(), digest, &length);
-        return FileHash{before.size, IsoUtc(before.mtimeSeconds), Hex(digest, length)};
+        digest.final(context.get(), sum, &length);
+        return FileHash{before.size, IsoUtc(before.mtimeSeconds), Hex(sum, length)};
     } catch (const CFileException& readFailure) {
         Error error = readFailure.ToError();
         error.path = path;

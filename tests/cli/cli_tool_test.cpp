@@ -210,5 +210,20 @@ TEST_F(CliTool, PlaysFromWhereItIsToldToTheEndAndCountsWhatItJudged) {
     EXPECT_TRUE(mute.out.empty()) << mute.out;
 }
 
+// The loader names each library it opens: SDL comes in only to play, through its plugin, and
+// libcrypto only to hash.
+TEST_F(CliTool, OnlyTheCommandsThatNeedThemLoadSoundAndDigestLibraries) {
+    const std::string path = Write("H.IM2", Im2(4));
+    ::setenv("LD_DEBUG", "files", 1);
+    const ToolRun version = RunTool({"--version"}), verify = RunTool({"verify", path});
+    const ToolRun play = RunTool({"play", path}), hash = RunTool({"verify", "--hash", path});
+    ::unsetenv("LD_DEBUG");
+    EXPECT_EQ(std::tuple(version.status, verify.status, play.status, hash.status), std::tuple(0, 0, 0, 0));
+    for (const ToolRun* run : {&version, &verify})
+        EXPECT_TRUE(Has(run->err, "file=libc.so") && !Has(run->err, "SDL") && !Has(run->err, "crypto")) << run->err;
+    EXPECT_TRUE(Has(play.err, "libtvx_sdl.so") && Has(play.err, "file=libSDL2") && !Has(play.err, "crypto"));
+    EXPECT_TRUE(Has(hash.err, "file=libcrypto") && !Has(hash.err, "SDL")) << hash.err;
+}
+
 }  // namespace
 }  // namespace tvx::cli
