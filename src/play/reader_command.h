@@ -4,6 +4,8 @@
 #include "play/worker_thread.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -27,8 +29,26 @@ public:
         return m_bQuit;
     }
     void RequestQuit() {
-        const std::lock_guard lock(m_cs);
-        m_bQuit = true;
+        {
+            const std::lock_guard lock(m_cs);
+            m_bQuit = true;
+        }
+        Wake();
+    }
+    // Ends the worker's idle sleep, so a request (a scan above all) starts at once rather
+    // than at the next cycle.
+    void Wake() {
+        {
+            const std::lock_guard lock(m_wakeLock);
+            m_woken = true;
+        }
+        m_wakeUp.notify_one();
+    }
+    // The worker's idle sleep: `period` at most, less when a request wakes it.
+    void SleepUnlessWoken(std::chrono::milliseconds period) {
+        std::unique_lock lock(m_wakeLock);
+        m_wakeUp.wait_for(lock, period, [this] { return m_woken; });
+        m_woken = false;
     }
     std::string GetPath() const {
         const std::lock_guard lock(m_pathLock);
@@ -66,6 +86,9 @@ private:
     bool m_bQuit = false;
     mutable std::mutex m_pathLock;
     std::string m_strPath;
+    std::mutex m_wakeLock;   // guards m_woken
+    std::condition_variable m_wakeUp;
+    bool m_woken = false;
 };
 
 // The reader a worker hands its image state to at an open. The reader's destructor empties

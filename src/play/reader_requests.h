@@ -19,24 +19,31 @@ template <typename Command>
 class ReaderRequests {
 public:
     void Play() {
-        if (m_command)
+        if (m_command) {
             m_command->m_nPlayState.store(kPlaying);
+            m_command->Wake();
+        }
     }
     void Pause(bool pause) {   // false resumes
-        if (m_command)
+        if (m_command) {
             (pause ? m_command->m_bPauseReq : m_command->m_bResumeReq).store(true);
+            m_command->Wake();
+        }
     }
     bool Stop() {
         if (!m_command)
             return false;
         m_command->m_nPlayState.store(kPlayStopped);
         m_command->m_bStopReq.store(true);
+        m_command->Wake();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return true;
     }
     void StartScan() {
-        if (m_command)
+        if (m_command) {
             m_command->m_bScan.store(true);
+            m_command->Wake();
+        }
     }
     bool StopScan() {
         if (!m_command)
@@ -81,6 +88,7 @@ protected:
     void SendOpen(std::string path) {
         m_command->SetPath(std::move(path));
         m_command->m_bOpenReq.store(true);
+        m_command->Wake();
     }
     bool AwaitOpen() {
         WaitUntilClear(m_command->m_bOpenReq, m_command->m_thread);

@@ -52,13 +52,13 @@ void ReaderWorker::Cycle() {
         TakeOpenRequest();
     if (!IsImageOpen()) {
         ForgetRequests();
-        std::this_thread::sleep_for(kNoFileSleep);
+        cmd.SleepUnlessWoken(kNoFileSleep);
         return;
     }
     if (cmd.m_nPlayState.load() == kPlaying)
         PlayStep();
     else
-        std::this_thread::sleep_for(m_idleSleep);
+        cmd.SleepUnlessWoken(m_idleSleep);
     if (cmd.m_bScan.load())
         ScanImage();
     if (cmd.m_bStopReq.load()) {

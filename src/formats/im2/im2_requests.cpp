@@ -54,6 +54,7 @@ bool CIm2::SeekMs(std::int64_t ms) {
     // Value first, flag second: the worker never pairs the flag with an old block.
     m_command->m_nSeekBlock.store(static_cast<std::uint64_t>(MsToBlock(ms)));
     m_command->m_bSeekReq.store(true);
+    m_command->Wake();
     std::this_thread::sleep_for(milliseconds(200));
     return true;
 }
@@ -62,6 +63,7 @@ void CIm2::Rewind() {
     if (!m_command)
         return;
     m_command->m_bRewindReq.store(true);
+    m_command->Wake();
     const auto& pump = m_command->m_setup.pump;
     while (m_command->m_bRewindReq.load() && m_command->m_thread.IsRunning()) {
         // The window stays alive while the worker reports the header records.

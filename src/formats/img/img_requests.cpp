@@ -43,6 +43,7 @@ void CImg::SeekToTime(std::int32_t ms) {
     // Value first, flag second: the worker never pairs the flag with an old target.
     m_command->m_nSeekTarget.store(RecordAtTime(ms));
     m_command->m_bSeekReq.store(true);
+    m_command->Wake();
 }
 
 void CImg::SetRecordCallback(RecordCallback callback) {
