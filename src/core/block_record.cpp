@@ -1,5 +1,7 @@
 #include "core/block_record.h"
 
+#include "core/key_stream.h"
+
 namespace tvx {
 
 std::uint8_t KeyOf(RecordView r) {
@@ -17,9 +19,8 @@ std::uint8_t TrailerSumOf(RecordView r) {
 }
 
 BlockStatus ChecksumStatus(RecordView r) {
-    // Summed in 32 bits so the loop vectorises; only the low byte is kept.
-    std::uint32_t sum = KeyOf(r);
-    for (std::size_t i = 0; i < kOffBlockSum; ++i)
+    std::uint32_t sum = KeyOf(r) + PayloadSum(r.data());
+    for (std::size_t i = kPayloadSize; i < kOffBlockSum; ++i)
         sum += r[i];
     const bool sumOk = static_cast<std::uint8_t>(sum) == r[kOffBlockSum];
     const bool trailerOk = TrailerSumOf(r) == r[kOffTrailerSum];

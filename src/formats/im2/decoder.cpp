@@ -1,5 +1,6 @@
 #include "formats/im2/im2.h"
 
+#include "core/key_stream.h"
 #include "core/model_table.h"
 #include "core/sample_codecs.h"
 
@@ -143,12 +144,7 @@ BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) cons
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
     // the cipher byte, so one changed byte garbles the rest of the record.
     Plain plain;
-    std::uint8_t k = KeyOf(m_block);
-    for (std::size_t i = 0; i < kPayloadSize; ++i) {
-        const std::uint8_t e = m_block[i];
-        plain[i] = e ^ k;
-        k = static_cast<std::uint8_t>(k + e);
-    }
+    std::uint8_t k = DecipherPayload(m_block.data(), plain.data(), KeyOf(m_block));
     for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
         k = static_cast<std::uint8_t>(k + m_block[i]);
     if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
