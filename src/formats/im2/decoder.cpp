@@ -140,20 +140,28 @@ void DecodeCode4ByCompression(const Plain& d, int compression, int channels, Emi
 BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
     assert(out.size() >= kMaxDecodedBytes);
     BlockStatus status = ReferenceStatus(m_block, true);
+    const int compression = CompressionOf(ModelCodeOf(m_block));
+    const Variant variant = codec::VariantOf(m_nStoredBits, compression);
+    // Plain PCM at unity gain is its own output: deciphered straight into it.
+    const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
 
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
     // the cipher byte, so one changed byte garbles the rest of the record.
     Plain plain;
-    std::uint8_t k = DecipherPayload(m_block.data(), plain.data(), KeyOf(m_block));
+    std::uint8_t k =
+        DecipherPayload(m_block.data(), direct ? out.data() : plain.data(), KeyOf(m_block));
     for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
         k = static_cast<std::uint8_t>(k + m_block[i]);
     if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
         status |= kIrregular | kChecksumError;
+    if (direct) {
+        *count = static_cast<std::uint16_t>(kPayloadSize);
+        return status;
+    }
 
-    const int compression = CompressionOf(ModelCodeOf(m_block));
     const int channels = m_nChannels == 2 ? 2 : 1;
     Emitter e(out.data(), m_dGain);
-    switch (codec::VariantOf(m_nStoredBits, compression)) {
+    switch (variant) {
     case Variant::Pcm16:
         DecodePcm16(plain, e);
         break;
