@@ -1,5 +1,7 @@
 #include "core/block_record.h"
 
+#include "core/key_stream.h"
+
 namespace tvx {
 
 std::uint8_t KeyOf(RecordView r) {
@@ -17,12 +19,19 @@ std::uint8_t TrailerSumOf(RecordView r) {
 }
 
 BlockStatus ChecksumStatus(RecordView r) {
-    // Summed in 32 bits so the loop vectorises; only the low byte is kept.
-    std::uint32_t sum = KeyOf(r);
-    for (std::size_t i = 0; i < kOffBlockSum; ++i)
-        sum += r[i];
-    const bool sumOk = static_cast<std::uint8_t>(sum) == r[kOffBlockSum];
-    const bool trailerOk = TrailerSumOf(r) == r[kOffTrailerSum];
+    // One pass over the trailer gives the key and the trailer sum; the block sum is the key
+    // plus every byte before it, which is the payload's sum, the trailer's and byte 526.
+    std::uint8_t key = 0;
+    std::uint8_t trailer = 0;
+    for (std::size_t i = kOffFileNumber; i <= kOffFormatByte; ++i) {
+        key ^= r[i];
+        trailer = static_cast<std::uint8_t>(trailer + r[i]);
+    }
+    trailer = static_cast<std::uint8_t>(trailer + r[kOffModelCode]);
+    const auto sum =
+        static_cast<std::uint8_t>(PayloadSum(r.data()) + trailer + r[kOffTrailerSum] + key);
+    const bool sumOk = sum == r[kOffBlockSum];
+    const bool trailerOk = trailer == r[kOffTrailerSum];
     return (sumOk && trailerOk) ? 0 : kIrregular | kChecksumError;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/block_record.h"
 #include "core/block_status.h"
+#include "core/key_stream.h"
 #include "core/model_table.h"
 #include "formats/im2/im2.h"
 #include "synth/image_reading.h"
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -249,6 +251,27 @@ TEST(RecordCheck, EverySealedByteIsCoveredAndDecodeJudgesAsCheckBlock) {
             ASSERT_EQ(checked, at < kOffFileNumber ? kBadSum : checked);
             ASSERT_EQ(std::get<BlockStatus>(DecodeRecord(im2, bad)), checked);
         }
+    }
+}
+
+// The key runs on through the vectors; each width is checked, whichever this processor runs.
+TEST(RecordCheck, BothVectorWidthsDecipherAndSumAsTheKeyRunsByteByByte) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 64; ++round) {
+        std::array<std::uint8_t, kPayloadSize> cipher{}, expected{}, wide{}, narrow{};
+        for (auto& b : cipher)
+            b = static_cast<std::uint8_t>(random());
+        const auto start = static_cast<std::uint8_t>(random());
+        std::uint8_t k = start;
+        for (std::size_t i = 0; i < kPayloadSize; ++i) {
+            expected[i] = cipher[i] ^ k;
+            k = static_cast<std::uint8_t>(k + cipher[i]);
+        }
+        EXPECT_EQ(DecipherPayload(cipher.data(), wide.data(), start), k);
+        EXPECT_EQ(DecipherPayloadNarrow(cipher.data(), narrow.data(), start), k);
+        EXPECT_EQ(wide, expected);
+        EXPECT_EQ(narrow, expected);
+        EXPECT_EQ(PayloadSum(cipher.data()), static_cast<std::uint8_t>(k - start));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "formats/im2/im2.h"
 
+#include "core/key_stream.h"
 #include "core/model_table.h"
 #include "core/sample_codecs.h"
 
@@ -11,16 +12,16 @@ namespace {
 using codec::Variant;
 
 // Writes samples into the caller's buffer, applying the gain. With gain 1.0 both emitters
-// are the identity, so the common case skips the floating point.
+// are the identity, so the common case is built without the floating point.
+template <bool kUnity>
 class Emitter {
 public:
     Emitter(std::uint8_t* out, double gain)
-        : m_out(out), m_start(out), m_gain(gain), m_unity(gain == 1.0),
-          m_limit(std::trunc(32768.0 / gain)) {}
+        : m_out(out), m_start(out), m_gain(gain), m_limit(std::trunc(32768.0 / gain)) {}
 
     void Emit16(int value) {
         int v = codec::AsInt16(value);
-        if (!m_unity) {
+        if constexpr (!kUnity) {
             double d = v;
             if (d < -m_limit)
                 d = -m_limit;
@@ -33,7 +34,7 @@ public:
     }
 
     void Emit8(int s) {
-        if (!m_unity)
+        if constexpr (!kUnity)
             s = codec::Limit(static_cast<int>(std::trunc((s - 128) * m_gain)) + 128, 0, 255);
         *m_out++ = static_cast<std::uint8_t>(s);
     }
@@ -49,7 +50,6 @@ private:
     std::uint8_t* m_out;
     std::uint8_t* m_start;
     double m_gain;
-    bool m_unity;
     double m_limit;
 };
 
@@ -59,20 +59,22 @@ int InitialSample(const Plain& d, std::size_t at) {
     return codec::AsInt16(d[at] | d[at + 1] << 8);
 }
 
-void DecodePcm16(const Plain& d, Emitter& e) {
+template <typename Emit>
+void DecodePcm16(const Plain& d, Emit& e) {
     for (std::size_t i = 0; i < kPayloadSize; i += 2)
         e.Emit16(InitialSample(d, i));
 }
 
-void DecodePcm8(const Plain& d, Emitter& e) {
+template <typename Emit>
+void DecodePcm8(const Plain& d, Emit& e) {
     for (std::uint8_t s : d)
         e.Emit8(s);
 }
 
 // The 8-bit codes: one initial 16-bit sample per channel, then one byte per sample,
 // even bytes left and odd bytes right with two channels.
-template <typename Channel>
-void DecodeBytewise(const Plain& d, int channels, Emitter& e, Channel left, Channel right) {
+template <typename Channel, typename Emit>
+void DecodeBytewise(const Plain& d, int channels, Emit& e, Channel left, Channel right) {
     e.Emit16(left.Start(InitialSample(d, 0)));
     if (channels == 2)
         e.Emit16(right.Start(InitialSample(d, 2)));
@@ -100,7 +102,8 @@ void DecodeNibbles(const Plain& d, std::size_t first, int channels, Channel& lef
     }
 }
 
-void DecodeAdaptive4To8(const Plain& d, int channels, Emitter& e) {
+template <typename Emit>
+void DecodeAdaptive4To8(const Plain& d, int channels, Emit& e) {
     codec::Adaptive4To8 left, right;
     e.Emit8(left.Start(d[0]));
     if (channels == 2)
@@ -109,8 +112,8 @@ void DecodeAdaptive4To8(const Plain& d, int channels, Emitter& e) {
                   [&e](int s) { e.Emit8(s); });
 }
 
-template <typename Channel>
-void DecodeCode4(const Plain& d, int channels, Emitter& e, Channel left, Channel right) {
+template <typename Channel, typename Emit>
+void DecodeCode4(const Plain& d, int channels, Emit& e, Channel left, Channel right) {
     e.Emit16(left.Start(InitialSample(d, 0)));
     if (channels == 2)
         e.Emit16(right.Start(InitialSample(d, 2)));
@@ -118,7 +121,8 @@ void DecodeCode4(const Plain& d, int channels, Emitter& e, Channel left, Channel
                   [&e](int v) { e.Emit16(v); });
 }
 
-void DecodeCode4ByCompression(const Plain& d, int compression, int channels, Emitter& e) {
+template <typename Emit>
+void DecodeCode4ByCompression(const Plain& d, int compression, int channels, Emit& e) {
     switch (compression) {
     case 3:
         DecodeCode4(d, channels, e, codec::Differential4{}, codec::Differential4{});
@@ -134,58 +138,78 @@ void DecodeCode4ByCompression(const Plain& d, int compression, int channels, Emi
     }
 }
 
+// A deciphered payload and what its samples depend on.
+struct Payload {
+    const Plain& plain;
+    Variant variant;
+    int compression;
+    int channels;
+    int outputBits;
+};
+
+// The samples of a payload by its variant; returns the bytes written.
+template <bool kUnity>
+std::uint16_t DecodeWith(const Payload& p, std::uint8_t* out, double gain) {
+    Emitter<kUnity> e(out, gain);
+    switch (p.variant) {
+    case Variant::Pcm16:
+        DecodePcm16(p.plain, e);
+        break;
+    case Variant::Pcm8:
+        DecodePcm8(p.plain, e);
+        break;
+    case Variant::Adaptive8:
+        DecodeBytewise(p.plain, p.channels, e, codec::Adaptive8{}, codec::Adaptive8{});
+        break;
+    case Variant::Differential8:
+        DecodeBytewise(p.plain, p.channels, e, codec::Differential8{}, codec::Differential8{});
+        break;
+    case Variant::Adaptive4To8:
+        DecodeAdaptive4To8(p.plain, p.channels, e);
+        break;
+    case Variant::Code4:
+        DecodeCode4ByCompression(p.plain, p.compression, p.channels, e);
+        break;
+    case Variant::None: {
+        // A record whose code fits no variant keeps its share of the time as silence.
+        const std::size_t samples =
+            static_cast<std::size_t>(((8 / 4) * (512 - (p.channels * p.outputBits) / 8)) /
+                                         p.channels + 1) * static_cast<std::size_t>(p.channels);
+        e.Fill(p.outputBits == 8 ? 0x80 : 0x00, samples * static_cast<std::size_t>(p.outputBits / 8));
+        break;
+    }
+    }
+    return e.Count();
+}
+
 }  // namespace
 
 BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
     assert(out.size() >= kMaxDecodedBytes);
     BlockStatus status = ReferenceStatus(m_block, true);
+    const int compression = CompressionOf(ModelCodeOf(m_block));
+    const Variant variant = codec::VariantOf(m_nStoredBits, compression);
+    // Plain PCM at unity gain is its own output: deciphered straight into it.
+    const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
 
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
     // the cipher byte, so one changed byte garbles the rest of the record.
     Plain plain;
-    std::uint8_t k = KeyOf(m_block);
-    for (std::size_t i = 0; i < kPayloadSize; ++i) {
-        const std::uint8_t e = m_block[i];
-        plain[i] = e ^ k;
-        k = static_cast<std::uint8_t>(k + e);
-    }
+    std::uint8_t k =
+        DecipherPayload(m_block.data(), direct ? out.data() : plain.data(), KeyOf(m_block));
     for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
         k = static_cast<std::uint8_t>(k + m_block[i]);
     if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
         status |= kIrregular | kChecksumError;
+    if (direct) {
+        *count = static_cast<std::uint16_t>(kPayloadSize);
+        return status;
+    }
 
-    const int compression = CompressionOf(ModelCodeOf(m_block));
     const int channels = m_nChannels == 2 ? 2 : 1;
-    Emitter e(out.data(), m_dGain);
-    switch (codec::VariantOf(m_nStoredBits, compression)) {
-    case Variant::Pcm16:
-        DecodePcm16(plain, e);
-        break;
-    case Variant::Pcm8:
-        DecodePcm8(plain, e);
-        break;
-    case Variant::Adaptive8:
-        DecodeBytewise(plain, channels, e, codec::Adaptive8{}, codec::Adaptive8{});
-        break;
-    case Variant::Differential8:
-        DecodeBytewise(plain, channels, e, codec::Differential8{}, codec::Differential8{});
-        break;
-    case Variant::Adaptive4To8:
-        DecodeAdaptive4To8(plain, channels, e);
-        break;
-    case Variant::Code4:
-        DecodeCode4ByCompression(plain, compression, channels, e);
-        break;
-    case Variant::None: {
-        // A record whose code fits no variant keeps its share of the time as silence.
-        const std::size_t samples =
-            static_cast<std::size_t>(((8 / 4) * (512 - (channels * m_nOutputBits) / 8)) /
-                                         channels + 1) * static_cast<std::size_t>(channels);
-        e.Fill(m_nOutputBits == 8 ? 0x80 : 0x00, samples * static_cast<std::size_t>(m_nOutputBits / 8));
-        break;
-    }
-    }
-    *count = e.Count();
+    const Payload payload{plain, variant, compression, channels, m_nOutputBits};
+    *count = m_dGain == 1.0 ? DecodeWith<true>(payload, out.data(), m_dGain)
+                            : DecodeWith<false>(payload, out.data(), m_dGain);
     return status;
 }
 
