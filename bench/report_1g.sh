@@ -19,3 +19,4 @@ echo "image: $(du -h "$image" | cut -f1) $image (best of $runs runs)"
 echo "verify --hash:   ${hash_s} s"
 echo "report:          ${report_s} s"
 echo "report / verify --hash = $(ratio "$report_s" "$hash_s")"
+result "report 1 GiB IM2" "$report_s" "verify --hash" "$hash_s" -
