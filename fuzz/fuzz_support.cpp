@@ -1,5 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
+#include "analysis/examination_report.h"
 #include "analysis/peaks.h"
 #include "cli/report_json.h"
 #include "cli/report_text.h"
@@ -167,7 +168,7 @@ Result<AuthReport> AuthenticateTwice(const std::string& path, ImageFormat format
     (void)cli::VerifyText(*one);
     cli::JsonWriter json;
     cli::WriteReportJson(json, *one);
-    (void)cli::IsAllAuthentic(*one);
+    (void)IsAllAuthentic(*one);
     return one;
 }
 
