@@ -85,8 +85,10 @@ public:
     void StopScan() override { scanning = false; }
     bool IsScanning() const override { return scanning; }
     bool IsPlaying() const override { return playing; }
+    std::int64_t PlayedMs() const override { return played >= 0 ? played.load() : Im2Player::PlayedMs(); }
 
     std::atomic<bool> playing{false};
+    std::atomic<std::int64_t> played{-1};   // where playback has got to, when set
     std::atomic<bool> scanning{false};
     std::vector<std::int64_t> seeks;
 };
@@ -399,20 +401,28 @@ private slots:
         QCOMPARE(key(Qt::Key_N), "1984 Irregular 2 of 3: block 62, CheckSum");
         QCOMPARE(key(Qt::Key_P), "1920 Irregular 1 of 3: blocks 60-61, Sequence / Timing");
         QCOMPARE(key(Qt::Key_P), "1920 No irregular block found before here");
-        const QPoint row = table.visualRect(table.model()->index(2, 0)).center();
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                                        QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
-            QMouseEvent click(type, row, table.viewport()->mapToGlobal(row), Qt::LeftButton, Qt::LeftButton, {});
-            QApplication::sendEvent(table.viewport(), &click);
-        }
+        const auto choose = [&table](int run) {   // a double click on the run's row
+            const QPoint row = table.visualRect(table.model()->index(run, 0)).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                            QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
+                QMouseEvent click(type, row, table.viewport()->mapToGlobal(row), Qt::LeftButton, Qt::LeftButton, {});
+                QApplication::sendEvent(table.viewport(), &click);
+            }
+        };
+        choose(2);
         QCOMPARE(still->seeks.back(), 2560);
         QCOMPARE(key(Qt::Key_P), "1984 Irregular 2 of 3: block 62, CheckSum");
         // A click elsewhere ends the walk: N goes on from where the click landed.
         w.OnSeek(0.07);   // 2240 ms, block 70
         QCOMPARE(key(Qt::Key_N), "2560 Irregular 3 of 3: block 80, File Number, CheckSum");
         QCOMPARE(still->seeks, (std::vector<std::int64_t>{1920, 1984, 1920, 2560, 1984, 2240, 2560}));
-        // S stops.
+        // A run chosen in the table is where P walks back from, though playback has moved on.
         w.OnPlay();
+        choose(1);
+        still->played = 2000;
+        QCOMPARE(key(Qt::Key_P), "1920 Irregular 1 of 3: blocks 60-61, Sequence / Timing");
+        still->played = -1;
+        // S stops.
         QTest::keyClick(&w, Qt::Key_S);
         QVERIFY(!still->playing);
 
