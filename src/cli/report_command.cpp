@@ -19,8 +19,6 @@ namespace {
 // The entry point of the report plugin (src/report): the PDF to fd, 0 when written.
 using WriteReport = int(const ReportData* data, int fd, char* error, std::size_t errorSize);
 
-constexpr std::size_t kBatchPieceRecords = 2048;
-
 int Complain(int status, const std::string& text) {
     std::fprintf(stderr, "tessivox-cli: %s\n", text.c_str());
     return status;

@@ -17,10 +17,6 @@ namespace tvx::cli {
 
 namespace {
 
-// Reads of about half a megabyte stay in the processor's L2 cache until they are judged, and
-// are few enough that the calls cost nothing; the verdicts are the reader's own.
-constexpr std::size_t kBatchPieceRecords = 1024;
-
 int StatusOf(const Result<AuthReport>& result) {
     if (!result)
         return kExitUnreadable;
