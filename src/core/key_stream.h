@@ -9,6 +9,8 @@ namespace tvx {
 
 // Sum modulo 256 of the 512 payload bytes.
 std::uint8_t PayloadSum(const std::uint8_t* payload);
+// The same on sixteen-byte vectors, as a processor without the wider ones runs it.
+std::uint8_t PayloadSumNarrow(const std::uint8_t* payload);
 
 // Deciphers the 512 payload bytes into plain (plain = e ^ k, then k = k + e) from the key k;
 // returns the key after the last byte.

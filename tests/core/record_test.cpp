@@ -272,6 +272,7 @@ TEST(RecordCheck, BothVectorWidthsDecipherAndSumAsTheKeyRunsByteByByte) {
         EXPECT_EQ(wide, expected);
         EXPECT_EQ(narrow, expected);
         EXPECT_EQ(PayloadSum(cipher.data()), static_cast<std::uint8_t>(k - start));
+        EXPECT_EQ(PayloadSumNarrow(cipher.data()), static_cast<std::uint8_t>(k - start));
     }
 }
 
