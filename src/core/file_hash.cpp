@@ -6,7 +6,6 @@
 #include <openssl/evp.h>
 
 #include <ctime>
-#include <memory>
 #include <vector>
 
 namespace tvx {
@@ -54,11 +53,6 @@ const Digest& TheDigest() {
     return digest;
 }
 
-struct ContextFree {
-    void operator()(EVP_MD_CTX* context) const { TheDigest().freeContext(context); }
-};
-using Context = std::unique_ptr<EVP_MD_CTX, ContextFree>;
-
 Error HashError(const std::string& path, const char* why) {
     return {Cause::Io, 0, path, 0, why};
 }
@@ -76,6 +70,36 @@ std::string Hex(const unsigned char* bytes, unsigned count) {
 
 }  // namespace
 
+Sha256Stream::Sha256Stream() {
+    const Digest& digest = TheDigest();
+    if (!digest.why.empty()) {
+        m_why = "The SHA-256 digest is not available: " + digest.why;
+        return;
+    }
+    m_context = digest.newContext();
+    if (m_context == nullptr || digest.init(m_context, digest.sha256(), nullptr) != 1)
+        m_why = "The SHA-256 digest is not available";
+}
+
+Sha256Stream::~Sha256Stream() {
+    if (m_context != nullptr)
+        TheDigest().freeContext(m_context);
+}
+
+void Sha256Stream::Add(std::span<const std::uint8_t> bytes) {
+    if (m_why.empty())
+        TheDigest().update(m_context, bytes.data(), bytes.size());
+}
+
+std::string Sha256Stream::Finish() {
+    if (!m_why.empty())
+        return {};
+    unsigned char sum[EVP_MAX_MD_SIZE];
+    unsigned length = 0;
+    TheDigest().final(m_context, sum, &length);
+    return Hex(sum, length);
+}
+
 std::string IsoUtc(std::int64_t seconds) {
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm utc {};
@@ -92,12 +116,9 @@ Result<FileHash> HashFile(const std::string& path, const std::function<bool()>& 
     if (!file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure,
                    flags | kFlagSequentialScan))
         return failure.ToError();
-    const Digest& digest = TheDigest();
-    if (!digest.why.empty())
-        return HashError(path, ("The SHA-256 digest is not available: " + digest.why).c_str());
-    const Context context(digest.newContext());
-    if (!context || digest.init(context.get(), digest.sha256(), nullptr) != 1)
-        return HashError(path, "The SHA-256 digest is not available");
+    Sha256Stream digest;
+    if (!digest.Unavailable().empty())
+        return HashError(path, digest.Unavailable().c_str());
     try {
         const FileStamp before = file.GetStamp();
         std::vector<unsigned char> buffer(kHashRead);
@@ -108,17 +129,14 @@ Result<FileHash> HashFile(const std::string& path, const std::function<bool()>& 
             const std::uint32_t n = file.Read(buffer.data(), kHashRead);
             if (n == 0)
                 break;
-            digest.update(context.get(), buffer.data(), n);
+            digest.Add(std::span(buffer.data(), n));
             read += n;
             if (keepGoing && !keepGoing())
                 return HashError(path, "The hash was stopped before the end");
         }
         if (read != before.size || !(file.GetStamp() == before))
             return HashError(path, "Changed while it was read; its hash describes no state it was in");
-        unsigned char sum[EVP_MAX_MD_SIZE];
-        unsigned length = 0;
-        digest.final(context.get(), sum, &length);
-        return FileHash{before.size, IsoUtc(before.mtimeSeconds), Hex(sum, length)};
+        return FileHash{before.size, IsoUtc(before.mtimeSeconds), digest.Finish()};
     } catch (const CFileException& readFailure) {
         Error error = readFailure.ToError();
         error.path = path;

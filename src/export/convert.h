@@ -23,6 +23,13 @@ enum class ConvertOutcome {
                  // was refused: nothing more written
 };
 
+// A file whose SHA-256 was taken from its bytes as they were written, and its size then.
+struct WrittenDigest {
+    std::string path;
+    std::uint64_t size = 0;
+    std::string sha256;
+};
+
 struct ConvertResult {
     ConvertOutcome outcome = ConvertOutcome::NotStarted;
     std::uint32_t segments = 0;        // segments opened
@@ -31,6 +38,7 @@ struct ConvertResult {
     std::uint64_t unjudgedBlocks = 0;  // IMG: erased records inside the recording, converted as
                                        // silence without a verdict
     std::vector<std::string> files;    // every WAV and TXT written, in order
+    std::vector<WrittenDigest> digests;  // the WAVs among them digested as they were written
     std::string manifest;              // NAME.sha256 once it is written, after a whole run
     // NotStarted: the path and errno that stopped it. Cancelled by a failure, or Completed
     // after a read failure ended the blocks early: that failure. Declined: the path of the

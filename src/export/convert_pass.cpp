@@ -40,7 +40,8 @@ void AddManifest(const OutputTarget& target, BackgroundHash& source, Hooks& hook
     int reads = 0;
     const auto keepGoing = [&] { return ++reads % 4 != 0 || hooks.PumpWaitingMessage(); };
     const std::string manifest = ManifestPath(target.names);
-    if (auto failed = WriteManifest(manifest, target.source, *sourceHash, result.files, keepGoing)) {
+    if (auto failed = WriteManifest(manifest, target.source, *sourceHash, result.files, result.digests,
+                                    keepGoing)) {
         result.error = *failed;
         result.outputFailed = true;
         return;
@@ -96,6 +97,7 @@ void EndPass(SegmentWriter& writer, bool cancelled, Hooks& hooks, ConvertResult&
             writer.FinishSegment();
             hooks.SetPos(1000);
             result.outcome = ConvertOutcome::Completed;
+            result.digests = writer.Digests();
             return;
         } catch (const std::exception& failure) {
             result.error = writer.Failure() ? *writer.Failure() : ErrorOf(failure);

@@ -3,7 +3,9 @@
 #include "core/file64.h"
 #include "export/output_files.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tvx {
@@ -29,13 +31,30 @@ std::string ManifestLine(const std::string& sha256, const std::string& name) {
 
 namespace {
 
+// The digest taken as `file` was written, while it is still a plain file of that size.
+const WrittenDigest* DigestStillFitting(const std::string& file,
+                                        const std::vector<WrittenDigest>& written) {
+    const auto digest = std::find_if(written.begin(), written.end(),
+                                     [&file](const WrittenDigest& d) { return d.path == file; });
+    struct stat now {};
+    if (digest == written.end() || ::lstat(file.c_str(), &now) != 0 || !S_ISREG(now.st_mode) ||
+        static_cast<std::uint64_t>(now.st_size) != digest->size)
+        return nullptr;
+    return &*digest;
+}
+
 Result<std::string> ManifestText(const std::string& source, const FileHash& sourceHash,
                                  const std::vector<std::string>& files,
+                                 const std::vector<WrittenDigest>& written,
                                  const std::function<bool()>& keepGoing) {
     std::error_code ignored;
     const std::filesystem::path absolute = std::filesystem::absolute(source, ignored);
     std::string text = ManifestLine(sourceHash.sha256, absolute.empty() ? source : absolute.string());
     for (const std::string& file : files) {
+        if (const WrittenDigest* digest = DigestStillFitting(file, written)) {
+            text += ManifestLine(digest->sha256, FileNameOf(file));
+            continue;
+        }
         const Result<FileHash> hash = HashFile(file, keepGoing, kFlagNoFollow);
         if (!hash)
             return hash.GetError();
@@ -49,8 +68,9 @@ Result<std::string> ManifestText(const std::string& source, const FileHash& sour
 std::optional<Error> WriteManifest(const std::string& manifest, const std::string& source,
                                    const FileHash& sourceHash,
                                    const std::vector<std::string>& files,
+                                   const std::vector<WrittenDigest>& written,
                                    const std::function<bool()>& keepGoing) {
-    const Result<std::string> text = ManifestText(source, sourceHash, files, keepGoing);
+    const Result<std::string> text = ManifestText(source, sourceHash, files, written, keepGoing);
     if (!text)
         return text.GetError();
     CFile64 file;

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/file_hash.h"
+#include "export/convert.h"
 #include "export/segments.h"
 
 #include <functional>
@@ -19,12 +20,14 @@ std::string ManifestPath(const SegmentNames& names);
 // "HASH  NAME\n"; a name holding a backslash, CR or LF is escaped as sha256sum escapes it.
 std::string ManifestLine(const std::string& sha256, const std::string& name);
 
-// Hashes each written file again from the disk, after it was closed, so what is listed is what
-// is there, and writes the manifest as a new file, never through a link. `keepGoing` is asked
-// between reads. Nothing is left behind when it cannot be finished.
+// Lists each written file by the digest taken as it was written when there is one and the
+// file still has the size it was written with; any other is read back from the disk after
+// it was closed. Writes the manifest as a new file, never through a link. `keepGoing` is
+// asked between reads. Nothing is left behind when it cannot be finished.
 std::optional<Error> WriteManifest(const std::string& manifest, const std::string& source,
                                    const FileHash& sourceHash,
                                    const std::vector<std::string>& files,
+                                   const std::vector<WrittenDigest>& written,
                                    const std::function<bool()>& keepGoing);
 
 }  // namespace tvx

@@ -5,6 +5,7 @@
 #include "core/string_table.h"
 #include "export/summary.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace tvx {
@@ -78,6 +79,7 @@ bool SegmentWriter::OpenSegment(std::uint16_t index, Error* error) {
         return false;
     }
     m_files.push_back(wavPath);
+    m_digestDecided = false;
     if (!m_text.Open(textPath, &failure, kOutputDisposition, kOutputFlags)) {
         *error = OutputOpenError(failure, textPath);
         return false;
@@ -98,6 +100,8 @@ void SegmentWriter::WriteErrorLine(const std::string& line, BlockStatus status) 
 }
 
 void SegmentWriter::WriteAudio(std::span<const std::uint8_t> bytes) {
+    if (m_firstBlockBytes == 0)
+        m_firstBlockBytes = bytes.size();
     Noting([&] { CutIntoSegments(bytes); });
 }
 
@@ -115,6 +119,7 @@ void SegmentWriter::CutIntoSegments(std::span<const std::uint8_t> bytes) {
     while (m_segmentBytes + bytes.size() > m_byteLimit) {
         const std::size_t room = m_byteLimit - m_segmentBytes;
         m_wave.WriteAndSetEnd(bytes.data(), static_cast<std::uint32_t>(room));
+        DigestCopy(bytes.first(room));
         bytes = bytes.subspan(room);
         m_segmentBytes = m_byteLimit;
         if (m_segment == m_lastSegment) {
@@ -132,15 +137,52 @@ void SegmentWriter::CutIntoSegments(std::span<const std::uint8_t> bytes) {
         m_segmentBytes = 0;
     }
     m_wave.WriteAndSetEnd(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    DigestCopy(bytes);
     m_segmentBytes += static_cast<std::uint32_t>(bytes.size());
+}
+
+void SegmentWriter::BeginDigest() {
+    m_digestDecided = true;
+    const std::uint64_t guessed = m_expectedBlocks * m_firstBlockBytes;
+    if (guessed <= m_runBytes)
+        return;
+    m_guessBytes = std::min<std::uint64_t>(m_byteLimit, guessed - m_runBytes);
+    m_guess = m_wave.Header();
+    SetWaveSizes(m_guess, kWaveHeaderSize + m_guessBytes);
+    m_digest.emplace(m_guess);
+}
+
+void SegmentWriter::DigestCopy(std::span<const std::uint8_t> written) {
+    if (!m_digestDecided)
+        BeginDigest();
+    if (m_digest)
+        m_digest->Hand(std::vector<std::uint8_t>(written.begin(), written.end()));
+}
+
+// Only a WAV whose every byte, its header's sizes among them, came out as the digest took
+// them is listed from the digest.
+void SegmentWriter::KeepDigest() {
+    if (!m_digest)
+        return;
+    const std::string sha256 = m_digest->Finish();
+    const bool asGuessed = m_digest->Handed() == m_guessBytes && m_wave.Header() == m_guess;
+    m_digest.reset();
+    if (asGuessed && !sha256.empty())
+        m_digests.push_back({m_target.names.WavPath(m_segment), kWaveHeaderSize + m_guessBytes, sha256});
 }
 
 void SegmentWriter::FlushPending() {
     if (m_pending.empty())
         return;
+    if (!m_digestDecided)
+        BeginDigest();
     std::uint32_t lastCount = 0;
     m_wave.GetLastWriteCount(&lastCount, true);
     const bool written = m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
+    if (written && m_digest) {
+        m_pending = m_digest->Hand(std::move(m_pending));
+        m_pending.reserve(kWriteRun + kMaxDecodedBytes);
+    }
     // Never tried again: a second try after a short write would repeat the bytes it took.
     m_pending.clear();
     // A segment that silently lost audio would read as complete: a full disk ends the pass,
@@ -162,6 +204,8 @@ void SegmentWriter::FinishAndClose() {
         m_summary(m_text, m_counters, m_startSeconds, duration);
         m_startSeconds += m_wave.GetWholeSeconds();
         m_wave.Close();
+        KeepDigest();
+        m_runBytes += m_segmentBytes;
         m_text.Close();
     } catch (...) {
         if (m_text.IsOpen()) {
@@ -184,6 +228,7 @@ void SegmentWriter::EndCancelled() noexcept {
         // the disk took what it could; the sizes below describe exactly that
     }
     m_pending.clear();
+    m_digest.reset();
     if (m_text.IsOpen()) {
         try {
             m_text.Write(std::string(LoadString(118)) + "\n");

@@ -2,9 +2,11 @@
 
 #include "core/block_status.h"
 #include "core/error.h"
+#include "export/convert.h"
 #include "export/file_wave.h"
 #include "export/output_files.h"
 #include "export/segments.h"
+#include "export/streamed_digest.h"
 #include "export/text_stream.h"
 
 #include <cstdint>
@@ -44,6 +46,12 @@ public:
     // created; throws CFileException when writing its first lines fails.
     bool OpenFirst(Error* error);
 
+    // How many blocks the pass means to convert. With it each WAV is digested as it is
+    // written, on the guess that every block decodes to as many bytes as the first, which
+    // fixes the sizes in its header before they are written; a WAV that does not come out as
+    // guessed is left to be read back.
+    void ExpectBlocks(std::uint64_t blocks) { m_expectedBlocks = blocks; }
+
     // One " ERROR: ..." line in the current text file, counted in the segment's counters.
     void WriteErrorLine(const std::string& line, BlockStatus status);
 
@@ -64,6 +72,8 @@ public:
     // around it); kept whole, words of our own included, which an exception cannot carry.
     const std::optional<Error>& Failure() const { return m_failure; }
     const std::vector<std::string>& Files() const { return m_files; }
+    // The closed WAVs that came out as guessed, with the digest of every byte they hold.
+    const std::vector<WrittenDigest>& Digests() const { return m_digests; }
 
 private:
     bool RemoveEarlierRun(Error* error);
@@ -71,6 +81,9 @@ private:
     void CutIntoSegments(std::span<const std::uint8_t> bytes);
     void FinishAndClose();
     void FlushPending();
+    void BeginDigest();
+    void DigestCopy(std::span<const std::uint8_t> written);
+    void KeepDigest();
     template <typename Work>
     auto Noting(Work&& work) -> decltype(work());
 
@@ -91,6 +104,15 @@ private:
     std::optional<Error> m_failure;
     std::vector<std::string> m_files;
     std::vector<std::uint8_t> m_pending;   // plain writes not yet handed to the WAV
+
+    std::uint64_t m_expectedBlocks = 0;
+    std::uint64_t m_firstBlockBytes = 0;
+    std::uint64_t m_runBytes = 0;          // audio of the segments before this one
+    bool m_digestDecided = false;          // for this segment
+    std::optional<StreamedDigest> m_digest;
+    WaveHeader m_guess{};                  // this WAV's header as it is to be closed
+    std::uint64_t m_guessBytes = 0;        // and the audio bytes that header counts
+    std::vector<WrittenDigest> m_digests;
 };
 
 }  // namespace tvx

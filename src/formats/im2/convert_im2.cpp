@@ -83,6 +83,7 @@ private:
 
     bool RunLoop(SegmentWriter& writer) {
         const std::uint32_t stated = m_image.m_nStatedBlocks;
+        writer.ExpectBlocks(stated);
         const bool readAhead = m_options.readAhead && std::thread::hardware_concurrency() > 1;
         const std::unique_ptr<Im2BlockSource> blocks =
             readAhead ? MakeReadAheadSource(m_source, m_image, stated)

@@ -71,6 +71,7 @@ private:
         outer.m_nBlock = static_cast<std::uint32_t>(outer.m_nSplitFirst);
         RecordReader records(m_source.File());
         const std::uint64_t total = m_source.Reader().m_nSplitBlocks;
+        writer.ExpectBlocks(total);
         bool cancelled = false;
         std::uint32_t readError = 0;
         while (m_result.blocks < total && !cancelled && readError == 0) {
