@@ -41,3 +41,14 @@ result() {
     esac
     printf 'RESULT\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" "$measure" "$5"
 }
+
+# sha256_floor FILE...: the seconds SHA-256 alone takes over the largest of these files at this
+# processor's speed, measured now by openssl speed. A conversion's manifest lists the digest
+# of every WAV, and one file's digest runs on one core: no conversion goes under this.
+sha256_floor() {
+    local bytes rate
+    bytes=$(stat -c %s "$@" | sort -n | tail -1)
+    rate=$(openssl speed -seconds 1 -bytes 262144 -evp sha256 2>/dev/null |
+           awk '/^sha256/ { sub(/k$/, "", $2); print $2 * 1000 }')
+    awk -v b="$bytes" -v r="$rate" 'BEGIN { printf "%.3f", b / r }'
+}
