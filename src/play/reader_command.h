@@ -44,6 +44,11 @@ public:
         }
         m_wakeUp.notify_one();
     }
+    // Raises a request flag and wakes the worker to it: no request waits out an idle cycle.
+    void Ask(std::atomic<bool>& request) {
+        request.store(true);
+        Wake();
+    }
     // The worker's idle sleep: `period` at most, less when a request wakes it.
     void SleepUnlessWoken(std::chrono::milliseconds period) {
         std::unique_lock lock(m_wakeLock);

@@ -25,25 +25,20 @@ public:
         }
     }
     void Pause(bool pause) {   // false resumes
-        if (m_command) {
-            (pause ? m_command->m_bPauseReq : m_command->m_bResumeReq).store(true);
-            m_command->Wake();
-        }
+        if (m_command)
+            m_command->Ask(pause ? m_command->m_bPauseReq : m_command->m_bResumeReq);
     }
     bool Stop() {
         if (!m_command)
             return false;
         m_command->m_nPlayState.store(kPlayStopped);
-        m_command->m_bStopReq.store(true);
-        m_command->Wake();
+        m_command->Ask(m_command->m_bStopReq);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return true;
     }
     void StartScan() {
-        if (m_command) {
-            m_command->m_bScan.store(true);
-            m_command->Wake();
-        }
+        if (m_command)
+            m_command->Ask(m_command->m_bScan);
     }
     bool StopScan() {
         if (!m_command)
@@ -87,8 +82,7 @@ protected:
     // The path and the open request (an empty path closes); the caller waits or not.
     void SendOpen(std::string path) {
         m_command->SetPath(std::move(path));
-        m_command->m_bOpenReq.store(true);
-        m_command->Wake();
+        m_command->Ask(m_command->m_bOpenReq);
     }
     bool AwaitOpen() {
         WaitUntilClear(m_command->m_bOpenReq, m_command->m_thread);

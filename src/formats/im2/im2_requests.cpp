@@ -53,8 +53,7 @@ bool CIm2::SeekMs(std::int64_t ms) {
     AwaitSeekSlot();
     // Value first, flag second: the worker never pairs the flag with an old block.
     m_command->m_nSeekBlock.store(static_cast<std::uint64_t>(MsToBlock(ms)));
-    m_command->m_bSeekReq.store(true);
-    m_command->Wake();
+    m_command->Ask(m_command->m_bSeekReq);
     std::this_thread::sleep_for(milliseconds(200));
     return true;
 }
@@ -62,8 +61,7 @@ bool CIm2::SeekMs(std::int64_t ms) {
 void CIm2::Rewind() {
     if (!m_command)
         return;
-    m_command->m_bRewindReq.store(true);
-    m_command->Wake();
+    m_command->Ask(m_command->m_bRewindReq);
     const auto& pump = m_command->m_setup.pump;
     while (m_command->m_bRewindReq.load() && m_command->m_thread.IsRunning()) {
         // The window stays alive while the worker reports the header records.

@@ -42,8 +42,7 @@ void CImg::SeekToTime(std::int32_t ms) {
     AwaitSeekSlot();
     // Value first, flag second: the worker never pairs the flag with an old target.
     m_command->m_nSeekTarget.store(RecordAtTime(ms));
-    m_command->m_bSeekReq.store(true);
-    m_command->Wake();
+    m_command->Ask(m_command->m_bSeekReq);
 }
 
 void CImg::SetRecordCallback(RecordCallback callback) {
