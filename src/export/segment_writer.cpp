@@ -141,22 +141,25 @@ void SegmentWriter::CutIntoSegments(std::span<const std::uint8_t> bytes) {
     m_segmentBytes += static_cast<std::uint32_t>(bytes.size());
 }
 
-void SegmentWriter::BeginDigest() {
+// Started by the segment's first write, once the first block's size is known. Every segment
+// before this one was cut at the limit, so the audio they hold follows from its number.
+StreamedDigest* SegmentWriter::SegmentDigest() {
+    if (m_digestDecided)
+        return m_digest ? &*m_digest : nullptr;
     m_digestDecided = true;
     const std::uint64_t guessed = m_expectedBlocks * m_firstBlockBytes;
-    if (guessed <= m_runBytes)
-        return;
-    m_guessBytes = std::min<std::uint64_t>(m_byteLimit, guessed - m_runBytes);
+    const std::uint64_t before = std::uint64_t{m_segment} * m_byteLimit;
+    if (guessed <= before)
+        return nullptr;
+    m_guessBytes = std::min<std::uint64_t>(m_byteLimit, guessed - before);
     m_guess = m_wave.Header();
     SetWaveSizes(m_guess, kWaveHeaderSize + m_guessBytes);
-    m_digest.emplace(m_guess);
+    return &m_digest.emplace(m_guess);
 }
 
 void SegmentWriter::DigestCopy(std::span<const std::uint8_t> written) {
-    if (!m_digestDecided)
-        BeginDigest();
-    if (m_digest)
-        m_digest->Hand(std::vector<std::uint8_t>(written.begin(), written.end()));
+    if (StreamedDigest* digest = SegmentDigest())
+        digest->Hand(std::vector<std::uint8_t>(written.begin(), written.end()));
 }
 
 // Only a WAV whose every byte, its header's sizes among them, came out as the digest took
@@ -174,13 +177,12 @@ void SegmentWriter::KeepDigest() {
 void SegmentWriter::FlushPending() {
     if (m_pending.empty())
         return;
-    if (!m_digestDecided)
-        BeginDigest();
+    StreamedDigest* digest = SegmentDigest();
     std::uint32_t lastCount = 0;
     m_wave.GetLastWriteCount(&lastCount, true);
     const bool written = m_wave.Write(m_pending.data(), static_cast<std::uint32_t>(m_pending.size()));
-    if (written && m_digest) {
-        m_pending = m_digest->Hand(std::move(m_pending));
+    if (written && digest != nullptr) {
+        m_pending = digest->Hand(std::move(m_pending));
         m_pending.reserve(kWriteRun + kMaxDecodedBytes);
     }
     // Never tried again: a second try after a short write would repeat the bytes it took.
@@ -205,7 +207,6 @@ void SegmentWriter::FinishAndClose() {
         m_startSeconds += m_wave.GetWholeSeconds();
         m_wave.Close();
         KeepDigest();
-        m_runBytes += m_segmentBytes;
         m_text.Close();
     } catch (...) {
         if (m_text.IsOpen()) {

@@ -81,7 +81,7 @@ private:
     void CutIntoSegments(std::span<const std::uint8_t> bytes);
     void FinishAndClose();
     void FlushPending();
-    void BeginDigest();
+    StreamedDigest* SegmentDigest();   // this segment's digest, or nullptr without a guess
     void DigestCopy(std::span<const std::uint8_t> written);
     void KeepDigest();
     template <typename Work>
@@ -107,7 +107,6 @@ private:
 
     std::uint64_t m_expectedBlocks = 0;
     std::uint64_t m_firstBlockBytes = 0;
-    std::uint64_t m_runBytes = 0;          // audio of the segments before this one
     bool m_digestDecided = false;          // for this segment
     std::optional<StreamedDigest> m_digest;
     WaveHeader m_guess{};                  // this WAV's header as it is to be closed
