@@ -1,6 +1,7 @@
 #include "core/key_stream.h"
 
 #include "core/block_record.h"
+#include "core/wide_vectors.h"
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -57,14 +58,6 @@ __attribute__((target("avx2"))) std::uint8_t PayloadSumWide(const std::uint8_t* 
     const __m256i sums = _mm256_add_epi64(even, odd);
     const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
     return static_cast<std::uint8_t>(_mm_cvtsi128_si64(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
-}
-
-bool WideVectors() {
-    static const bool wide = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return wide;
 }
 
 }  // namespace

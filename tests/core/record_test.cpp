@@ -10,6 +10,7 @@
 #include "core/block_status.h"
 #include "core/key_stream.h"
 #include "core/model_table.h"
+#include "formats/im2/decoder_lanes.h"
 #include "formats/im2/im2.h"
 #include "synth/image_reading.h"
 #include "synth/synth.h"
@@ -348,6 +349,42 @@ TEST(Decode, HandWorkedRecordsOfEveryCode) {
         EXPECT_EQ(std::tuple(std::vector(v.begin(), v.begin() + 16), std::vector(v.end() - 2, v.end())),
                   std::tuple(first, last));
     }
+}
+
+TEST(Decode, EightRecordsSideBySideGiveTheBytesOfOneAtATime) {
+    if (!DecodesInLanes())
+        GTEST_SKIP() << "this processor decodes one record at a time";
+    std::mt19937 random(7);
+    // The step-adaptive and predictive codes, one and two channels: random payloads drive
+    // the shifts to both limits and the samples into both clamps; a run of one code holds them there.
+    for (const auto& [model, channels] : {std::pair{4, 1}, {4, 2}, {6, 1}, {103, 2}}) {
+        SCOPED_TRACE(testing::Message() << "model " << model << " x" << channels);
+        const synth::Im2Options o = OptionsFor(4, channels, static_cast<std::uint8_t>(model));
+        CIm2 im2 = StateFor(o);
+        std::array<std::array<std::uint8_t, kPayloadSize>, kDecodeLanes> plains;
+        std::array<std::array<std::uint8_t, kMaxDecodedBytes>, kDecodeLanes> one, eight;
+        std::array<const std::uint8_t*, kDecodeLanes> payloads;
+        std::array<std::uint8_t*, kDecodeLanes> outs;
+        std::uint16_t count = 0;
+        for (std::size_t j = 0; j < kDecodeLanes; ++j) {
+            std::vector<int> prefix(kPayloadSize);
+            std::ranges::generate(prefix, [&] { return static_cast<int>(random() % 256); });
+            std::fill(prefix.begin() + 100 + 40 * j, prefix.begin() + 180 + 40 * j, j % 2 ? 0x00 : 0xFF);
+            im2.m_block = RecordOf(o, prefix);
+            ASSERT_EQ(im2.LaneCode(im2.m_block), model == 4 ? 4 : 6);
+            ASSERT_EQ(im2.Decode(one[j], &count), im2.Decipher(plains[j].data()));
+            payloads[j] = plains[j].data();
+            outs[j] = eight[j].data();
+        }
+        ASSERT_EQ(DecodeCode4Lanes(payloads, model == 4 ? 4 : 6, channels, outs), count);
+        for (std::size_t j = 0; j < kDecodeLanes; ++j)
+            EXPECT_TRUE(std::equal(one[j].begin(), one[j].begin() + count, eight[j].begin())) << "lane " << j;
+    }
+    // Boost, and every other width, decode one record at a time.
+    CIm2 boosted = StateFor(OptionsFor(4, 1, 4));
+    boosted.m_dGain = 2.0;
+    CIm2 eightBit = StateFor(OptionsFor(8, 1, 6));
+    EXPECT_EQ(std::tuple(boosted.LaneCode(boosted.m_block), eightBit.LaneCode(eightBit.m_block)), std::tuple(0, 0));
 }
 
 TEST(Decode, GainScalesTruncatesTowardZeroAndClamps) {

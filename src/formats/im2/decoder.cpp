@@ -184,23 +184,32 @@ std::uint16_t DecodeWith(const Payload& p, std::uint8_t* out, double gain) {
 
 }  // namespace
 
-BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
-    assert(out.size() >= kMaxDecodedBytes);
+BlockStatus CIm2::Decipher(std::uint8_t* plain) const {
     BlockStatus status = ReferenceStatus(m_block, true);
-    const int compression = CompressionOf(ModelCodeOf(m_block));
-    const Variant variant = codec::VariantOf(m_nStoredBits, compression);
-    // Plain PCM at unity gain is its own output: deciphered straight into it.
-    const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
-
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
     // the cipher byte, so one changed byte garbles the rest of the record.
-    Plain plain;
-    std::uint8_t k =
-        DecipherPayload(m_block.data(), direct ? out.data() : plain.data(), KeyOf(m_block));
+    std::uint8_t k = DecipherPayload(m_block.data(), plain, KeyOf(m_block));
     for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
         k = static_cast<std::uint8_t>(k + m_block[i]);
     if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
         status |= kIrregular | kChecksumError;
+    return status;
+}
+
+int CIm2::LaneCode(RecordView record) const {
+    const int compression = CompressionOf(ModelCodeOf(record));
+    const bool code4 = codec::VariantOf(m_nStoredBits, compression) == Variant::Code4;
+    return code4 && (compression == 4 || compression == 6) && m_dGain == 1.0 ? compression : 0;
+}
+
+BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
+    assert(out.size() >= kMaxDecodedBytes);
+    const int compression = CompressionOf(ModelCodeOf(m_block));
+    const Variant variant = codec::VariantOf(m_nStoredBits, compression);
+    // Plain PCM at unity gain is its own output: deciphered straight into it.
+    const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
+    Plain plain;
+    const BlockStatus status = Decipher(direct ? out.data() : plain.data());
     if (direct) {
         *count = static_cast<std::uint16_t>(kPayloadSize);
         return status;

@@ -53,6 +53,12 @@ public:
     // Deciphers, checks and decodes m_block into out in one pass; allocates nothing.
     // out must hold kMaxDecodedBytes. Leaves the image state as it was.
     BlockStatus Decode(std::span<std::uint8_t> out, std::uint16_t* count) const;
+    // The first half of Decode, for a caller that decodes records side by side: m_block's
+    // verdict, its payload deciphered into plain (kPayloadSize bytes).
+    BlockStatus Decipher(std::uint8_t* plain) const;
+    // The compression of a record whose samples DecodeCode4Lanes decodes at this image's
+    // width and gain, else 0.
+    int LaneCode(RecordView record) const;
 
     // --- time
     std::int64_t BlocksToMs(std::uint64_t count) const;
