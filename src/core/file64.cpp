@@ -113,6 +113,18 @@ std::uint32_t CFile64::Read(void* buffer, std::uint32_t count) {
     }
 }
 
+std::uint32_t CFile64::ReadFull(void* buffer, std::uint32_t count) {
+    auto* at = static_cast<std::uint8_t*>(buffer);
+    std::uint32_t got = 0;
+    while (got < count) {
+        const std::uint32_t n = Read(at + got, count - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 void CFile64::Write(const void* buffer, std::uint32_t count) {
     ssize_t n = -1;
     do {

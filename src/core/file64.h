@@ -61,6 +61,8 @@ public:
     void Abort() noexcept;
 
     std::uint32_t Read(void* buffer, std::uint32_t count);
+    // Reads until count bytes came or the file ended, so a short result always means the end.
+    std::uint32_t ReadFull(void* buffer, std::uint32_t count);
     void Write(const void* buffer, std::uint32_t count);
     std::uint64_t Seek(const std::uint64_t* distance, int origin, int direction);
     std::uint64_t SeekTo(std::uint64_t position);

@@ -8,18 +8,6 @@
 
 namespace tvx::homes {
 
-// Reads until count bytes are in or the file ends; returns how many arrived.
-inline std::uint32_t ReadFull(CFile64& file, std::uint8_t* to, std::uint32_t count) {
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = file.Read(to + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 // The edge where a thread-less pass's CFileException becomes the error it carries, named by
 // the image's path.
 template <typename T, typename Work>

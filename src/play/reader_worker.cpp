@@ -20,18 +20,6 @@ ReaderWorker::ReaderWorker(ReaderCommand& command, milliseconds idleSleep)
 
 ReaderWorker::~ReaderWorker() = default;
 
-std::uint32_t ReaderWorker::ReadFull(CFile64& file, void* to, std::uint32_t count) {
-    auto* at = static_cast<std::uint8_t*>(to);
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = file.Read(at + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 void ReaderWorker::Run() {
     while (!m_requests.QuitRequested()) {
         try {

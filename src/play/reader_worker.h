@@ -74,7 +74,6 @@ protected:
     void ResetDevice();   // and nothing queued any more
     void Publish();
     void Done(std::atomic<bool>& request);   // publishes, then clears the request
-    static std::uint32_t ReadFull(CFile64& file, void* to, std::uint32_t count);
 
     CFile64 m_file;
 

@@ -64,14 +64,7 @@ public:
 private:
     bool ReadHeader() {
         try {
-            std::uint32_t got = 0;
-            while (got < kRecordSize) {
-                const std::uint32_t n = m_source.Read(m_image.m_block.data() + got,
-                                                      static_cast<std::uint32_t>(kRecordSize - got));
-                if (n == 0)
-                    break;
-                got += n;
-            }
+            m_source.ReadFull(m_image.m_block.data(), kRecordSize);
         } catch (const CFileException& failure) {
             m_result.error = failure.ToError();
             return false;

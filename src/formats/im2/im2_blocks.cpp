@@ -14,18 +14,6 @@
 namespace tvx {
 namespace {
 
-// Reads until count bytes came or the file ended, so a short result always means the end.
-std::uint32_t ReadFull(CFile64& file, std::uint8_t* buffer, std::uint32_t count) {
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = file.Read(buffer + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 BlockRead EndOf(const CFileException& failure) {
     BlockRead read;
     read.readError = static_cast<std::uint32_t>(failure.m_lOsError);
@@ -106,7 +94,7 @@ public:
     BlockRead Next() override {
         std::uint32_t got = 0;
         try {
-            got = ReadFull(m_file, m_record.data(), kRecordSize);
+            got = m_file.ReadFull(m_record.data(), kRecordSize);
         } catch (const CFileException& failure) {
             return EndOf(failure);
         }
@@ -222,7 +210,7 @@ private:
         std::uint32_t got = 0;
         try {
             reader.file.SeekTo((first + 1) * kRecordSize);
-            got = ReadFull(reader.file, reader.piece.data(), want);
+            got = reader.file.ReadFull(reader.piece.data(), want);
         } catch (const CFileException& failure) {
             if (records == 1) {
                 chunk.ended = true;

@@ -21,7 +21,7 @@ public:
         CFileException failure;
         if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure))
             return failure.ToError();
-        if (homes::ReadFull(m_file, m_image.m_block.data(), kRecordSize) == kRecordSize)
+        if (m_file.ReadFull(m_image.m_block.data(), kRecordSize) == kRecordSize)
             m_image.InitFromHeader();
         return std::nullopt;
     }
@@ -31,7 +31,7 @@ public:
     bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
                 std::uint16_t& count) override {
         m_file.SeekTo((j + 1) * kRecordSize);
-        if (homes::ReadFull(m_file, m_image.m_block.data(), kRecordSize) != kRecordSize)
+        if (m_file.ReadFull(m_image.m_block.data(), kRecordSize) != kRecordSize)
             return false;
         m_image.m_nBlock = static_cast<std::uint32_t>(j);
         m_image.Decode(out, &count);

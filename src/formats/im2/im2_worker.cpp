@@ -32,7 +32,7 @@ bool Im2Worker::OpenImage(const std::string& path) {
     if (!m_file.Open(path, kGenericRead, kShareRead, kOpenExisting, &failure))
         return false;
     Record header{};
-    ReadFull(m_file, header.data(), kRecordSize);
+    m_file.ReadFull(header.data(), kRecordSize);
     m_reader.m_block = header;
     m_reader.InitFromHeader();
     m_reader.m_bHeaderBad = m_reader.IsHeaderBad();
@@ -44,7 +44,7 @@ bool Im2Worker::OpenImage(const std::string& path) {
 }
 
 bool Im2Worker::ReadPlayBlock() {
-    return ReadFull(m_file, m_reader.m_block.data(), kRecordSize) == kRecordSize;
+    return m_file.ReadFull(m_reader.m_block.data(), kRecordSize) == kRecordSize;
 }
 
 std::span<const std::uint8_t> Im2Worker::DecodePlayBlock(double gain) {
@@ -59,7 +59,7 @@ std::span<const std::uint8_t> Im2Worker::DecodePlayBlock(double gain) {
 
 void Im2Worker::ReturnToStart() {
     m_file.SeekTo(kRecordSize);
-    ReadFull(m_file, m_reader.m_block.data(), kRecordSize);
+    m_file.ReadFull(m_reader.m_block.data(), kRecordSize);
     m_file.SeekTo(kRecordSize);
     m_reader.m_nBlock = 0;
 }
@@ -69,7 +69,7 @@ void Im2Worker::SeekToBlock(std::uint64_t target) {
         return;
     const std::uint64_t at = (target + 1) * kRecordSize;
     m_file.SeekTo(at);
-    ReadFull(m_file, m_reader.m_block.data(), kRecordSize);
+    m_file.ReadFull(m_reader.m_block.data(), kRecordSize);
     m_reader.m_nBlock = static_cast<std::uint32_t>(target);
     m_file.SeekTo(at);
     ResetDevice();
@@ -77,7 +77,7 @@ void Im2Worker::SeekToBlock(std::uint64_t target) {
 
 void Im2Worker::ReportHeader() {
     m_file.SeekTo(0);
-    ReadFull(m_file, m_reader.m_block.data(), kRecordSize);
+    m_file.ReadFull(m_reader.m_block.data(), kRecordSize);
     Report(-1, m_reader.CheckBuffered(true));
 }
 

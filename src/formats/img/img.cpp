@@ -41,13 +41,7 @@ std::uint32_t CImg::CountRecords(CFile64& file) {
     // From the end backwards: the erased tail of a unit's flash reads as all 0xFF.
     while (end >= kRecordSize) {
         file.SeekTo(end - kRecordSize);
-        std::uint32_t got = 0;
-        while (got < kRecordSize) {
-            const std::uint32_t n = file.Read(r.data() + got, static_cast<std::uint32_t>(kRecordSize - got));
-            if (n == 0)
-                break;
-            got += n;
-        }
+        const std::uint32_t got = file.ReadFull(r.data(), kRecordSize);
         if (std::any_of(r.begin(), r.begin() + got, [](std::uint8_t b) { return b < 0xFF; })) {
             count = static_cast<std::uint32_t>(end / kRecordSize);
             break;
@@ -139,14 +133,7 @@ std::optional<Error> OpenImg(CFile64& file, const std::string& path, CImg& img) 
         return e;
     }
     try {
-        std::uint32_t got = 0;
-        while (got < kRecordSize) {
-            const std::uint32_t n = file.Read(img.m_record.data() + got, static_cast<std::uint32_t>(kRecordSize - got));
-            if (n == 0)
-                break;
-            got += n;
-        }
-        if (got != kRecordSize)
+        if (file.ReadFull(img.m_record.data(), kRecordSize) != kRecordSize)
             return Error{Cause::BadFormat, 0, path, 0, "The file is too short to hold one record"};
         img.ParseReference();
         img.m_nRecordCount = img.CountRecords(file);

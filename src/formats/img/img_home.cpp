@@ -19,7 +19,7 @@ public:
         CFileException failure;
         if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure))
             return failure.ToError();
-        homes::ReadFull(m_file, m_img.m_record.data(), kRecordSize);
+        m_file.ReadFull(m_img.m_record.data(), kRecordSize);
         m_img.ParseReference();
         m_img.m_nRecordCount = m_img.CountRecords(m_file);
         return std::nullopt;
@@ -30,7 +30,7 @@ public:
     bool Decode(std::uint64_t j, std::array<std::uint8_t, kMaxDecodedBytes>& out,
                 std::uint16_t& count) override {
         m_file.SeekTo((j + 1) * kRecordSize);
-        if (homes::ReadFull(m_file, m_img.m_record.data(), kRecordSize) != kRecordSize)
+        if (m_file.ReadFull(m_img.m_record.data(), kRecordSize) != kRecordSize)
             return false;
         m_img.DecodeRecord(out, &count);
         return true;

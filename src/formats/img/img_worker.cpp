@@ -22,7 +22,7 @@ bool ImgWorker::OpenImage(const std::string& path) {
         return false;
     MakeDevice();
     Record first{};
-    ReadFull(m_file, first.data(), kRecordSize);
+    m_file.ReadFull(first.data(), kRecordSize);
     m_img.m_record = first;
     m_file.SeekTo(0);
     m_img.ParseReference();
@@ -41,7 +41,7 @@ void ImgWorker::OpenFailed(const std::string& path) {
 
 bool ImgWorker::ReadPlayBlock() {
     return m_file.GetPosition() < AudioEnd() &&
-           ReadFull(m_file, m_img.m_record.data(), kRecordSize) == kRecordSize;
+           m_file.ReadFull(m_img.m_record.data(), kRecordSize) == kRecordSize;
 }
 
 std::span<const std::uint8_t> ImgWorker::DecodePlayBlock(double gain) {
@@ -75,7 +75,7 @@ void ImgWorker::ScanImage() {
 
 void ImgWorker::ReturnToStart() {
     m_file.SeekTo(0);
-    ReadFull(m_file, m_img.m_record.data(), kRecordSize);
+    m_file.ReadFull(m_img.m_record.data(), kRecordSize);
     m_file.SeekTo(0);
     m_img.m_nRecordCounter = 1;
 }
@@ -91,7 +91,7 @@ void ImgWorker::TakeSeek() {
         return;
     const std::uint64_t at = (std::uint64_t{target} - 1) * kRecordSize;
     m_file.SeekTo(at);
-    ReadFull(m_file, m_img.m_record.data(), kRecordSize);
+    m_file.ReadFull(m_img.m_record.data(), kRecordSize);
     m_file.SeekTo(at);
     m_img.m_nRecordCounter = target;
     ResetDevice();

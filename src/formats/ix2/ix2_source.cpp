@@ -4,17 +4,6 @@
 
 namespace tvx {
 
-std::uint32_t Ix2Source::ReadFull(std::uint8_t* to, std::uint32_t count) {
-    std::uint32_t got = 0;
-    while (got < count) {
-        const std::uint32_t n = m_file.Read(to + got, count - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 std::optional<Error> Ix2Source::Open(const std::string& path) {
     CFileException failure;
     if (!m_file.Open(path, kGenericRead, kShareRead | kShareWrite, kOpenExisting, &failure,
@@ -39,7 +28,7 @@ void Ix2Source::Parse() {
     m_bStreamKnown = false;
     m_nSkip = 0;
     m_file.SeekTo(0);
-    m_nRegionBytes = ReadFull(m_outer.m_indexRegion.data(), kIx2HeaderRegion);
+    m_nRegionBytes = m_file.ReadFull(m_outer.m_indexRegion.data(), kIx2HeaderRegion);
     m_outer.ParseIndexRegion(m_nRegionBytes);
     m_bChain = m_outer.IsChainHeader();
     if (m_bChain) {
@@ -62,7 +51,7 @@ void Ix2Source::SetUpChain() {
     m_ring.Clear();
     FeedOuter(RecordView(m_outer.m_indexRegion.data() + kIx2DataStart, kRecordSize));
     Record second{};
-    if (ReadFull(second.data(), kRecordSize) == kRecordSize)
+    if (m_file.ReadFull(second.data(), kRecordSize) == kRecordSize)
         FeedOuter(second);
     // The inner stream starts from the plain parse of the region; the tables refine it.
     m_inner.m_indexRegion = m_outer.m_indexRegion;
@@ -125,12 +114,12 @@ void Ix2Source::SeekBlock(std::uint64_t k) {
 
 bool Ix2Source::NextBlock(Record& out) {
     if (!m_bChain)
-        return ReadFull(out.data(), kRecordSize) == kRecordSize;
+        return m_file.ReadFull(out.data(), kRecordSize) == kRecordSize;
     const bool known = m_bStreamKnown;
     m_bStreamKnown = false;
     while (m_ring.GetCount() < static_cast<std::int32_t>(kRecordSize)) {
         Record outer{};
-        if (ReadFull(outer.data(), kRecordSize) != kRecordSize)
+        if (m_file.ReadFull(outer.data(), kRecordSize) != kRecordSize)
             return false;
         Feed(outer);
     }

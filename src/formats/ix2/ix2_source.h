@@ -59,7 +59,6 @@ private:
     void Parse();
     void SetUpChain();
     void Feed(RecordView outer);
-    std::uint32_t ReadFull(std::uint8_t* to, std::uint32_t count);
 
     CFile64 m_file;
     CIx2 m_outer;

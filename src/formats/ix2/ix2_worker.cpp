@@ -99,7 +99,7 @@ void Ix2Worker::ReportIndexBlocks() {
     CIx2& outer = m_source->Outer();
     CFile64& file = m_source->File();
     file.SeekTo(0);
-    ReadFull(file, outer.m_indexRegion.data(), kIx2HeaderRegion);
+    file.ReadFull(outer.m_indexRegion.data(), kIx2HeaderRegion);
     outer.CheckIndexBlocks();
     for (std::size_t i = 0; i < 3; ++i)
         Report(static_cast<std::int32_t>(i) - 3, outer.m_indexStatus[i]);
