@@ -3,13 +3,12 @@
 #include "cli/plugin.h"
 #include "cli/report_text.h"
 #include "cli/terminal_hooks.h"
+#include "core/absolute_path.h"
 #include "export/pending_output.h"
 #include "formats/examination.h"
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <unistd.h>
 
 namespace tvx::cli {
@@ -42,20 +41,6 @@ int Write(WriteReport* write, const ReportData& data, PendingOutput& output) {
         return Complain(kExitOutput, FailureText(*failed));
     std::printf("%s\n", output.Target().c_str());
     return IsAllAuthentic(data.report) ? kExitAuthentic : kExitIrregular;
-}
-
-// The report names the image by a path that means something away from this shell. Only "."
-// goes: "dir/.." may not lead where the letters suggest when dir is a link.
-std::string AbsolutePath(const std::string& given) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(given, ignored);
-    if (absolute.empty())
-        return given;
-    std::filesystem::path clean;
-    for (const std::filesystem::path& part : absolute)
-        if (part != ".")
-            clean /= part;
-    return clean.string();
 }
 
 }  // namespace

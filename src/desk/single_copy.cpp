@@ -1,5 +1,7 @@
 #include "desk/single_copy.h"
 
+#include "core/absolute_path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include <climits>
 #include <cstdio>
 #include <unistd.h>
 
@@ -158,18 +159,6 @@ void SingleCopy::Deliver(const QByteArray& path) {
     emit ToFront();
     if (!path.isEmpty())
         emit PathReceived(QFile::decodeName(path));
-}
-
-std::string AbsolutePath(const std::string& path) {
-    if (path.empty() || path.front() == '/')
-        return path;
-    char cwd[PATH_MAX];
-    if (::getcwd(cwd, sizeof cwd) == nullptr)
-        return path;
-    std::string absolute(cwd);
-    if (absolute.back() != '/')
-        absolute += '/';
-    return absolute + path;
 }
 
 std::optional<int> HandOverOrListen(SingleCopy& copy, const std::string& path) {

@@ -74,7 +74,4 @@ private:
 // path is made absolute here, since the first copy may run in another folder.
 std::optional<int> HandOverOrListen(SingleCopy& copy, const std::string& path);
 
-// A relative path against the current folder; an empty one stays empty.
-std::string AbsolutePath(const std::string& path);
-
 }  // namespace tvx

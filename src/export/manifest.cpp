@@ -1,10 +1,10 @@
 #include "export/manifest.h"
 
+#include "core/absolute_path.h"
 #include "core/file64.h"
 #include "export/output_files.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,9 +47,7 @@ Result<std::string> ManifestText(const std::string& source, const FileHash& sour
                                  const std::vector<std::string>& files,
                                  const std::vector<WrittenDigest>& written,
                                  const std::function<bool()>& keepGoing) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(source, ignored);
-    std::string text = ManifestLine(sourceHash.sha256, absolute.empty() ? source : absolute.string());
+    std::string text = ManifestLine(sourceHash.sha256, AbsolutePath(source));
     for (const std::string& file : files) {
         if (const WrittenDigest* digest = DigestStillFitting(file, written)) {
             text += ManifestLine(digest->sha256, FileNameOf(file));
