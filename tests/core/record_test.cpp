@@ -10,6 +10,7 @@
 #include "core/block_status.h"
 #include "core/key_stream.h"
 #include "core/model_table.h"
+#include "core/sample_codecs.h"
 #include "formats/im2/decoder_lanes.h"
 #include "formats/im2/im2.h"
 #include "synth/image_reading.h"
@@ -349,6 +350,17 @@ TEST(Decode, HandWorkedRecordsOfEveryCode) {
         EXPECT_EQ(std::tuple(std::vector(v.begin(), v.begin() + 16), std::vector(v.end() - 2, v.end())),
                   std::tuple(first, last));
     }
+}
+
+TEST(Decode, TheDifferentialCodeNoModelNamesStillStepsByItsTable) {
+    // No model code gives compression 3, so no record reaches it; its steps, worked by hand:
+    // 20000 limited to 16383, then 1138 - 4097, 6963 - 4097, the limit, and 4097 - 4097; from
+    // -20000, the limit twice, then 4105 - 4097 and 4273 - 4097.
+    codec::Differential4 high, low;
+    EXPECT_EQ((std::vector{high.Start(20000), high.Step(0), high.Step(15), high.Step(15), high.Step(8)}),
+              (std::vector{32766, 26848, 32580, 32766, 32766}));
+    EXPECT_EQ((std::vector{low.Start(-20000), low.Step(0), low.Step(9), low.Step(12)}),
+              (std::vector{-32768, -32768, -32752, -32400}));
 }
 
 TEST(Decode, EightRecordsSideBySideGiveTheBytesOfOneAtATime) {
