@@ -18,15 +18,8 @@ ScanPieces::ScanPieces(CFile64& file)
 std::span<const std::uint8_t> ScanPieces::Next() {
     if (m_at == m_got) {
         // Whole reads, so that every piece starts where a piece-sized read would start.
-        m_got = 0;
+        m_got = m_file.ReadFull(m_read.data(), static_cast<std::uint32_t>(m_read.size()));
         m_at = 0;
-        while (m_got < m_read.size()) {
-            const std::uint32_t n = m_file.Read(m_read.data() + m_got,
-                                                static_cast<std::uint32_t>(m_read.size() - m_got));
-            if (n == 0)
-                break;
-            m_got += n;
-        }
     }
     const std::size_t size = std::min(kPieceBytes, m_got - m_at);
     const std::span<const std::uint8_t> piece(m_read.data() + m_at, size);
