@@ -13,9 +13,12 @@ namespace tvx::cli {
 
 namespace {
 
-bool IsFolder(const std::string& path) {
+// Why the segments cannot go into path, or nothing when it is a folder.
+const char* NotAFolder(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(path.c_str(), &st) != 0)
+        return "no such folder";
+    return S_ISDIR(st.st_mode) ? nullptr : "not a folder";
 }
 
 void ListFiles(const ConvertResult& result) {
@@ -87,8 +90,8 @@ int RunConvert(const Options& options) {
         std::fprintf(stderr, "tessivox-cli: %s\n", FailureText(shape.GetError()).c_str());
         return kExitUnreadable;
     }
-    if (!IsFolder(options.outFolder)) {
-        std::fprintf(stderr, "tessivox-cli: %s: no such folder\n", options.outFolder.c_str());
+    if (const char* why = NotAFolder(options.outFolder)) {
+        std::fprintf(stderr, "tessivox-cli: %s: %s\n", options.outFolder.c_str(), why);
         return kExitUsage;
     }
     InstallInterruptHandler();

@@ -159,6 +159,9 @@ TEST_F(CliTool, ConvertWritesSegmentsAndLeavesAnEarlierRunAloneWithoutYes) {
     const ToolRun noFolder = RunTool({"convert", path, "--out", Path("nope")});
     EXPECT_EQ(noFolder.status, 2);
     EXPECT_TRUE(Has(noFolder.err, Path("nope") + ": no such folder"));
+    const ToolRun aFile = RunTool({"convert", path, "--out", path});
+    EXPECT_EQ(aFile.status, 2);
+    EXPECT_TRUE(Has(aFile.err, path + ": not a folder"));
 }
 
 // An overview of a sparse image past 4 GiB: 8,200,000 blocks of 528 bytes, real records only at
