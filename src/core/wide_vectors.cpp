@@ -2,13 +2,10 @@
 
 namespace tvx {
 
-bool WideVectors() {
+bool DetectWideVectors() {
 #if defined(__x86_64__)
-    static const bool wide = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return wide;
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
 #else
     return false;
 #endif
