@@ -202,17 +202,12 @@ int CIm2::LaneCode(RecordView record) const {
     return code4 && (compression == 4 || compression == 6) && m_dGain == 1.0 ? compression : 0;
 }
 
-bool CIm2::IsPlainPcm(RecordView record) const {
-    const Variant variant = codec::VariantOf(m_nStoredBits, CompressionOf(ModelCodeOf(record)));
-    return m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
-}
-
 BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
     assert(out.size() >= kMaxDecodedBytes);
     const int compression = CompressionOf(ModelCodeOf(m_block));
     const Variant variant = codec::VariantOf(m_nStoredBits, compression);
     // Plain PCM at unity gain is its own output: deciphered straight into it.
-    const bool direct = IsPlainPcm(m_block);
+    const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
     Plain plain;
     const BlockStatus status = Decipher(direct ? out.data() : plain.data());
     if (direct) {

@@ -56,9 +56,6 @@ public:
     // The first half of Decode, for a caller that decodes records side by side: m_block's
     // verdict, its payload deciphered into plain (kPayloadSize bytes).
     BlockStatus Decipher(std::uint8_t* plain) const;
-    // Whether a record's samples are its deciphered payload itself (plain PCM at unity gain),
-    // which Decode then writes out as they are, kPayloadSize bytes.
-    bool IsPlainPcm(RecordView record) const;
     // The compression of a record whose samples DecodeCode4Lanes decodes at this image's
     // width and gain, else 0.
     int LaneCode(RecordView record) const;

@@ -2,14 +2,11 @@
 
 #include "core/string_table.h"
 #include "formats/im2/authenticate_im2.h"
-#include "formats/ix2/chain_stream.h"
 #include "formats/ix2/ix2_source.h"
 #include "formats/pass_reads.h"
 
 #include <algorithm>
 #include <limits>
-#include <optional>
-#include <system_error>
 
 namespace tvx {
 
@@ -29,18 +26,6 @@ public:
         m_source.File().SeekTo(kIx2DataStart);
         m_source.Ring().Clear();
         m_reader.m_nBlock = static_cast<std::uint32_t>(m_reader.m_nSplitFirst);
-        if (m_source.IsChain()) {
-            // Without a second thread the chain is scanned on this one, as below.
-            std::optional<ChainStream> stream;
-            try {
-                stream.emplace(m_source.File(), m_source.Outer(), pieceRecords);
-            } catch (const std::system_error&) {
-            }
-            if (stream) {
-                RunChain(*stream);
-                return;
-            }
-        }
         std::vector<std::uint8_t> piece(std::max<std::size_t>(pieceRecords, 1) * kRecordSize);
         for (;;) {
             const std::uint32_t got = m_source.File().Read(
@@ -59,47 +44,6 @@ public:
     }
 
 private:
-    // The outer blocks are deciphered on a second thread; this one judges the inner blocks
-    // of each piece once the pieces before it are judged, as the one-thread scan would.
-    void RunChain(ChainStream& stream) {
-        std::vector<std::uint8_t> pending;   // the start of an inner block, from earlier pieces
-        for (;;) {
-            const ChainStream::Piece& piece = stream.Next();
-            if (piece.end)
-                return;
-            // Like the reader, a stop request drops the piece just read unexamined.
-            if (m_hooks.IsCancelled()) {
-                m_report.cancelled = true;
-                return;
-            }
-            JudgeStream(pending, piece.Stream());
-            m_hooks.SetPos(ProgressValue(m_reader.SplitPlayedMsByCounter()));
-        }
-    }
-
-    // Every whole inner block of pending followed by bytes; what is left waits in pending.
-    void JudgeStream(std::vector<std::uint8_t>& pending, std::span<const std::uint8_t> bytes) {
-        if (!pending.empty()) {
-            const std::size_t taken = std::min(kRecordSize - pending.size(), bytes.size());
-            pending.insert(pending.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(taken));
-            bytes = bytes.subspan(taken);
-            if (pending.size() < kRecordSize)
-                return;
-            Judge(pending.data());
-            pending.clear();
-        }
-        for (; bytes.size() >= kRecordSize; bytes = bytes.subspan(kRecordSize))
-            Judge(bytes.data());
-        pending.assign(bytes.begin(), bytes.end());
-    }
-
-    void Judge(const std::uint8_t* record) {
-        std::copy_n(record, kRecordSize, m_reader.m_block.begin());
-        const auto first = static_cast<std::uint32_t>(m_reader.m_nSplitFirst);
-        Report(static_cast<std::int32_t>(m_reader.m_nBlock - first), m_reader.CheckBlock());
-        m_reader.NextBlock();
-    }
-
     void Report(std::int32_t index, BlockStatus status) {
         CountBlockVerdict(m_reader, index, status, m_tally, m_report);
     }
