@@ -3,6 +3,7 @@
 #include "core/block_record.h"
 #include "core/sample_codecs.h"
 #include "core/wide_vectors.h"
+#include "formats/im2/decode_steps.h"
 
 #include <cstring>
 
@@ -20,6 +21,7 @@ namespace {
 // with AVX2; inlined there, none of it is ever built for a processor without.
 #define TVX_LANES __attribute__((target("avx2"), always_inline)) inline
 
+using im2decode::PayloadView;
 using Lane = __m256i;
 using Scalars = std::array<int, kDecodeLanes>;
 
@@ -62,7 +64,8 @@ struct Table16 {
 };
 
 // Each codec below steps eight channels exactly as its one-channel twin (Scalar) does; the
-// twin starts a record and finishes what is left after the last whole group of bytes.
+// twin starts a record and finishes what is left after the last whole group of bytes, as
+// the one-record decoder does it.
 
 struct StepAdaptiveLanes {
     using Scalar = codec::StepAdaptive4;
@@ -148,12 +151,6 @@ struct PredictiveLanes {
     }
 };
 
-void Put16(std::uint8_t* out, int value) {
-    const int v = codec::AsInt16(value);
-    out[0] = static_cast<std::uint8_t>(v);
-    out[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
 // Four payload bytes of every lane, byte i of lane j in the low byte of lane j.
 TVX_LANES Lane GatherWords(const std::array<const std::uint8_t*, kDecodeLanes>& payloads,
                            std::size_t i) {
@@ -203,10 +200,8 @@ TVX_LANES std::uint16_t DecodeInLanes(const std::array<const std::uint8_t*, kDec
     left.fill(Lanes::Twin(kStereo));
     right.fill(Lanes::Twin(kStereo));
     for (std::size_t j = 0; j < kDecodeLanes; ++j) {
-        const std::uint8_t* d = payloads[j];
-        Put16(outs[j], left[j].Start(codec::AsInt16(d[0] | d[1] << 8)));
-        if constexpr (kStereo)
-            Put16(outs[j] + 2, right[j].Start(codec::AsInt16(d[2] | d[3] << 8)));
+        im2decode::Emitter<true> e(outs[j], 1.0);
+        im2decode::EmitStarts(PayloadView(payloads[j], kPayloadSize), kChannels, e, left[j], right[j]);
     }
     constexpr std::size_t kFirst = 2 * kChannels;
     Lanes a(kStereo), b(kStereo);
@@ -230,16 +225,14 @@ TVX_LANES std::uint16_t DecodeInLanes(const std::array<const std::uint8_t*, kDec
     a.Store(left);
     if constexpr (kStereo)
         b.Store(right);
-    const std::size_t tailAt = at;
+    std::uint16_t tail = 0;
     for (std::size_t j = 0; j < kDecodeLanes; ++j) {
-        Scalar& second = kStereo ? right[j] : left[j];
-        at = tailAt;
-        for (std::size_t t = i; t < kPayloadSize; ++t, at += 4) {
-            Put16(outs[j] + at, left[j].Step(payloads[j][t] & 0x0F));
-            Put16(outs[j] + at + 2, second.Step(payloads[j][t] >> 4));
-        }
+        im2decode::Emitter<true> e(outs[j] + at, 1.0);
+        im2decode::DecodeNibbles(PayloadView(payloads[j], kPayloadSize), i, kChannels, left[j],
+                                 right[j], [&e](int v) { e.Emit16(v); });
+        tail = e.Count();
     }
-    return static_cast<std::uint16_t>(at);
+    return static_cast<std::uint16_t>(at + tail);
 }
 
 template <typename Lanes>
