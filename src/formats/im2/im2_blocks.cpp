@@ -36,12 +36,17 @@ BlockRead PartialRead() {
     return read;
 }
 
-void DecodeInto(CIm2& image, std::uint32_t blockIndex, const std::uint8_t* record,
-                DecodedBlock& out) {
+// Puts a record where the image judges it, at the block order the loop expects.
+void Hold(CIm2& image, std::uint32_t blockIndex, const std::uint8_t* record, DecodedBlock& out) {
     std::memcpy(image.m_block.data(), record, kRecordSize);
     image.m_nBlock = blockIndex;
-    out.status = image.Decode(out.bytes, &out.count);
     out.blockIndex = BlockIndexOf(image.m_block);
+}
+
+void DecodeInto(CIm2& image, std::uint32_t blockIndex, const std::uint8_t* record,
+                DecodedBlock& out) {
+    Hold(image, blockIndex, record, out);
+    out.status = image.Decode(out.bytes, &out.count);
 }
 
 // Eight records side by side where all eight carry one 4-bit code the processor decodes in
@@ -58,10 +63,8 @@ bool DecodeGroup(CIm2& image, std::uint32_t first, const std::uint8_t* records,
     std::array<const std::uint8_t*, kDecodeLanes> payloads;
     std::array<std::uint8_t*, kDecodeLanes> outs;
     for (std::size_t j = 0; j < kDecodeLanes; ++j) {
-        std::memcpy(image.m_block.data(), records + j * kRecordSize, kRecordSize);
-        image.m_nBlock = static_cast<std::uint32_t>(first + j);
+        Hold(image, static_cast<std::uint32_t>(first + j), records + j * kRecordSize, out[j]);
         out[j].status = image.Decipher(plains[j].data());
-        out[j].blockIndex = BlockIndexOf(image.m_block);
         payloads[j] = plains[j].data();
         outs[j] = out[j].bytes.data();
     }
