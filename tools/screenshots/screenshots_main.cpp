@@ -55,15 +55,16 @@ bool Shoot(QWidget& widget, const QString& file) {
 }
 
 // A long recording with one fault of every kind, so the strip and the counts show them all.
+// A gigabyte: the window authenticates it over some ten ticks, so one of them falls mid-run.
 bool MakeImage(const QString& path) {
     synth::Im2Options options;
     options.storedBits = 16;
-    options.blocks = 400000;
+    options.blocks = 2000000;
     const synth::Fault faults[] = {
-        {synth::FaultKind::PayloadByte, 30000},  {synth::FaultKind::PayloadByte, 30001},
-        {synth::FaultKind::UnitNumber, 120000},  {synth::FaultKind::FileNumber, 200000},
-        {synth::FaultKind::BlockOrder, 260000},  {synth::FaultKind::Timestamp, 330000},
-        {synth::FaultKind::PayloadByte, 390000},
+        {synth::FaultKind::PayloadByte, 150000},  {synth::FaultKind::PayloadByte, 150001},
+        {synth::FaultKind::UnitNumber, 600000},   {synth::FaultKind::FileNumber, 1000000},
+        {synth::FaultKind::BlockOrder, 1300000},  {synth::FaultKind::Timestamp, 1650000},
+        {synth::FaultKind::PayloadByte, 1950000},
     };
     return synth::WriteIm2File(path.toStdString(), options, faults);
 }
