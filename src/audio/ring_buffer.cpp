@@ -36,6 +36,17 @@ void CRingBuffer::Write(const std::uint8_t* source, std::int32_t length) {
     m_nWrite = length - tail;
 }
 
+std::span<std::uint8_t> CRingBuffer::GetWriteSpace(std::int32_t length) {
+    if (length <= 0 || length >= GetFree() || m_nWrite + length >= m_nCapacity)
+        return {};
+    return {m_pStorage.get() + m_nWrite, static_cast<std::size_t>(length)};
+}
+
+void CRingBuffer::CommitWrite(std::int32_t length) {
+    if (length > 0)
+        m_nWrite += length;
+}
+
 void CRingBuffer::Read(std::uint8_t* destination, std::int32_t length) {
     if (length <= 0 || length > GetCount())
         return;

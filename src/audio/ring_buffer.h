@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace tvx {
 
@@ -23,6 +24,11 @@ public:
     // A write that would not leave a byte free is dropped whole, without a word: the callers
     // never hold more than one inner record and one outer payload.
     void Write(const std::uint8_t* source, std::int32_t length);
+    // Room to write up to length bytes in place, so that a decoder can write into the ring
+    // without a copy; empty when Write would drop that many or they would not lie unbroken.
+    // CommitWrite then adds the bytes written, at most the length asked for.
+    std::span<std::uint8_t> GetWriteSpace(std::int32_t length);
+    void CommitWrite(std::int32_t length);
     // Takes length bytes in order; asks for no more than GetCount, else takes nothing.
     void Read(std::uint8_t* destination, std::int32_t length);
     void Skip(std::int32_t length);   // only 0 < length <= GetCount

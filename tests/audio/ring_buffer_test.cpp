@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -61,6 +63,43 @@ TEST(CRingBuffer, RecordsComeOutInOrderAcrossTheEndOfTheStorage) {
     std::uint8_t next = 0;
     ring.Read(&next, 1);
     EXPECT_EQ(next, in[17400]);
+}
+
+// A decoder writes straight into the ring where the room lies unbroken and falls back on
+// Write elsewhere: the stream comes out the same, and the last free byte is never taken.
+TEST(CRingBuffer, InPlaceWritesJoinTheSameStream) {
+    CRingBuffer ring;
+    std::vector<std::uint8_t> in, out;
+    int inPlace = 0;
+    for (int round = 0; round < 1200; ++round) {
+        const std::vector<std::uint8_t> piece = Bytes(500, static_cast<std::uint8_t>(round * 37));
+        const std::span<std::uint8_t> room = ring.GetWriteSpace(2042);
+        if (room.empty()) {
+            ring.Write(piece.data(), 500);
+        } else {
+            std::copy(piece.begin(), piece.end(), room.begin());
+            ring.CommitWrite(500);
+            ++inPlace;
+        }
+        in.insert(in.end(), piece.begin(), piece.end());
+        for (std::uint8_t record[528]; ring.GetCount() >= 528; out.insert(out.end(), record, record + 528))
+            ring.Read(record, 528);
+    }
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), in.begin()));
+    EXPECT_GT(inPlace, 1000);   // refused only in the last 2,042 bytes before the end
+    EXPECT_LT(inPlace, 1200);
+
+    CRingBuffer edge;
+    const std::vector<std::uint8_t> all = Bytes(18000, 0);
+    edge.Write(all.data(), 2100);
+    edge.Skip(2100);
+    EXPECT_EQ(edge.GetWriteSpace(15899).size(), 15899u);
+    EXPECT_TRUE(edge.GetWriteSpace(15900).empty());   // would reach the end of the storage
+    edge.Write(all.data(), 15957);                    // round the end: 2,043 bytes free
+    EXPECT_EQ(edge.GetWriteSpace(2042).size(), 2042u);
+    edge.CommitWrite(1);
+    EXPECT_TRUE(edge.GetWriteSpace(2042).empty());    // would take the last free byte
+    EXPECT_EQ(std::tuple(edge.GetCount(), edge.GetFree()), std::tuple(15958, 2042));
 }
 
 }  // namespace

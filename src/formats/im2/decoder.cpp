@@ -118,14 +118,18 @@ std::uint16_t DecodeWith(const Payload& p, std::uint8_t* out, double gain) {
 
 }  // namespace
 
-BlockStatus CIm2::Decipher(std::uint8_t* plain) const {
-    BlockStatus status = ReferenceStatus(m_block, true);
+BlockStatus CIm2::Decipher(std::uint8_t* plain) const { return DecipherRecord(m_block, plain, true); }
+
+BlockStatus CIm2::DecipherRecord(RecordView record, std::uint8_t* plain, bool judge) const {
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
     // the cipher byte, so one changed byte garbles the rest of the record.
-    std::uint8_t k = DecipherPayload(m_block.data(), plain, KeyOf(m_block));
+    std::uint8_t k = DecipherPayload(record.data(), plain, KeyOf(record));
+    if (!judge)
+        return 0;
+    BlockStatus status = ReferenceStatus(record, true);
     for (std::size_t i = kOffFileNumber; i <= kOffTrailerSum; ++i)
-        k = static_cast<std::uint8_t>(k + m_block[i]);
-    if (k != m_block[kOffBlockSum] || TrailerSumOf(m_block) != m_block[kOffTrailerSum])
+        k = static_cast<std::uint8_t>(k + record[i]);
+    if (k != record[kOffBlockSum] || TrailerSumOf(record) != record[kOffTrailerSum])
         status |= kIrregular | kChecksumError;
     return status;
 }
@@ -137,23 +141,32 @@ int CIm2::LaneCode(RecordView record) const {
 }
 
 BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
+    BlockStatus status = 0;
+    *count = DecodeRecord(m_block, out, true, status);
+    return status;
+}
+
+std::uint16_t CIm2::DecodeUnjudged(RecordView record, std::span<std::uint8_t> out) const {
+    BlockStatus unused = 0;
+    return DecodeRecord(record, out, false, unused);
+}
+
+std::uint16_t CIm2::DecodeRecord(RecordView record, std::span<std::uint8_t> out, bool judge,
+                                 BlockStatus& status) const {
     assert(out.size() >= kMaxDecodedBytes);
-    const int compression = CompressionOf(ModelCodeOf(m_block));
+    const int compression = CompressionOf(ModelCodeOf(record));
     const Variant variant = codec::VariantOf(m_nStoredBits, compression);
     // Plain PCM at unity gain is its own output: deciphered straight into it.
     const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
     Plain plain;
-    const BlockStatus status = Decipher(direct ? out.data() : plain.data());
-    if (direct) {
-        *count = static_cast<std::uint16_t>(kPayloadSize);
-        return status;
-    }
+    status = DecipherRecord(record, direct ? out.data() : plain.data(), judge);
+    if (direct)
+        return static_cast<std::uint16_t>(kPayloadSize);
 
     const int channels = m_nChannels == 2 ? 2 : 1;
     const Payload payload{plain, variant, compression, channels, m_nOutputBits};
-    *count = m_dGain == 1.0 ? DecodeWith<true>(payload, out.data(), m_dGain)
-                            : DecodeWith<false>(payload, out.data(), m_dGain);
-    return status;
+    return m_dGain == 1.0 ? DecodeWith<true>(payload, out.data(), m_dGain)
+                          : DecodeWith<false>(payload, out.data(), m_dGain);
 }
 
 }  // namespace tvx

@@ -56,6 +56,9 @@ public:
     // The first half of Decode, for a caller that decodes records side by side: m_block's
     // verdict, its payload deciphered into plain (kPayloadSize bytes).
     BlockStatus Decipher(std::uint8_t* plain) const;
+    // Decode of a record whose own verdict nobody asks for, a chain's outer block: the same
+    // bytes, without judging it and without copying it into m_block. Returns the count.
+    std::uint16_t DecodeUnjudged(RecordView record, std::span<std::uint8_t> out) const;
     // The compression of a record whose samples DecodeCode4Lanes decodes at this image's
     // width and gain, else 0.
     int LaneCode(RecordView record) const;
@@ -111,6 +114,10 @@ protected:
 
 private:
     BlockStatus ReferenceStatus(RecordView record, bool judgeOrder) const;
+    // record's payload deciphered into plain; its verdict when judge, else 0.
+    BlockStatus DecipherRecord(RecordView record, std::uint8_t* plain, bool judge) const;
+    std::uint16_t DecodeRecord(RecordView record, std::span<std::uint8_t> out, bool judge,
+                               BlockStatus& status) const;
 };
 
 // A header BlockIndex of this or more cannot be a real recording.

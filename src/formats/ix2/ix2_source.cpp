@@ -67,27 +67,30 @@ void Ix2Source::SetUpChain() {
     m_inner.m_bWholeSplit = m_inner.m_nSplitBlocks == present;
 }
 
-void Ix2Source::FeedOuter(RecordView outer) {
+void Ix2Source::FeedOuter(RecordView outer, bool keep) {
     m_bStreamKnown = false;
+    if (keep)
+        std::copy(outer.begin(), outer.end(), m_outer.m_block.begin());
     Feed(outer);
 }
 
 void Ix2Source::Feed(RecordView outer) {
-    std::copy(outer.begin(), outer.end(), m_outer.m_block.begin());
-    FeedOuterBlock();
-}
-
-void Ix2Source::FeedOuterBlock() {
-    std::array<std::uint8_t, kMaxDecodedBytes> payload;
-    std::uint16_t count = 0;
-    m_outer.Decode(payload, &count);   // an outer block's own verdict is never reported
-    m_outer.NextBlock();
-    m_ring.Write(payload.data(), count);
+    // Decoded straight into the ring where it has the room unbroken, as it mostly has.
+    const std::span<std::uint8_t> room = m_ring.GetWriteSpace(kMaxDecodedBytes);
+    if (!room.empty()) {
+        m_ring.CommitWrite(m_outer.DecodeUnjudged(outer, room));
+    } else {
+        std::array<std::uint8_t, kMaxDecodedBytes> payload;
+        m_ring.Write(payload.data(), m_outer.DecodeUnjudged(outer, payload));
+    }
+    m_outer.NextBlock();   // an outer block's own verdict is never reported
     if (m_nSkip > 0 && m_ring.GetCount() >= static_cast<std::int32_t>(m_nSkip)) {
         m_ring.Skip(static_cast<std::int32_t>(m_nSkip));
         m_nSkip = 0;
     }
 }
+
+void Ix2Source::FeedOuterBlock() { Feed(m_outer.m_block); }
 
 bool Ix2Source::TakeInner(Record& out) {
     m_bStreamKnown = false;
@@ -121,6 +124,7 @@ bool Ix2Source::NextBlock(Record& out) {
         Record outer{};
         if (m_file.ReadFull(outer.data(), kRecordSize) != kRecordSize)
             return false;
+        m_outer.m_block = outer;
         Feed(outer);
     }
     m_ring.Read(out.data(), kRecordSize);

@@ -49,7 +49,9 @@ public:
     bool PlayBlock(std::uint64_t k, Record& out);
 
     // A chain's outer block: deciphered by the outer image, its payload appended to the ring.
-    void FeedOuter(RecordView outer);
+    // The outer image's m_block then holds it, unless keep is false: a scan keeps only the
+    // last of a piece, as copying each in costs more than it does.
+    void FeedOuter(RecordView outer, bool keep = true);
     // The same for the record the outer image already holds.
     void FeedOuterBlock();
     // 528 bytes of stream as an inner block; false while the ring holds fewer.
@@ -79,6 +81,7 @@ private:
 // alike: a plain file's whole records are the blocks; a chain deciphers each outer block once
 // and judges the inner blocks it completes. Each goes through `report(index, CheckBlock)`,
 // indexed from the split's first block, in reader.m_block, the counter moved on past it.
+// A chain's outer image is left holding the last outer block, as if each had been copied in.
 template <typename Report>
 void ScanIx2Piece(Ix2Source& source, CIx2& reader, std::span<const std::uint8_t> piece,
                   Report&& report) {
@@ -94,7 +97,7 @@ void ScanIx2Piece(Ix2Source& source, CIx2& reader, std::span<const std::uint8_t>
             judge();
             continue;
         }
-        source.FeedOuter(record);
+        source.FeedOuter(record, at + 2 * kRecordSize > piece.size());
         while (source.TakeInner(reader.m_block))
             judge();
     }
