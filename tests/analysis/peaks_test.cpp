@@ -70,8 +70,9 @@ TEST_F(PeaksTest, EveryFormatShowsTheBlocksItsColumnsStandFor) {
                   std::tuple(blocks, channels, columns, columns));
         ASSERT_EQ(p.peak1.size(), width);
         EXPECT_EQ(std::vector<std::uint16_t>(p.peak1.begin(), p.peak1.begin() + columns), peaks);
-        if (channels == 2)
+        if (channels == 2) {
             EXPECT_NE(p.peak2, p.peak1);   // the second channel has a column row of its own
+        }
     }
     // IMG: column i shows record 3i + 1 of the data, that is record 3i + 2 of the file.
     test::RecordingHooks hooks;

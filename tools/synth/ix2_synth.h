@@ -30,8 +30,8 @@ struct Ix2Options {
     // and entries of another recording of the unit; without matchingEntry no entry names it.
     bool decoyEntry = true;
     bool matchingEntry = true;
-    std::optional<int> brokenIndexBlock;   // 0..2: that index block's checksum is broken
-    std::optional<std::uint64_t> cutTo;    // the file ends after this many bytes
+    std::optional<int> brokenIndexBlock{};   // 0..2: that index block's checksum is broken
+    std::optional<std::uint64_t> cutTo{};    // the file ends after this many bytes
 };
 
 // Faults name audio blocks of the split (0 is the file's first); TruncateLast and BadHeader
