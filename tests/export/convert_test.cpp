@@ -40,8 +40,9 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 Ending Ended(const ConvertResult& r) { return {r.outcome, r.blocks, r.irregularBlocks}; }
 
-synth::Ix2Options Split(bool chain, std::uint32_t blocks = 60) {
-    return {.audio = {.blocks = blocks}, .chain = chain, .splitFirst = 100, .recordingLast = 5000};
+synth::Ix2Options Split(bool chain, std::uint32_t blocks = 60, synth::Im2Options audio = {}) {
+    audio.blocks = blocks;
+    return {.audio = audio, .chain = chain, .splitFirst = 100, .recordingLast = 5000};
 }
 
 // The decoded audio of a split's blocks, from an IM2 image of the whole recording.
@@ -52,7 +53,8 @@ Bytes SplitAudio(const synth::Ix2Options& o, const std::vector<Fault>& faults = 
     for (const Fault& f : faults)
         shifted.push_back({f.kind, f.block + o.splitFirst});
     const Bytes all = test::DecodeAll(synth::MakeIm2(whole, shifted));
-    return {all.begin() + o.splitFirst * 512, all.end()};
+    const std::size_t perBlock = all.size() / whole.blocks;
+    return {all.begin() + static_cast<std::ptrdiff_t>(o.splitFirst * perBlock), all.end()};
 }
 
 struct Converted {
@@ -177,18 +179,23 @@ TEST_F(ConvertTest, FaultsGetErrorLinesAndCounts) {
                          "(Total Time Irregular: 0.19 s)\r"}));
         EXPECT_EQ(got.data, test::DecodeAll(m_image));
     }
-    {
-        SCOPED_TRACE("IX2: a chain writes what the plain split of the same audio writes");
+    // 16-bit audio, and 4-bit stereo that decodes eight blocks side by side where it can:
+    // groups with faulty blocks in them, and four blocks after the last whole group.
+    const synth::Im2Options code4{.storedBits = 4, .channels = 2,
+                                  .modelCode = *synth::ModelCodeForCompression(6)};
+    for (const synth::Im2Options& audio : {synth::Im2Options{}, code4}) {
+        SCOPED_TRACE("IX2: a chain writes what the plain split of the same audio writes, bits " +
+                     std::to_string(audio.storedBits));
         const std::vector<Fault> faults = {{FaultKind::PayloadByte, 3}, {FaultKind::BlockOrder, 31},
                                            {FaultKind::UnitNumber, 40}};
-        Make("F00012.IX2", synth::MakeIx2(Split(false), faults));
+        Make("F00012.IX2", synth::MakeIx2(Split(false, 60, audio), faults));
         const Converted plain = Convert();
-        Make("F00012.IX2", synth::MakeIx2(Split(true), faults));
+        Make("F00012.IX2", synth::MakeIx2(Split(true, 60, audio), faults));
         const Converted chain = Convert();
         EXPECT_EQ(Ended(chain.result), (Ending{kCompleted, 60, 4}));
         EXPECT_EQ(chain.texts, plain.texts);
         EXPECT_EQ(chain.data, plain.data);
-        EXPECT_EQ(chain.data, SplitAudio(Split(true), faults));
+        EXPECT_EQ(chain.data, SplitAudio(Split(true, 60, audio), faults));
         // The block numbers printed are the recording's, as the blocks carry them.
         EXPECT_TRUE(Has(plain.texts.at(0), kError + "103\r\n"));
         EXPECT_TRUE(Has(plain.texts.at(0), kError + "132\r\n" + kError + "131\r\n"));

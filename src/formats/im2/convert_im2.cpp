@@ -89,26 +89,12 @@ private:
             const BlockRead read = blocks->Next();
             readError = read.readError;
             if (read.kind == BlockRead::Kind::Block)
-                ConvertBlock(writer, *read.block, stated);
+                WriteDecodedBlock(writer, m_image, *read.block, stated, m_hooks, m_result);
             else if (read.kind == BlockRead::Kind::End && readError != kReadEndOfFile)
                 m_result.error = read.error;
             cancelled = m_hooks.IsCancelled() || quitting;
         }
         return cancelled;
-    }
-
-    void ConvertBlock(SegmentWriter& writer, const DecodedBlock& block, std::uint32_t stated) {
-        if (block.status != 0) {
-            writer.WriteErrorLine(Format(LoadString(116), m_image.GetUnitId().c_str(),
-                                         unsigned{m_image.GetFileNumber()},
-                                         static_cast<unsigned long>(block.blockIndex)),
-                                  block.status);
-            ++m_result.irregularBlocks;
-        }
-        writer.WriteAudio(std::span(block.bytes.data(), block.count));
-        ++m_result.blocks;
-        m_image.NextBlock();
-        m_hooks.SetPos(static_cast<int>(static_cast<double>(m_result.blocks) / stated * 1000.0));
     }
 
     const ConvertRequest& m_request;
@@ -123,6 +109,22 @@ private:
 };
 
 }  // namespace
+
+void WriteDecodedBlock(SegmentWriter& writer, CIm2& image, const DecodedBlock& block,
+                       std::uint64_t total, Hooks& hooks, ConvertResult& result) {
+    if (block.status != 0) {
+        writer.WriteErrorLine(Format(LoadString(116), image.GetUnitId().c_str(),
+                                     unsigned{image.GetFileNumber()},
+                                     static_cast<unsigned long>(block.blockIndex)),
+                              block.status);
+        ++result.irregularBlocks;
+    }
+    writer.WriteAudio(std::span(block.bytes.data(), block.count));
+    ++result.blocks;
+    image.NextBlock();
+    hooks.SetPos(static_cast<int>(static_cast<double>(result.blocks) /
+                                  static_cast<double>(total) * 1000.0));
+}
 
 ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks) {
     return ConvertIm2(request, hooks, PassOptions{});

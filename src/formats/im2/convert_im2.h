@@ -3,6 +3,8 @@
 #include "core/hooks.h"
 #include "export/convert.h"
 
+#include <cstdint>
+
 namespace tvx {
 
 struct PassOptions {
@@ -14,5 +16,14 @@ struct PassOptions {
 // caller's thread, which gets one PumpWaitingMessage and one IsCancelled per block.
 ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks);
 ConvertResult ConvertIm2(const ConvertRequest& request, Hooks& hooks, const PassOptions& options);
+
+class CIm2;
+class SegmentWriter;
+struct DecodedBlock;
+
+// One decoded block into the segments, for the IM2 and IX2 passes: its error line when it is
+// irregular, then its audio; the block order of image moves on and the progress with it.
+void WriteDecodedBlock(SegmentWriter& writer, CIm2& image, const DecodedBlock& block,
+                       std::uint64_t total, Hooks& hooks, ConvertResult& result);
 
 }  // namespace tvx

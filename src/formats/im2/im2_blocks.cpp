@@ -74,7 +74,8 @@ bool DecodeGroup(CIm2& image, std::uint32_t first, const std::uint8_t* records,
     return true;
 }
 
-// Decodes `count` whole records from `first` into out, in groups where it can.
+}  // namespace
+
 void DecodeRun(CIm2& image, std::uint32_t first, const std::uint8_t* records, std::size_t count,
                DecodedBlock* out) {
     const bool lanes = DecodesInLanes();
@@ -89,6 +90,8 @@ void DecodeRun(CIm2& image, std::uint32_t first, const std::uint8_t* records, st
         }
     }
 }
+
+namespace {
 
 class SequentialSource final : public Im2BlockSource {
 public:

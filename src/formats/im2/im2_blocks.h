@@ -34,6 +34,12 @@ struct BlockRead {
     Error error;                           // the failed read, when readError is not kReadEndOfFile
 };
 
+// Decodes `count` whole records that lie one after another from `records`, the first at block
+// order `first`, into out: eight side by side where they carry one 4-bit code the processor
+// decodes in lanes, else one at a time. image is left holding the last, at its block order.
+void DecodeRun(CIm2& image, std::uint32_t first, const std::uint8_t* records, std::size_t count,
+               DecodedBlock* out);
+
 // The data records of an IM2 image in order, each decoded against the header's reference
 // state with the block order the loop expects (0, 1, 2, ...).
 class Im2BlockSource {

@@ -5,10 +5,15 @@
 #include "export/convert_pass.h"
 #include "export/record_reader.h"
 #include "export/segment_writer.h"
+#include "formats/im2/convert_im2.h"
+#include "formats/im2/decoder_lanes.h"
 #include "formats/im2/im2_blocks.h"
 #include "formats/im2/im2_summary.h"
 #include "formats/ix2/ix2_source.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -77,64 +82,89 @@ private:
         while (m_result.blocks < total && !cancelled && readError == 0) {
             // An application that is quitting ends the pass as Cancel does.
             const bool quitting = !m_hooks.PumpWaitingMessage();
-            readError = m_source.IsChain() ? ChainStep(records, writer, total)
-                                           : PlainStep(records, writer, total);
+            readError = Step(records, writer, total);
             cancelled = m_hooks.IsCancelled() || quitting;
         }
         return cancelled;
     }
 
-    // One read of the file into the outer image's record; the read error code of the loop.
-    std::uint32_t ReadOuter(RecordReader& records, std::uint32_t& got) {
+    // Writes one block, read with up to seven after it so that 4-bit blocks decode side by
+    // side; once those are written, gives what ended the reads as its read error code.
+    std::uint32_t Step(RecordReader& records, SegmentWriter& writer, std::uint64_t total) {
+        if (m_ahead.at == m_ahead.count && m_ahead.readError == 0)
+            ReadAhead(records, std::min<std::uint64_t>(kDecodeLanes, total - m_result.blocks));
+        if (m_ahead.at < m_ahead.count) {
+            WriteDecodedBlock(writer, m_source.Reader(), m_ahead.blocks[m_ahead.at++], total,
+                              m_hooks, m_result);
+            return 0;
+        }
+        if (m_ahead.error)
+            m_result.error = *m_ahead.error;
+        return m_ahead.readError;
+    }
+
+    // Reads `wanted` blocks, or fewer when a read ends them, and decodes them at the block
+    // order the writing reaches them.
+    void ReadAhead(RecordReader& records, std::uint64_t wanted) {
+        m_ahead.at = 0;
+        m_ahead.count = 0;
+        while (m_ahead.count < wanted && m_ahead.readError == 0) {
+            Record& slot = m_ahead.records[m_ahead.count];
+            bool whole = false;
+            m_ahead.readError = m_source.IsChain() ? ReadInner(records, slot, whole)
+                                                   : ReadPlain(records, slot, whole);
+            if (whole)
+                ++m_ahead.count;
+        }
+        CIx2& reader = m_source.Reader();
+        const std::uint32_t first = reader.m_nBlock;
+        DecodeRun(reader, first, m_ahead.records[0].data(), m_ahead.count, m_ahead.blocks.data());
+        reader.m_nBlock = first;   // writing each block moves the order on
+    }
+
+    // One read of the file into out; the read error code, a failed read's error kept until
+    // the blocks read before it are written.
+    std::uint32_t ReadOuter(RecordReader& records, std::uint8_t* out, std::uint32_t& got) {
         got = 0;
         try {
-            got = records.Next(m_source.Outer().m_block.data());
+            got = records.Next(out);
         } catch (const CFileException& failure) {
-            m_result.error = failure.ToError();
+            m_ahead.error = failure.ToError();
             return static_cast<std::uint32_t>(failure.m_lOsError);
         }
         return got == 0 ? kReadEndOfFile : 0;
     }
 
-    std::uint32_t PlainStep(RecordReader& records, SegmentWriter& writer, std::uint64_t total) {
+    std::uint32_t ReadPlain(RecordReader& records, Record& out, bool& whole) {
         std::uint32_t got = 0;
-        const std::uint32_t readError = ReadOuter(records, got);
-        if (got == kRecordSize)
-            ConvertBlock(m_source.Outer(), writer, total);
+        const std::uint32_t readError = ReadOuter(records, out.data(), got);
+        whole = got == kRecordSize;   // a cut record is never converted
         return readError;
     }
 
-    std::uint32_t ChainStep(RecordReader& records, SegmentWriter& writer, std::uint64_t total) {
+    std::uint32_t ReadInner(RecordReader& records, Record& out, bool& whole) {
         std::uint32_t readError = 0;
-        CRingBuffer& ring = m_source.Ring();
-        if (ring.GetCount() < static_cast<std::int32_t>(kRecordSize)) {
+        if (m_source.Ring().GetCount() < static_cast<std::int32_t>(kRecordSize)) {
             std::uint32_t got = 0;
-            readError = ReadOuter(records, got);
+            readError = ReadOuter(records, m_source.Outer().m_block.data(), got);
             // A cut last outer block is still deciphered, over what the record held before.
             if (got > 0)
                 m_source.FeedOuterBlock();
         }
-        CIx2& inner = m_source.Reader();
-        if (m_source.TakeInner(inner.m_block))
-            ConvertBlock(inner, writer, total);
+        whole = m_source.TakeInner(out);
         return readError;
     }
 
-    void ConvertBlock(CIx2& reader, SegmentWriter& writer, std::uint64_t total) {
-        const BlockStatus status = reader.Decode(m_decoded, &m_count);
-        if (status != 0) {
-            writer.WriteErrorLine(Format(LoadString(116), reader.GetUnitId().c_str(),
-                                         unsigned{reader.GetFileNumber()},
-                                         static_cast<unsigned long>(BlockIndexOf(reader.m_block))),
-                                  status);
-            ++m_result.irregularBlocks;
-        }
-        writer.WriteAudio(std::span(m_decoded.data(), m_count));
-        ++m_result.blocks;
-        reader.NextBlock();
-        m_hooks.SetPos(static_cast<int>(static_cast<double>(m_result.blocks) /
-                                        static_cast<double>(total) * 1000.0));
-    }
+    // Blocks read and decoded ahead of the writing, and what ended the reads.
+    struct Ahead {
+        std::array<Record, kDecodeLanes> records;
+        std::array<DecodedBlock, kDecodeLanes> blocks;
+        std::size_t count = 0;
+        std::size_t at = 0;
+        std::uint32_t readError = 0;
+        std::optional<Error> error;
+    };
+    static_assert(sizeof(Record) == kRecordSize, "a run of records lies unbroken");
 
     const ConvertRequest& m_request;
     const OutputTarget& m_target;
@@ -142,8 +172,7 @@ private:
     ConvertResult& m_result;
 
     Ix2Source m_source;
-    std::array<std::uint8_t, kMaxDecodedBytes> m_decoded{};
-    std::uint16_t m_count = 0;
+    Ahead m_ahead;
 };
 
 }  // namespace
