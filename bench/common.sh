@@ -11,12 +11,18 @@ for tool in "$synth" "$cli"; do
 done
 mkdir -p "$work"
 
-# best_of CMD...: prints the shortest wall time in seconds over $runs runs.
+# best_of CMD...: prints the shortest wall time in seconds over $runs runs. Exit status 1 is
+# a verdict (an irregular image); a run that fails otherwise has no time worth printing.
 best_of() {
-    local best="" t start
+    local best="" t start status
     for _ in $(seq "$runs"); do
         start=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || true
+        status=0
+        "$@" >/dev/null 2>&1 || status=$?
+        if [ "$status" -gt 1 ]; then
+            echo "bench: '$*' failed with exit status $status" >&2
+            return 2
+        fi
         t=$(awk -v a="$(date +%s.%N)" -v b="$start" 'BEGIN { print a - b }')
         if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then
             best=$t

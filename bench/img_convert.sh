@@ -23,4 +23,4 @@ echo "sox copy: ${sox_s} s"
 echo "convert:  ${convert_s} s"
 echo "convert / sox = $(ratio "$convert_s" "$sox_s")"
 result "convert 10 h 5-bit IMG" "$convert_s" "sox WAV copy" "$sox_s" "-"
-rm -f "$out"/*.wav "$out"/*.txt
+rm -f "$out"/*.wav "$out"/*.txt "$out"/*.sha256

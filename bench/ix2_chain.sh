@@ -40,4 +40,4 @@ echo "of it, the SHA-256 of the WAV for the manifest alone: ${floor_s} s = $(rat
 result "verify 1 GiB IX2 chain" "$verify_s" "cat" "$cat_s" "3x"
 result "convert 1 GiB IX2 chain" "$convert_s" "sox WAV copy" "$sox_s" "0.5x"
 result "  its WAV's SHA-256 alone (manifest)" "$floor_s" "sox WAV copy" "$sox_s" "-"
-rm -f "$out"/*.wav "$out"/*.txt
+rm -f "$out"/*.wav "$out"/*.txt "$out"/*.sha256
