@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -40,9 +41,17 @@ std::optional<std::string> WriteInApplication(const tvx::ReportData& data, int f
 }  // namespace
 
 // 0 when the PDF went to fd, else -1 with the reason in `error` (cut to errorSize).
+// Nothing thrown leaves the plugin: the tool that loads it has a C++ runtime of its own.
 extern "C" __attribute__((visibility("default"))) int tvx_write_report(
     const tvx::ReportData* data, int fd, char* error, std::size_t errorSize) {
-    const std::optional<std::string> failed = WriteInApplication(*data, fd);
+    std::optional<std::string> failed;
+    try {
+        failed = WriteInApplication(*data, fd);
+    } catch (const std::exception& e) {
+        failed = e.what();
+    } catch (...) {
+        failed = "an unexpected failure";
+    }
     if (!failed)
         return 0;
     if (errorSize > 0) {
