@@ -1,9 +1,9 @@
 #include "formats/im2/im2.h"
 
 #include "core/key_stream.h"
-#include "formats/im2/decode_steps.h"
 #include "core/model_table.h"
 #include "core/sample_codecs.h"
+#include "formats/im2/decode_steps.h"
 
 namespace tvx {
 namespace {
@@ -12,7 +12,6 @@ using codec::Variant;
 using namespace im2decode;
 
 using Plain = std::array<std::uint8_t, kPayloadSize>;
-
 
 template <typename Emit>
 void DecodePcm16(const Plain& d, Emit& e) {
@@ -118,7 +117,9 @@ std::uint16_t DecodeWith(const Payload& p, std::uint8_t* out, double gain) {
 
 }  // namespace
 
-BlockStatus CIm2::Decipher(std::uint8_t* plain) const { return DecipherRecord(m_block, plain, true); }
+BlockStatus CIm2::Decipher(std::uint8_t* plain) const {
+    return DecipherRecord(m_block, plain, true);
+}
 
 BlockStatus CIm2::DecipherRecord(RecordView record, std::uint8_t* plain, bool judge) const {
     // Autokey: each plain byte is the cipher byte XOR the key, and the key then runs on
@@ -142,24 +143,26 @@ int CIm2::LaneCode(RecordView record) const {
 
 BlockStatus CIm2::Decode(std::span<std::uint8_t> out, std::uint16_t* count) const {
     BlockStatus status = 0;
-    *count = DecodeRecord(m_block, out, true, status);
+    *count = DecodeRecord(m_block, out, &status);
     return status;
 }
 
 std::uint16_t CIm2::DecodeUnjudged(RecordView record, std::span<std::uint8_t> out) const {
-    BlockStatus unused = 0;
-    return DecodeRecord(record, out, false, unused);
+    return DecodeRecord(record, out, nullptr);
 }
 
-std::uint16_t CIm2::DecodeRecord(RecordView record, std::span<std::uint8_t> out, bool judge,
-                                 BlockStatus& status) const {
+std::uint16_t CIm2::DecodeRecord(RecordView record, std::span<std::uint8_t> out,
+                                 BlockStatus* status) const {
     assert(out.size() >= kMaxDecodedBytes);
     const int compression = CompressionOf(ModelCodeOf(record));
     const Variant variant = codec::VariantOf(m_nStoredBits, compression);
     // Plain PCM at unity gain is its own output: deciphered straight into it.
     const bool direct = m_dGain == 1.0 && (variant == Variant::Pcm16 || variant == Variant::Pcm8);
     Plain plain;
-    status = DecipherRecord(record, direct ? out.data() : plain.data(), judge);
+    const BlockStatus verdict =
+        DecipherRecord(record, direct ? out.data() : plain.data(), status != nullptr);
+    if (status != nullptr)
+        *status = verdict;
     if (direct)
         return static_cast<std::uint16_t>(kPayloadSize);
 

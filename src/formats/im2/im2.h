@@ -116,8 +116,9 @@ private:
     BlockStatus ReferenceStatus(RecordView record, bool judgeOrder) const;
     // record's payload deciphered into plain; its verdict when judge, else 0.
     BlockStatus DecipherRecord(RecordView record, std::uint8_t* plain, bool judge) const;
-    std::uint16_t DecodeRecord(RecordView record, std::span<std::uint8_t> out, bool judge,
-                               BlockStatus& status) const;
+    // record decoded into out; its verdict into status, unless that is null.
+    std::uint16_t DecodeRecord(RecordView record, std::span<std::uint8_t> out,
+                               BlockStatus* status) const;
 };
 
 // A header BlockIndex of this or more cannot be a real recording.

@@ -124,8 +124,7 @@ bool Ix2Source::NextBlock(Record& out) {
         Record outer{};
         if (m_file.ReadFull(outer.data(), kRecordSize) != kRecordSize)
             return false;
-        m_outer.m_block = outer;
-        Feed(outer);
+        FeedOuter(outer);
     }
     m_ring.Read(out.data(), kRecordSize);
     if (known) {
